@@ -1,0 +1,199 @@
+#include "app/controls.h"
+
+#include "listing/folderreader.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStringListModel>
+#include <QStyledItemDelegate>
+#include <QToolTip>
+
+namespace corvane {
+
+// ---- DirTree ---------------------------------------------------------------
+
+DirTree::DirTree(QWidget *parent) : QTreeView(parent), m_model(new QFileSystemModel(this))
+{
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_model->setReadOnly(true);
+    setModel(m_model);
+    for (int column = 1; column < m_model->columnCount(); ++column)
+        hideColumn(column);
+    setHeaderHidden(true);
+    setUniformRowHeights(true);
+    setEditTriggers(NoEditTriggers);
+    connect(this, &QTreeView::clicked, this, &DirTree::openIndex);
+    connect(this, &QTreeView::activated, this, &DirTree::openIndex);
+}
+
+void DirTree::setRoot(const QString &root)
+{
+    m_model->setRootPath(root);
+    setRootIndex(m_model->index(root));
+}
+
+void DirTree::openIndex(const QModelIndex &index)
+{
+    if (index.isValid())
+        setPath(m_model->filePath(index));
+}
+
+void DirTree::setPath(const QString &path)
+{
+    const QString clean = QDir::cleanPath(path);
+    if (clean == m_path)
+        return;
+    m_path = clean;
+    const QModelIndex index = m_model->index(clean);
+    if (index.isValid()) {
+        setCurrentIndex(index);
+        expand(index);
+        scrollTo(index);
+    }
+    emit pathChanged();
+}
+
+// ---- FileBox ---------------------------------------------------------------
+
+FileBox::FileBox(QWidget *parent) : QListView(parent), m_model(new QStringListModel(this))
+{
+    setModel(m_model);
+    setUniformItemSizes(true);
+    setEditTriggers(NoEditTriggers);
+    setSelectionMode(SingleSelection);
+}
+
+void FileBox::setPath(const QString &path)
+{
+    m_path = path;
+    refresh();
+}
+
+void FileBox::setPattern(const QString &pattern)
+{
+    m_pattern = Pattern(pattern);
+    refresh();
+}
+
+void FileBox::refresh()
+{
+    FolderListing listing = readFolder(m_path, m_pattern);
+    m_names = std::move(listing.names);
+    m_error = std::move(listing.error);
+    m_model->setStringList(m_names);
+}
+
+// ---- ItemListView ----------------------------------------------------------
+
+namespace {
+
+// Draws marked items the way selected items are drawn.
+class MarkDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(ItemList::MarkedRole).toBool())
+            option->state |= QStyle::State_Selected;
+        else
+            option->state &= ~QStyle::State_Selected;
+    }
+};
+
+int buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+ItemListView::ItemListView(ItemList *items, QWidget *parent) : QListView(parent), m_items(items)
+{
+    setModel(items);
+    setItemDelegate(new MarkDelegate(this));
+    setUniformItemSizes(true);
+    setSelectionMode(NoSelection);
+    setEditTriggers(NoEditTriggers);
+    setLayoutMode(Batched); // a million items never block the first paint
+    setBatchSize(2000);
+
+    // The model owns the current row, so it survives bulk changes; the view follows it.
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (!m_resetting)
+                    m_items->setCurrentRow(current.isValid() ? current.row() : -1);
+            });
+    connect(items, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_resetting = true; });
+    connect(items, &QAbstractItemModel::modelReset, this, [this] { m_resetting = false; });
+    connect(items, &ItemList::currentRowChanged, this, [this](qsizetype row) {
+        const QModelIndex index = row >= 0 ? m_items->index(int(row)) : QModelIndex();
+        if (index != currentIndex())
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    });
+}
+
+void ItemListView::mousePressEvent(QMouseEvent *event)
+{
+    const int code = buttonCode(event->button());
+    emit mouseDown(code);
+    if (code != 1)
+        return; // only the left button acts on the list itself
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid()) {
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        m_items->setMarked(index.row(), !m_items->isMarked(index.row()));
+    }
+    setFocus(Qt::MouseFocusReason);
+}
+
+void ItemListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void ItemListView::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept(); // dragging neither marks nor moves anything
+}
+
+void ItemListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // A double click is two clicks: the second press toggles the mark back.
+    mousePressEvent(event);
+}
+
+void ItemListView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        const qsizetype row = m_items->currentRow();
+        if (row >= 0)
+            m_items->setMarked(row, !m_items->isMarked(row));
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+bool ItemListView::viewportEvent(QEvent *event)
+{
+    // The count tooltip belongs to the whole list, not to an item.
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        QToolTip::showText(help->globalPos(), toolTip(), viewport());
+        return true;
+    }
+    return QListView::viewportEvent(event);
+}
+
+} // namespace corvane

@@ -1,0 +1,99 @@
+#pragma once
+// The window's three list-like controls: the folder tree (Dir1), the file name
+// box (File1) and the item list view (List1).
+
+#include "listing/itemlist.h"
+#include "listing/pattern.h"
+
+#include <QListView>
+#include <QStringList>
+#include <QTreeView>
+
+class QFileSystemModel;
+class QStringListModel;
+
+namespace corvane {
+
+// Folder tree: the folders of the current volume, with one folder as its Path.
+// Setting a different Path (from code or by the user opening a folder) emits
+// pathChanged at once, before setPath returns; the same Path emits nothing.
+class DirTree : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit DirTree(QWidget *parent = nullptr);
+
+    QString path() const { return m_path; }
+    void setPath(const QString &path);
+    // The volume whose folders the tree shows.
+    void setRoot(const QString &root);
+
+signals:
+    void pathChanged();
+
+private:
+    void openIndex(const QModelIndex &index);
+
+    QFileSystemModel *m_model;
+    QString m_path;
+};
+
+// File name box: the names of the files of Path that match Pattern, sorted
+// ignoring case. Setting Path or Pattern, or Refresh, reads the folder again.
+class FileBox : public QListView
+{
+    Q_OBJECT
+public:
+    explicit FileBox(QWidget *parent = nullptr);
+
+    QString path() const { return m_path; }
+    void setPath(const QString &path);
+    QString pattern() const { return m_pattern.text(); }
+    void setPattern(const QString &pattern);
+    void refresh();
+
+    const QStringList &names() const { return m_names; }
+    qsizetype listCount() const { return m_names.size(); }
+    const QString &list(qsizetype i) const { return m_names.at(i); }
+    // The system's description of why the last read failed; empty after a good read.
+    const QString &lastError() const { return m_error; }
+
+private:
+    QStringListModel *m_model;
+    QString m_path;
+    Pattern m_pattern;
+    QStringList m_names;
+    QString m_error;
+};
+
+// The item list view: shows an ItemList with its marks; a left click toggles
+// the mark of the item under the pointer and makes it current; Space toggles
+// the current item. mouseDown reports every button press (1 left, 2 right,
+// 4 middle) before the list handles it; a right press is left to the window
+// alone, so it changes neither the marks nor the current item.
+class ItemListView : public QListView
+{
+    Q_OBJECT
+public:
+    explicit ItemListView(ItemList *items, QWidget *parent = nullptr);
+
+    ItemList *items() const { return m_items; }
+    qsizetype listIndex() const { return m_items->currentRow(); }
+
+signals:
+    void mouseDown(int button);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+
+private:
+    ItemList *m_items;
+    bool m_resetting = false;
+};
+
+} // namespace corvane

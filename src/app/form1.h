@@ -1,0 +1,120 @@
+#pragma once
+// Form1, the one window of Corvane+.
+//
+// The window is wiring: each handler reads the controls and the four window
+// variables, calls the core (listing/, editing/, output/) and turns results
+// into message boxes. Everything it needs from the desktop that a test cannot
+// drive for real (boxes, printer, browser, beep, random colour, volumes) comes
+// through the Services it is given. Handlers are split by subsystem:
+//   form1.cpp            controls, menus, start-up, colours, Info, RefreshList
+//   form1_navigation.cpp drive, folder and check box handlers
+//   form1_shaping.cpp    display options, file types, word filter commands
+//   form1_editing.cpp    the item list's pop-up menu and hand edits
+//   form1_output.cpp     text document, web page, printing
+
+#include "app/controls.h"
+#include "listing/itemlist.h"
+#include "platform/services.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QMenu;
+
+namespace corvane {
+
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit Form1(Services services, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Controls.
+    QComboBox *Drive1 = nullptr;
+    DirTree *Dir1 = nullptr;
+    FileBox *File1 = nullptr;
+    ItemListView *List1 = nullptr;
+    QCheckBox *Check1 = nullptr;
+
+    // Menu bar and pop-up menu.
+    QAction *FileType = nullptr;
+    QAction *CreateHTM = nullptr;
+    QAction *CreateTXT = nullptr;
+    QMenu *FilterMenu = nullptr;
+    QAction *SelectWord = nullptr;
+    QAction *ListOnly = nullptr;
+    QAction *Exclude = nullptr;
+    QAction *PrintList = nullptr;
+    QMenu *Options = nullptr;
+    QAction *DisplayEXT = nullptr;
+    QAction *Enumerate = nullptr;
+    QMenu *SelectMenu = nullptr;
+    QAction *Rename = nullptr;
+    QAction *EraseSelected = nullptr;
+    QAction *SelectAll = nullptr;
+    QAction *ClearList = nullptr;
+    QAction *Info = nullptr;
+
+    // Window variables.
+    qint16 ShowExtensions = 0; // true is -1, false 0
+    QString FileTypes;
+    QString FilterWord;
+    int FilterMode = 0; // 1 list only, 2 exclude; 0 until one is chosen
+
+    ItemList &items() { return m_items; }
+    Services &services() { return m_services; }
+
+    // Procedures of the window.
+    void SetColors(const qint16 &colour);
+    void RefreshList();
+
+public slots:
+    // Main window
+    void Form_Initialize();
+    void Info_Click();
+    // Navigation
+    void Drive1_Change();
+    void Dir1_Change();
+    void Check1_Click();
+    // Shaping the list
+    void DisplayEXT_Click();
+    void Enumerate_Click();
+    void FileType_Click();
+    void FilterMenu_Click();
+    void SelectWord_Click();
+    void ListOnly_Click();
+    void Exclude_Click();
+    // Hand edits
+    void List1_MouseDown(int button);
+    void SelectMenu_Click();
+    void SelectAll_Click();
+    void Rename_Click();
+    void EraseSelected_Click();
+    void ClearList_Click();
+    // Output
+    void CreateTXT_Click();
+    void CreateHTM_Click();
+    void PrintList_Click();
+
+private:
+    void createControls();
+    void createMenus();
+    void fillDrives();
+    void randomColours();
+    void updateOutputCommands();
+
+    Services m_services;
+    ItemList m_items;
+};
+
+// The about message: four lines joined by two CR characters each.
+QString aboutText();
+
+// A menu item's caption as the user reads it; "&" stands for itself.
+QString menuCaption(const QAction *action);
+void setMenuCaption(QAction *action, const QString &caption);
+
+} // namespace corvane

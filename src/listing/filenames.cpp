@@ -1,0 +1,113 @@
+#include "listing/filenames.h"
+
+namespace corvane {
+
+QString NoExtension(const QString &parola)
+{
+    const qsizetype dot = parola.lastIndexOf(u'.');
+    if (dot < 0)
+        return parola;
+    return parola.left(dot);
+}
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence starting at s[i] (RFC 3629: no
+// overlong forms, no surrogates, nothing above U+10FFFF), or 0 if there is none.
+// The decoded code point goes to cp.
+int utf8Sequence(const unsigned char *s, qsizetype n, qsizetype i, char32_t &cp)
+{
+    const unsigned char b0 = s[i];
+    int len;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+        cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        cp = b0 & 0x0F;
+        if (b0 == 0xE0)
+            lo = 0xA0;
+        else if (b0 == 0xED)
+            hi = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        cp = b0 & 0x07;
+        if (b0 == 0xF0)
+            lo = 0x90;
+        else if (b0 == 0xF4)
+            hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + len > n)
+        return 0;
+    for (int k = 1; k < len; ++k) {
+        const unsigned char b = s[i + k];
+        if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF))
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    return len;
+}
+
+bool isControl(char32_t cp)
+{
+    return cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029;
+}
+
+void appendByteEscape(QString &out, unsigned char b)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    out += u"\\x";
+    out += QChar(char16_t(hex[b >> 4]));
+    out += QChar(char16_t(hex[b & 0xF]));
+}
+
+} // namespace
+
+QString displayName(QByteArrayView bytes)
+{
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+
+    // Fast path: printable ASCII, by far the most common kind of name.
+    qsizetype i = 0;
+    while (i < n && s[i] >= 0x20 && s[i] < 0x7F)
+        ++i;
+    if (i == n)
+        return QString::fromLatin1(bytes.data(), n);
+
+    QString out;
+    out.reserve(n + 8);
+    out += QLatin1StringView(bytes.data(), i);
+    while (i < n) {
+        char32_t cp = 0;
+        const int len = utf8Sequence(s, n, i, cp);
+        if (len == 0) {
+            appendByteEscape(out, s[i]);
+            ++i;
+            continue;
+        }
+        if (isControl(cp)) {
+            if (cp == '\n')
+                out += u"\\n";
+            else if (cp == '\r')
+                out += u"\\r";
+            else if (cp == '\t')
+                out += u"\\t";
+            else
+                for (int k = 0; k < len; ++k)
+                    appendByteEscape(out, s[i + k]);
+        } else {
+            out += QStringView(QChar::fromUcs4(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+} // namespace corvane

@@ -1,0 +1,24 @@
+#pragma once
+// Reading the names of a folder's files: the contents of the file name box.
+
+#include "listing/pattern.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace corvane {
+
+struct FolderListing
+{
+    QStringList names; // display names, sorted by itemLess
+    QString error;     // the system's description when the folder could not be read
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Lists the regular files of folder (symlinks to regular files count; hidden
+// dot-files count too) whose display names match pattern, sorted ignoring case.
+// Folders, FIFOs, sockets, devices and broken links are left out. No entry is
+// ever opened: kinds come from readdir, and stat() only where readdir cannot tell.
+FolderListing readFolder(const QString &folder, const Pattern &pattern);
+
+} // namespace corvane

@@ -1,0 +1,30 @@
+#pragma once
+// The merge at the heart of RefreshList: the file names of the current folder
+// go into the item list, then the word filter runs.
+
+#include <QString>
+#include <QStringList>
+
+namespace corvane {
+
+class ItemList;
+
+struct RefreshSettings
+{
+    bool clearFirst = true;      // the "Clear list when new folder is selected" box
+    bool showExtensions = true;
+    QString filterWord;
+    int filterMode = 0;
+};
+
+// The names as the list shows them: unchanged, or without their last extension.
+QStringList namesForList(const QStringList &fileNames, bool showExtensions);
+
+// Clears the list when asked, merges the names without duplicates ignoring case
+// (the first spelling wins), then applies the word filter.
+void mergeFolder(ItemList &list, const QStringList &fileNames, const RefreshSettings &settings);
+
+// The count tooltip of the item list: " Files : " + " " + count + " ".
+QString countToolTip(qsizetype count);
+
+} // namespace corvane

@@ -1,0 +1,98 @@
+#pragma once
+// The service layer: the few things the window needs from the desktop that a
+// test cannot touch for real (modal answers, the printer, the browser, the
+// beep, the random colour, the machine's volumes). Each is a small interface;
+// qtservices.cpp holds the real implementations.
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace corvane {
+
+enum class MessageIcon { Critical, Exclamation, Information };
+
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+    // Modal input box; Cancel gives the empty text. Line breaks in prompt are CR.
+    virtual QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) = 0;
+    // Modal message box with one OK button.
+    virtual void messageBox(const QString &text, const QString &title, MessageIcon icon) = 0;
+};
+
+// Outcome of a service call that can fail: empty error means success.
+struct ServiceResult
+{
+    QString error; // the system's description of the failure
+    bool ok() const { return error.isEmpty(); }
+};
+
+class Printer
+{
+public:
+    virtual ~Printer() = default;
+    // Prints each line as one line on the default printer in the given point
+    // size and ends the document; new pages as needed.
+    virtual ServiceResult printLines(const QStringList &lines, int pointSize) = 0;
+};
+
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    // Hands the document at absolutePath to the desktop's viewer, without waiting.
+    virtual ServiceResult openDocument(const QString &absolutePath) = 0;
+};
+
+struct Volume
+{
+    QString root;  // mount point; the drive's identity
+    QString label; // volume name, may be empty
+};
+
+class Drives
+{
+public:
+    virtual ~Drives() = default;
+    virtual QList<Volume> volumes() = 0;
+    // Makes the volume at root current: its remembered folder becomes the
+    // process's working folder.
+    virtual ServiceResult makeCurrent(const QString &root) = 0;
+    // The root of the current volume.
+    virtual QString currentRoot() = 0;
+    // The remembered folder of the current volume.
+    virtual QString currentFolder() = 0;
+};
+
+class Beep
+{
+public:
+    virtual ~Beep() = default;
+    virtual void beep() = 0;
+};
+
+class Random
+{
+public:
+    virtual ~Random() = default;
+    virtual void seedFromTimeOfDay() = 0;
+    virtual double next() = 0; // uniform in [0, 1)
+};
+
+struct Services
+{
+    std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<Printer> printer;
+    std::unique_ptr<Shell> shell;
+    std::unique_ptr<Drives> drives;
+    std::unique_ptr<Beep> beep;
+    std::unique_ptr<Random> random;
+
+    // The real desktop services.
+    static Services desktop();
+};
+
+} // namespace corvane

@@ -1,0 +1,93 @@
+#include "support/scripted.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace corvane::test {
+
+QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    inputs.append({prompt, title, defaultText});
+    return answers.isEmpty() ? QString() : answers.takeFirst();
+}
+
+void ScriptedDialogs::messageBox(const QString &text, const QString &title, MessageIcon icon)
+{
+    messages.append({text, title, icon});
+}
+
+ServiceResult RecordingPrinter::printLines(const QStringList &lines, int pointSize)
+{
+    if (!failWith.isEmpty())
+        return {failWith};
+    jobs.append(lines);
+    pointSizes.append(pointSize);
+    return {};
+}
+
+ServiceResult RecordingShell::openDocument(const QString &absolutePath)
+{
+    opened.append(absolutePath);
+    return {failWith};
+}
+
+ServiceResult ScriptedDrives::makeCurrent(const QString &root)
+{
+    madeCurrent.append(root);
+    if (failing.contains(root))
+        return {failing.value(root)};
+    current = root;
+    return {};
+}
+
+double FixedRandom::next()
+{
+    ++draws;
+    return values.isEmpty() ? 0.0 : values.takeFirst();
+}
+
+ScriptedServices::ScriptedServices()
+{
+    auto d = std::make_unique<ScriptedDialogs>();
+    auto p = std::make_unique<RecordingPrinter>();
+    auto s = std::make_unique<RecordingShell>();
+    auto v = std::make_unique<ScriptedDrives>();
+    auto b = std::make_unique<CountingBeep>();
+    auto r = std::make_unique<FixedRandom>();
+    dialogs = d.get();
+    printer = p.get();
+    shell = s.get();
+    drives = v.get();
+    beep = b.get();
+    random = r.get();
+    v->list = {{QStringLiteral("/"), {}}};
+    v->current = QStringLiteral("/");
+    v->remembered.insert(QStringLiteral("/"), QDir::currentPath());
+    services.dialogs = std::move(d);
+    services.printer = std::move(p);
+    services.shell = std::move(s);
+    services.drives = std::move(v);
+    services.beep = std::move(b);
+    services.random = std::move(r);
+}
+
+Window::Window(const std::function<void(ScriptedServices &)> &setup)
+{
+    if (setup)
+        setup(scripted);
+    form = std::make_unique<Form1>(std::move(scripted.services));
+}
+
+void makeFiles(const QString &root, const QStringList &relativePaths)
+{
+    for (const QString &rel : relativePaths) {
+        const QString path = root + u'/' + rel;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(path));
+    }
+}
+
+} // namespace corvane::test

@@ -1,0 +1,121 @@
+#pragma once
+// Scripted stand-ins for the service layer: answers queued in advance, every
+// box, print job, opened document and beep recorded for the test to check.
+
+#include "app/form1.h"
+#include "platform/services.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace corvane::test {
+
+struct InputRecord
+{
+    QString prompt, title, defaultText;
+};
+
+struct MessageRecord
+{
+    QString text, title;
+    MessageIcon icon;
+};
+
+class ScriptedDialogs : public Dialogs
+{
+public:
+    QStringList answers; // next answers of input boxes; none left means Cancel ("")
+    QList<InputRecord> inputs;
+    QList<MessageRecord> messages;
+
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
+    void messageBox(const QString &text, const QString &title, MessageIcon icon) override;
+};
+
+class RecordingPrinter : public Printer
+{
+public:
+    QString failWith; // non-empty: every job fails with this description
+    QList<QStringList> jobs;
+    QList<int> pointSizes;
+
+    ServiceResult printLines(const QStringList &lines, int pointSize) override;
+};
+
+class RecordingShell : public Shell
+{
+public:
+    QString failWith;
+    QStringList opened;
+    ServiceResult openDocument(const QString &absolutePath) override;
+};
+
+class ScriptedDrives : public Drives
+{
+public:
+    QList<Volume> list;
+    QHash<QString, QString> remembered; // root -> folder
+    QHash<QString, QString> failing;    // root -> description of why it cannot be made current
+    QString current;
+    QStringList madeCurrent;
+
+    QList<Volume> volumes() override { return list; }
+    ServiceResult makeCurrent(const QString &root) override;
+    QString currentRoot() override { return current; }
+    QString currentFolder() override { return remembered.value(current, current); }
+};
+
+class CountingBeep : public Beep
+{
+public:
+    int count = 0;
+    void beep() override { ++count; }
+};
+
+class FixedRandom : public Random
+{
+public:
+    QList<double> values; // next draws; none left gives 0.0
+    int seeded = 0;
+    int draws = 0;
+    void seedFromTimeOfDay() override { ++seeded; }
+    double next() override;
+};
+
+// Builds Services from scripted parts and keeps pointers to them for the test.
+// The working folder's volume is "/" remembering the working folder.
+struct ScriptedServices
+{
+    ScriptedDialogs *dialogs;
+    RecordingPrinter *printer;
+    RecordingShell *shell;
+    ScriptedDrives *drives;
+    CountingBeep *beep;
+    FixedRandom *random;
+    Services services;
+
+    ScriptedServices();
+};
+
+// A window on the scripted services; the working folder is set by the caller.
+struct Window
+{
+    ScriptedServices scripted;
+    std::unique_ptr<Form1> form;
+
+    // setup runs on the scripted services before the window is created.
+    explicit Window(const std::function<void(ScriptedServices &)> &setup = {});
+    ScriptedDialogs &dialogs() { return *scripted.dialogs; }
+    ItemList &items() { return form->items(); }
+    QStringList texts() const { return form->items().texts(); }
+};
+
+// Creates empty files (and the folders on their way) under root.
+void makeFiles(const QString &root, const QStringList &relativePaths);
+
+} // namespace corvane::test

@@ -1,0 +1,98 @@
+#include "listing/casefold.h"
+#include "listing/filenames.h"
+
+#include <QTest>
+
+using namespace corvane;
+
+class TestFileNames : public QObject
+{
+    Q_OBJECT
+private slots:
+    void noExtension_data();
+    void noExtension();
+    void displayName_data();
+    void displayName();
+    void caseRule();
+};
+
+void TestFileNames::noExtension_data()
+{
+    QTest::addColumn<QString>("parola");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("last dot only") << "report.final.doc" << "report.final";
+    QTest::newRow("no dot") << "readme" << "readme";
+    QTest::newRow("trailing dot") << "archive." << "archive";
+    QTest::newRow("dot-file") << ".profile" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("numbered line") << " 2 report 1.5 final" << " 2 report 1";
+    QTest::newRow("non-ascii") << QString::fromUtf8("crème.brûlée") << QString::fromUtf8("crème");
+}
+
+void TestFileNames::noExtension()
+{
+    QFETCH(QString, parola);
+    QFETCH(QString, expected);
+    const QString result = NoExtension(parola);
+    QCOMPARE(result, expected);
+    QVERIFY(!result.isNull());
+}
+
+void TestFileNames::displayName_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("ascii") << QByteArray("a b.txt") << "a b.txt";
+    QTest::newRow("utf8 kept") << QByteArray("caf\xC3\xA9 \xE6\x97\xA5.txt") << QString::fromUtf8("café 日.txt");
+    QTest::newRow("emoji kept") << QByteArray("\xF0\x9F\x98\x80") << QString::fromUtf8("😀");
+    QTest::newRow("newline") << QByteArray("a\nb") << "a\\nb";
+    QTest::newRow("cr tab") << QByteArray("a\rb\tc") << "a\\rb\\tc";
+    QTest::newRow("escape") << QByteArray("\x1B[31m") << "\\x1B[31m";
+    QTest::newRow("del") << QByteArray("a\x7F") << "a\\x7F";
+    QTest::newRow("c1 control") << QByteArray("a\xC2\x85") << "a\\xC2\\x85";
+    QTest::newRow("line separator") << QByteArray("a\xE2\x80\xA8") << "a\\xE2\\x80\\xA8";
+    QTest::newRow("lone ff") << QByteArray("a\xFF") << "a\\xFF";
+    QTest::newRow("latin1") << QByteArray("caf\xE9.txt") << "caf\\xE9.txt";
+    QTest::newRow("truncated") << QByteArray("x\xE6\x97") << "x\\xE6\\x97";
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << "\\xC0\\xAF";
+    QTest::newRow("overlong 3 byte") << QByteArray("\xE0\x80\xAF") << "\\xE0\\x80\\xAF";
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << "\\xED\\xA0\\x80";
+    QTest::newRow("above max") << QByteArray("\xF4\x90\x80\x80") << "\\xF4\\x90\\x80\\x80";
+    QTest::newRow("bad then good") << QByteArray("\xFF\xC3\xA9") << QString::fromUtf8("\\xFFé");
+    QTest::newRow("rtl override kept") << QByteArray("a\xE2\x80\xAE") << QString::fromUtf8("a\u202E");
+}
+
+void TestFileNames::displayName()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    const QString shown = corvane::displayName(bytes);
+    QCOMPARE(shown, expected);
+    QVERIFY(!shown.contains(u'\n') && !shown.contains(u'\r'));
+}
+
+void TestFileNames::caseRule()
+{
+    // One rule for sorting, duplicates and hashing, independent of the locale.
+    const QString pairs[][2] = {
+        {"README.TXT", "readme.txt"},
+        {QString::fromUtf8("ΣΊΣΥΦΟΣ"), QString::fromUtf8("σίσυφος")},
+        {QString::fromUtf8("σ"), QString::fromUtf8("ς")},
+        {QString::fromUtf8("\u212A"), "k"}, // Kelvin sign
+        {QString::fromUtf8("𐐀"), QString::fromUtf8("𐐨")}, // Deseret, outside the BMP
+    };
+    for (const auto &p : pairs) {
+        QVERIFY2(sameIgnoringCase(p[0], p[1]), qPrintable(p[0]));
+        QCOMPARE(foldedHash(p[0]), foldedHash(p[1]));
+        QVERIFY(itemCompare(p[0], p[1]) != 0); // ties broken by the exact text
+    }
+    QVERIFY(!sameIgnoringCase(QString::fromUtf8("Straße"), u"STRASSE"));
+    QVERIFY(!sameIgnoringCase(QString::fromUtf8("ı"), u"i")); // dotless i stays apart
+    QVERIFY(itemLess(u"apple", u"Banana"));
+    QVERIFY(itemLess(u"Banana", u"cherry"));
+    QCOMPARE(indexOfIgnoringCase(QStringLiteral("Song.Mp3"), QStringLiteral("MP3")), 5);
+    QCOMPARE(indexOfIgnoringCase(QStringLiteral("mp3"), QStringLiteral("Song.MP3")), -1);
+}
+
+QTEST_APPLESS_MAIN(TestFileNames)
+#include "tst_filenames.moc"

@@ -1,0 +1,218 @@
+#include "listing/itemlist.h"
+#include "listing/refresh.h"
+#include "listing/wordfilter.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace corvane;
+
+namespace {
+
+QStringList numbered(int n, const QString &prefix)
+{
+    QStringList out;
+    for (int i = 0; i < n; ++i)
+        out.append(prefix + QString::number(i).rightJustified(4, u'0'));
+    return out;
+}
+
+} // namespace
+
+class TestItemList : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sortedInsertionAndInPlaceText();
+    void mergeDuplicateRules();
+    void mergeKeepsMarksAndCurrent_data();
+    void mergeKeepsMarksAndCurrent();
+    void mergeAfterOutOfOrderRename();
+    void removalKeepsMarksAndCurrent_data();
+    void removalKeepsMarksAndCurrent();
+    void mergeFolderSettings();
+    void wordFilter_data();
+    void wordFilter();
+    void countToolTipText();
+};
+
+void TestItemList::sortedInsertionAndInPlaceText()
+{
+    ItemList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (const char *t : {"delta", "Alpha", "charlie", "bravo", "alpha"})
+        list.addItem(QString::fromLatin1(t));
+    QCOMPARE(list.texts(), QStringList({"Alpha", "alpha", "bravo", "charlie", "delta"}));
+
+    list.setCurrentRow(3);
+    list.setText(1, QStringLiteral("zulu")); // stays where it is
+    QCOMPARE(list.text(1), QStringLiteral("zulu"));
+    QCOMPARE(list.currentRow(), 3);
+    list.addItem(QStringLiteral("aaa")); // goes before, the current item moves down
+    QCOMPARE(list.currentRow(), 4);
+    QCOMPARE(list.text(4), QStringLiteral("charlie"));
+
+    list.removeItem(4);
+    QCOMPARE(list.currentRow(), -1);
+    list.clear();
+    QCOMPARE(list.count(), 0);
+}
+
+void TestItemList::mergeDuplicateRules()
+{
+    ItemList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    // The first spelling wins, against the list and within the names.
+    list.addItem(QStringLiteral("README.TXT"));
+    QCOMPARE(list.mergeNames({"readme.txt", "Notes", "NOTES", "notes", "b"}), 2);
+    QCOMPARE(list.texts(), QStringList({"b", "Notes", "README.TXT"}));
+    // An empty name is an item like any other, listed once.
+    QCOMPARE(list.mergeNames({"", ""}), 1);
+    QCOMPARE(list.text(0), QString());
+    QCOMPARE(list.mergeNames({"", "B"}), 0);
+}
+
+void TestItemList::mergeKeepsMarksAndCurrent_data()
+{
+    QTest::addColumn<int>("added");
+    QTest::newRow("few names, row by row") << 3;
+    QTest::newRow("many names, one reset") << 500;
+}
+
+void TestItemList::mergeKeepsMarksAndCurrent()
+{
+    QFETCH(int, added);
+    ItemList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    list.mergeNames(numbered(100, QStringLiteral("b")));
+    list.setMarked(10, true);
+    list.setMarked(50, true);
+    list.setCurrentRow(20);
+    QStringList names = numbered(added, QStringLiteral("a"));
+    names += numbered(100, QStringLiteral("B")); // duplicates ignoring case
+    QCOMPARE(list.mergeNames(names), added);
+    QCOMPARE(list.count(), 100 + added);
+    QCOMPARE(list.markedCount(), 2);
+    QVERIFY(list.isMarked(added + 10));
+    QVERIFY(list.isMarked(added + 50));
+    QCOMPARE(list.text(list.currentRow()), QStringLiteral("b0020"));
+    QVERIFY(std::is_sorted(list.texts().begin(), list.texts().end(),
+                           [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; }));
+}
+
+void TestItemList::mergeAfterOutOfOrderRename()
+{
+    ItemList list;
+    list.mergeNames(numbered(50, QStringLiteral("m")));
+    list.setText(0, QStringLiteral("zzz")); // out of order now
+    list.mergeNames(numbered(40, QStringLiteral("a")) + QStringList{QStringLiteral("ZZZ")});
+    QCOMPARE(list.count(), 90);
+    QCOMPARE(list.text(0), QStringLiteral("a0000"));
+    QVERIFY(list.texts().contains(QStringLiteral("zzz")));
+    QVERIFY(!list.texts().contains(QStringLiteral("ZZZ")));
+}
+
+void TestItemList::removalKeepsMarksAndCurrent_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("few removed") << 20;
+    QTest::newRow("many removed") << 400;
+}
+
+void TestItemList::removalKeepsMarksAndCurrent()
+{
+    QFETCH(int, size);
+    ItemList list;
+    QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    list.mergeNames(numbered(size, QStringLiteral("x")));
+    // Mark every third item, make an unmarked one current, erase the marked.
+    for (int i = 0; i < size; i += 3)
+        list.setMarked(i, true);
+    list.setCurrentRow(size - 1 - ((size - 1) % 3 == 0 ? 1 : 0));
+    const QString current = list.text(list.currentRow());
+    const qsizetype marked = list.markedCount();
+    QCOMPARE(list.removeMarked(), marked);
+    QCOMPARE(list.count(), size - marked);
+    QCOMPARE(list.markedCount(), 0);
+    QCOMPARE(list.text(list.currentRow()), current);
+
+    // A mark on an item that stays survives a removal of others.
+    list.setMarked(0, true);
+    const QString kept = list.text(0);
+    list.removeIf([&](const QString &t) { return t != kept && t.endsWith(u'1'); });
+    QVERIFY(list.isMarked(0));
+    QCOMPARE(list.text(0), kept);
+    QCOMPARE(list.markedCount(), 1);
+    list.markAll();
+    QCOMPARE(list.markedCount(), list.count());
+}
+
+void TestItemList::mergeFolderSettings()
+{
+    ItemList list;
+    RefreshSettings s;
+    s.clearFirst = false;
+    s.showExtensions = false;
+    // Extensions off: a.txt and a.doc make one item; so do A.TXT and a.doc, first form kept.
+    mergeFolder(list, {"a.doc", "a.txt"}, s);
+    QCOMPARE(list.texts(), QStringList({"a"}));
+    list.clear();
+    mergeFolder(list, {"A.TXT", "a.doc"}, s);
+    QCOMPARE(list.texts(), QStringList({"A"}));
+    // Dot-files give one empty item, once.
+    mergeFolder(list, {".bashrc", ".profile"}, s);
+    QCOMPARE(list.texts(), QStringList({"", "A"}));
+    // Switching extensions on without clearing adds the other form beside the first.
+    s.showExtensions = true;
+    mergeFolder(list, {"A.TXT", "a.doc"}, s);
+    QCOMPARE(list.texts(), QStringList({"", "A", "a.doc", "A.TXT"}));
+    // Clearing first shows the current folder only.
+    s.clearFirst = true;
+    mergeFolder(list, {"z.txt"}, s);
+    QCOMPARE(list.texts(), QStringList({"z.txt"}));
+    // The word filter runs last.
+    s.clearFirst = false;
+    s.filterWord = QStringLiteral("TXT");
+    s.filterMode = ExcludeMode;
+    mergeFolder(list, {"y.doc"}, s);
+    QCOMPARE(list.texts(), QStringList({"y.doc"}));
+}
+
+void TestItemList::wordFilter_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList all = {"my song.mp3", "Song.Mp3", "song.txt", "x.doc"};
+    QTest::newRow("empty word, mode 1") << "" << 1 << all;
+    QTest::newRow("empty word, mode 2") << "" << 2 << all;
+    QTest::newRow("no mode yet") << "mp3" << 0 << all;
+    QTest::newRow("list only, case ignored") << "MP3" << 1 << QStringList{"my song.mp3", "Song.Mp3"};
+    QTest::newRow("exclude, case ignored") << "MP3" << 2 << QStringList{"song.txt", "x.doc"};
+    QTest::newRow("inner space") << "y s" << 1 << QStringList{"my song.mp3"};
+    QTest::newRow("word longer than items") << "Song.MP3.extra" << 1 << QStringList{};
+    QTest::newRow("everything excluded") << "." << 2 << QStringList{};
+    QTest::newRow("wildcards are plain") << "*" << 1 << QStringList{};
+}
+
+void TestItemList::wordFilter()
+{
+    QFETCH(QString, word);
+    QFETCH(int, mode);
+    QFETCH(QStringList, expected);
+    ItemList list;
+    list.mergeNames({"my song.mp3", "Song.Mp3", "song.txt", "x.doc"});
+    ApplyWordFilter(list, word, mode);
+    QCOMPARE(list.texts(), expected);
+}
+
+void TestItemList::countToolTipText()
+{
+    QCOMPARE(countToolTip(12), QStringLiteral(" Files :  12 "));
+    QCOMPARE(countToolTip(0), QStringLiteral(" Files :  0 "));
+    QCOMPARE(countToolTip(1000000), QStringLiteral(" Files :  1000000 "));
+}
+
+QTEST_APPLESS_MAIN(TestItemList)
+#include "tst_itemlist.moc"
