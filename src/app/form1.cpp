@@ -29,10 +29,20 @@ QRect twips(int left, int top, int width, int height)
     return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
+// The faces the window was drawn for, then metric-compatible stand-ins, then
+// whatever sans-serif face the desktop has.
+QFont sansFont(const QString &face)
+{
+    QFont font;
+    font.setFamilies({face, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
 QFont controlFont(qreal points, bool bold)
 {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = sansFont(QStringLiteral("MS Sans Serif"));
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
@@ -103,8 +113,7 @@ void Form1::createControls()
     client->setObjectName(QStringLiteral("ClientArea"));
     client->setFixedSize(686, 538); // 10290 x 8070 twips
     // The window's own font; every control below carries a font of its own.
-    QFont windowFont(QStringLiteral("Arial"));
-    windowFont.setStyleHint(QFont::SansSerif);
+    QFont windowFont = sansFont(QStringLiteral("Arial"));
     windowFont.setPointSizeF(14.25);
     windowFont.setBold(true);
     client->setFont(windowFont);
