@@ -3,7 +3,7 @@ BUILD     ?= build
 JOBS      ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test test-asan fuzz bench clean
 
 all: build
 
@@ -24,6 +24,34 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	@cmake -S . -B $(BUILD)-asan -DCORVANE_SANITIZE=ON -DCORVANE_BENCH=OFF $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(BUILD)-asan -j $(JOBS)
+	@cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS, starting from the corpus in fuzz/corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@scripts/install-deps --fuzz
+	@cmake -S . -B $(BUILD)-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_FUZZ=ON -DCORVANE_TESTS=OFF \
+	  -DCORVANE_BENCH=OFF >/dev/null
+	@for t in $$(ls fuzz/corpus); do \
+	  cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_$$t && \
+	  mkdir -p $(BUILD)-fuzz/corpus/$$t && \
+	  $(BUILD)-fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    $(BUILD)-fuzz/corpus/$$t fuzz/corpus/$$t || exit 1; \
+	done
+
+# Speed and memory targets: folders of 10,000, 100,000 and 1,000,000 files;
+# the table goes to $(BUILD)/bench/report.txt.
+bench: build
+	@bench/run-bench $(BUILD)
 
 clean:
 	@rm -rf $(BUILD)

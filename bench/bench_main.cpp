@@ -1,0 +1,280 @@
+// Measures the operations that must stay fast on huge folders, each beside a
+// floor measured in the same process on the same folder, and fails when a ratio
+// misses its target.
+//
+//   corvane_bench FOLDER SMALL_FOLDER [--slack X] [--report FILE] [--runs N]
+//   corvane_bench --rss FOLDER      (child mode: peak memory holding FOLDER's list)
+//
+// FOLDER is the big folder, SMALL_FOLDER one of 10,000 files merged into it.
+// --slack multiplies every target (CI uses 3 to catch only gross regressions).
+
+#include "app/form1.h"
+#include "listing/folderreader.h"
+#include "listing/itemlist.h"
+#include "listing/wordfilter.h"
+#include "platform/services.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cstdio>
+#include <dirent.h>
+#include <functional>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace corvane;
+
+namespace {
+
+// The floor: a plain C readdir loop, then a sort of the names by a folded key.
+void floorReadAndSort(const QByteArray &folder)
+{
+    DIR *dir = opendir(folder.constData());
+    if (!dir)
+        qFatal("cannot open %s", folder.constData());
+    std::vector<std::pair<std::string, std::string>> names; // folded key, name
+    while (const dirent *e = readdir(dir)) {
+        std::string name = e->d_name;
+        std::string key = name;
+        for (char &c : key)
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        names.emplace_back(std::move(key), std::move(name));
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Median milliseconds of work over runs, with setup run untimed before each.
+double measure(int runs, const std::function<void()> &setup, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        if (setup)
+            setup();
+        QElapsedTimer t;
+        t.start();
+        work();
+        times.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    return median(times);
+}
+
+void paint(Form1 &form)
+{
+    // Layout and paint of what a user sees of the list.
+    QCoreApplication::processEvents();
+    form.List1->viewport()->grab();
+}
+
+struct Row
+{
+    QString op;
+    qsizetype n;
+    double ms;
+    double floorMs;
+    double target;   // a ratio target, or milliseconds when absolute
+    bool absolute;
+};
+
+long peakRssKb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+Services benchServices()
+{
+    return Services::desktop();
+}
+
+int rssMode(const QString &folder)
+{
+    QDir::setCurrent(folder);
+    Form1 form(benchServices());
+    form.show();
+    paint(form);
+    std::printf("%ld %lld\n", peakRssKb(), static_cast<long long>(form.items().count()));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.size() == 2 && args[0] == QStringLiteral("--rss"))
+        return rssMode(args[1]);
+
+    double slack = 1.0;
+    int runs = 5;
+    QString reportPath;
+    QStringList positional;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--slack") && i + 1 < args.size())
+            slack = args[++i].toDouble();
+        else if (args[i] == QStringLiteral("--report") && i + 1 < args.size())
+            reportPath = args[++i];
+        else if (args[i] == QStringLiteral("--runs") && i + 1 < args.size())
+            runs = args[++i].toInt();
+        else
+            positional.append(args[i]);
+    }
+    if (positional.size() != 2) {
+        std::fprintf(stderr, "usage: corvane_bench FOLDER SMALL_FOLDER [--slack X] [--report FILE] [--runs N]\n");
+        return 2;
+    }
+    const QString big = QDir(positional[0]).absolutePath();
+    const QString small = QDir(positional[1]).absolutePath();
+    const QByteArray bigBytes = QFile::encodeName(big);
+
+    QList<Row> rows;
+    // Warm the cache once, then the floor.
+    floorReadAndSort(bigBytes);
+    const double floorMs = measure(runs, {}, [&] { floorReadAndSort(bigBytes); });
+    const qsizetype n = readFolder(big, Pattern()).names.size();
+
+    rows.append({QStringLiteral("read folder *.*"), n,
+                 measure(runs, {}, [&] { readFolder(big, Pattern()); }), floorMs, 1.4, false});
+    rows.append({QStringLiteral("read folder *.mp3;*.txt"), n,
+                 measure(runs, {}, [&] { readFolder(big, Pattern(QStringLiteral("*.mp3;*.txt"))); }), floorMs,
+                 1.4, false});
+
+    // The real window, offscreen, started in an empty folder.
+    const QString empty = big + QStringLiteral("/subfolder-0");
+    QDir::setCurrent(empty);
+    Form1 form(benchServices());
+    form.show();
+    paint(form);
+
+    double firstPaintWorst = 0;
+    const double refreshMs = measure(runs, [&] { form.Dir1->setPath(empty); },
+                                     [&] {
+                                         form.Dir1->setPath(big);
+                                         paint(form);
+                                     });
+    rows.append({QStringLiteral("refresh into empty list + paint"), n, refreshMs, floorMs, 1.5, false});
+
+    form.Check1->setChecked(false);
+    const double rerefreshMs = measure(runs, {}, [&] {
+        form.File1->refresh();
+        form.RefreshList();
+        paint(form);
+    });
+    rows.append({QStringLiteral("re-refresh same folder, list kept"), n, rerefreshMs, floorMs, 1.5, false});
+
+    const qsizetype smallCount = readFolder(small, Pattern()).names.size();
+    const double mergeSmallMs = measure(runs, [&] { form.Dir1->setPath(big); },
+                                        [&] {
+                                            form.Dir1->setPath(small);
+                                            paint(form);
+                                        });
+    rows.append({QStringLiteral("merge 10,000 into the full list"), smallCount, mergeSmallMs, floorMs, 0.2,
+                 false});
+
+    // First paint after a refresh, and a scroll to the end, at full size.
+    const double paintMs = measure(runs, [&] { form.RefreshList(); }, [&] { paint(form); });
+    firstPaintWorst = paintMs;
+    rows.append({QStringLiteral("first paint after refresh"), form.items().count(), firstPaintWorst, floorMs,
+                 100, true});
+    const double scrollMs = measure(runs, [&] { form.List1->scrollToTop(); paint(form); },
+                                    [&] {
+                                        form.List1->scrollToBottom();
+                                        paint(form);
+                                    });
+    rows.append({QStringLiteral("scroll to the end + paint"), form.items().count(), scrollMs, floorMs, 10, true});
+
+    // The word filter and erase over the whole list, on a copy each run.
+    const QStringList names = readFolder(big, Pattern()).names;
+    ItemList list;
+    for (int mode : {1, 2}) {
+        const double ms = measure(runs, [&] {
+            list.clear();
+            list.mergeNames(names);
+        }, [&] { ApplyWordFilter(list, QStringLiteral("song"), mode); });
+        rows.append({mode == 1 ? QStringLiteral("word filter: list only") : QStringLiteral("word filter: exclude"),
+                     names.size(), ms, floorMs, 0.3, false});
+    }
+    const double eraseMs = measure(runs, [&] {
+        list.clear();
+        list.mergeNames(names);
+        for (qsizetype i = 0; i < list.count(); i += 2)
+            list.setMarked(i, true);
+    }, [&] { list.removeMarked(); });
+    rows.append({QStringLiteral("erase half the items marked"), names.size(), eraseMs, floorMs, 0.3, false});
+    list.clear();
+
+    // Peak memory of the whole program holding the list, in a process of its own.
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rss"), big});
+    child.waitForFinished(-1);
+    const QList<QByteArray> rss = child.readAllStandardOutput().trimmed().split(' ');
+    const double rssMb = rss.isEmpty() ? -1 : rss[0].toDouble() / 1024.0;
+
+    // The table.
+    QString out;
+    QTextStream ts(&out);
+    bool pass = true;
+    ts << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
+              .arg(QStringLiteral("operation"), -36)
+              .arg(QStringLiteral("N"), 9)
+              .arg(QStringLiteral("median ms"), 10)
+              .arg(QStringLiteral("floor ms"), 9)
+              .arg(QStringLiteral("ratio"), 7)
+              .arg(QStringLiteral("target"), 8)
+              .arg(QStringLiteral("result"));
+    for (const Row &r : std::as_const(rows)) {
+        const double ratio = r.ms / r.floorMs;
+        const double target = r.target * slack;
+        const bool ok = r.absolute ? r.ms <= target : ratio <= target;
+        pass = pass && ok;
+        ts << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
+                  .arg(r.op, -36)
+                  .arg(r.n, 9)
+                  .arg(r.ms, 10, 'f', 1)
+                  .arg(r.floorMs, 9, 'f', 1)
+                  .arg(ratio, 7, 'f', 2)
+                  .arg(r.absolute ? QStringLiteral("%1ms").arg(target) : QStringLiteral("%1x").arg(target), 8)
+                  .arg(ok ? QStringLiteral("ok") : QStringLiteral("MISSED"));
+    }
+    const double rssTarget = 250 * slack;
+    const bool rssOk = rssMb > 0 && (n < 1000000 || rssMb <= rssTarget);
+    pass = pass && rssOk;
+    ts << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
+              .arg(QStringLiteral("peak RSS holding the list (MB)"), -36)
+              .arg(n, 9)
+              .arg(rssMb, 10, 'f', 1)
+              .arg(QStringLiteral("-"), 9)
+              .arg(QStringLiteral("-"), 7)
+              .arg(n < 1000000 ? QStringLiteral("-") : QStringLiteral("%1MB").arg(rssTarget), 8)
+              .arg(rssOk ? QStringLiteral("ok") : QStringLiteral("MISSED"));
+    ts.flush();
+    std::fputs(out.toUtf8().constData(), stdout);
+    if (!reportPath.isEmpty()) {
+        QFile report(reportPath);
+        if (report.open(QIODevice::Append)) {
+            report.write(out.toUtf8());
+            report.write("\n");
+        }
+    }
+    return pass ? 0 : 1;
+}
