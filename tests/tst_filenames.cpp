@@ -14,6 +14,7 @@ private slots:
     void displayName_data();
     void displayName();
     void caseRule();
+    void quickPathsAgreeWithQt();
 };
 
 void TestFileNames::noExtension_data()
@@ -92,6 +93,48 @@ void TestFileNames::caseRule()
     QVERIFY(itemLess(u"Banana", u"cherry"));
     QCOMPARE(indexOfIgnoringCase(QStringLiteral("Song.Mp3"), QStringLiteral("MP3")), 5);
     QCOMPARE(indexOfIgnoringCase(QStringLiteral("mp3"), QStringLiteral("Song.MP3")), -1);
+}
+
+void TestFileNames::quickPathsAgreeWithQt()
+{
+    // The ASCII quick paths of the comparison and the word search must give
+    // exactly Qt's case-insensitive answers, also around non-ASCII letters that
+    // fold to ASCII (Kelvin sign, long s) and characters outside the BMP.
+    const QString alphabet = QString::fromUtf8("aAbBkKsS._ 0KſéÉΣσς")
+        + QString::fromUtf8("𐐀𐐨");
+    QList<QString> pieces;
+    for (qsizetype i = 0; i < alphabet.size(); ++i) {
+        if (alphabet[i].isHighSurrogate()) {
+            pieces.append(alphabet.mid(i, 2));
+            ++i;
+        } else {
+            pieces.append(alphabet.mid(i, 1));
+        }
+    }
+    quint32 seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    auto randomText = [&](int maxLen) {
+        QString s;
+        const int len = int(next() % quint32(maxLen + 1));
+        for (int k = 0; k < len; ++k)
+            s += pieces.at(qsizetype(next() % quint32(pieces.size())));
+        return s;
+    };
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (int round = 0; round < 20000; ++round) {
+        const QString a = randomText(6), b = randomText(6);
+        const int qt = sign(QStringView(a).compare(b, Qt::CaseInsensitive));
+        const int ours = sign(itemCompare(a, b));
+        if (qt != 0)
+            QCOMPARE(ours, qt);
+        else
+            QCOMPARE(ours, sign(QStringView(a).compare(b, Qt::CaseSensitive)));
+        QCOMPARE(sameIgnoringCase(a, b), qt == 0);
+        if (qt == 0)
+            QCOMPARE(foldedHash(a), foldedHash(b));
+        const QString word = randomText(2);
+        QCOMPARE(indexOfIgnoringCase(a, word), QStringView(a).indexOf(word, 0, Qt::CaseInsensitive));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestFileNames)

@@ -2,11 +2,57 @@
 
 #include <QChar>
 
+#include <algorithm>
+
 namespace corvane {
+
+namespace {
+
+inline char16_t asciiLower(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// Qt's case-insensitive order (folded code units, then length), with a fast
+// path for ASCII: names are mostly ASCII, and this runs millions of times in a
+// sort. Anything else is handed to Qt from the first differing character on.
+int foldedCompare(QStringView a, QStringView b) noexcept
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t *pa = a.utf16();
+    const char16_t *pb = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t ca = pa[i], cb = pb[i];
+        if (ca == cb)
+            continue;
+        if (ca < 0x80 && cb < 0x80) {
+            const char16_t la = asciiLower(ca), lb = asciiLower(cb);
+            if (la != lb)
+                return la < lb ? -1 : 1;
+            continue;
+        }
+        // A low surrogate is folded together with the high one before it.
+        const qsizetype from = (i > 0 && QChar::isHighSurrogate(pa[i - 1])) ? i - 1 : i;
+        return a.sliced(from).compare(b.sliced(from), Qt::CaseInsensitive);
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool isAscii(QStringView s) noexcept
+{
+    for (QChar c : s)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+} // namespace
 
 int itemCompare(QStringView a, QStringView b) noexcept
 {
-    const int folded = a.compare(b, Qt::CaseInsensitive);
+    const int folded = foldedCompare(a, b);
     if (folded != 0)
         return folded;
     return a.compare(b, Qt::CaseSensitive);
@@ -14,7 +60,7 @@ int itemCompare(QStringView a, QStringView b) noexcept
 
 bool sameIgnoringCase(QStringView a, QStringView b) noexcept
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.size() == b.size() ? foldedCompare(a, b) == 0 : a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 quint64 foldedHash(QStringView text) noexcept
@@ -45,7 +91,26 @@ quint64 foldedHash(QStringView text) noexcept
 
 qsizetype indexOfIgnoringCase(QStringView text, QStringView word) noexcept
 {
-    return text.indexOf(word, 0, Qt::CaseInsensitive);
+    // Some non-ASCII letters fold to ASCII ones (the Kelvin sign to k), so the
+    // quick search is only for texts that are ASCII on both sides.
+    if (!isAscii(text) || !isAscii(word))
+        return text.indexOf(word, 0, Qt::CaseInsensitive);
+    const qsizetype n = text.size(), m = word.size();
+    if (m == 0)
+        return 0;
+    const char16_t *t = text.utf16();
+    const char16_t *w = word.utf16();
+    const char16_t first = asciiLower(w[0]);
+    for (qsizetype i = 0; i + m <= n; ++i) {
+        if (asciiLower(t[i]) != first)
+            continue;
+        qsizetype k = 1;
+        while (k < m && asciiLower(t[i + k]) == asciiLower(w[k]))
+            ++k;
+        if (k == m)
+            return i;
+    }
+    return -1;
 }
 
 } // namespace corvane
