@@ -121,6 +121,24 @@ int buttonCode(Qt::MouseButton button)
 
 ItemListView::ItemListView(ItemList *items, QWidget *parent) : QListView(parent), m_items(items)
 {
+    // The model owns the current row, so it survives bulk changes; the view
+    // follows it. While rows come and go the selection model moves the view's
+    // current index on its own (to a neighbour of a removed current row); those
+    // moves must not reach the model. The guard is connected before setModel()
+    // so that it is raised before the selection model reacts, and the view is
+    // put back on the model's current row once the change is over.
+    const auto changing = [this] { m_modelChanging = true; };
+    const auto changed = [this] {
+        followModel();
+        m_modelChanging = false;
+    };
+    connect(items, &QAbstractItemModel::modelAboutToBeReset, this, changing);
+    connect(items, &QAbstractItemModel::rowsAboutToBeRemoved, this, changing);
+    connect(items, &QAbstractItemModel::rowsAboutToBeInserted, this, changing);
+    connect(items, &QAbstractItemModel::modelReset, this, changed);
+    connect(items, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(items, &QAbstractItemModel::rowsInserted, this, changed);
+
     setModel(items);
     setItemDelegate(new MarkDelegate(this));
     setUniformItemSizes(true);
@@ -128,26 +146,34 @@ ItemListView::ItemListView(ItemList *items, QWidget *parent) : QListView(parent)
     setEditTriggers(NoEditTriggers);
     setLayoutMode(Batched); // a million items never block the first paint
     setBatchSize(2000);
+    // The right button belongs to the window's pop-up alone: no context menu
+    // event (from the mouse or the menu key) reaches the view or its parents.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
 
-    // The model owns the current row, so it survives bulk changes; the view follows it.
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
-                if (!m_resetting)
+                if (!m_modelChanging)
                     m_items->setCurrentRow(current.isValid() ? current.row() : -1);
             });
-    connect(items, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_resetting = true; });
-    connect(items, &QAbstractItemModel::modelReset, this, [this] { m_resetting = false; });
-    connect(items, &ItemList::currentRowChanged, this, [this](qsizetype row) {
-        const QModelIndex index = row >= 0 ? m_items->index(int(row)) : QModelIndex();
-        if (index != currentIndex())
-            selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    });
+    connect(items, &ItemList::currentRowChanged, this, &ItemListView::followModel);
+}
+
+void ItemListView::followModel()
+{
+    const qsizetype row = m_items->currentRow();
+    const QModelIndex index = row >= 0 ? m_items->index(int(row)) : QModelIndex();
+    if (index != currentIndex())
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
 void ItemListView::mousePressEvent(QMouseEvent *event)
 {
     const int code = buttonCode(event->button());
+    event->accept();
+    m_pressAt = event->globalPosition().toPoint();
     emit mouseDown(code);
+    m_pressAt.reset();
     if (code != 1)
         return; // only the left button acts on the list itself
     const QModelIndex index = indexAt(event->position().toPoint());

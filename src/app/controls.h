@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTreeView>
 
+#include <optional>
+
 class QFileSystemModel;
 class QStringListModel;
 
@@ -69,8 +71,10 @@ private:
 // The item list view: shows an ItemList with its marks; a left click toggles
 // the mark of the item under the pointer and makes it current; Space toggles
 // the current item. mouseDown reports every button press (1 left, 2 right,
-// 4 middle) before the list handles it; a right press is left to the window
-// alone, so it changes neither the marks nor the current item.
+// 4 middle, 0 any other) before the list handles it; only a left press acts on
+// the list itself, so a right press changes neither the marks nor the current
+// item and is left to the window (its pop-up menu). The view has no context
+// menu of its own and passes none to its parents.
 class ItemListView : public QListView
 {
     Q_OBJECT
@@ -79,6 +83,9 @@ public:
 
     ItemList *items() const { return m_items; }
     qsizetype listIndex() const { return m_items->currentRow(); }
+    // Where the pointer is on the screen while mouseDown is being emitted;
+    // nothing at any other time.
+    std::optional<QPoint> pressGlobalPosition() const { return m_pressAt; }
 
 signals:
     void mouseDown(int button);
@@ -92,8 +99,11 @@ protected:
     bool viewportEvent(QEvent *event) override;
 
 private:
+    void followModel(); // puts the view's current index on the model's current row
+
     ItemList *m_items;
-    bool m_resetting = false;
+    bool m_modelChanging = false;
+    std::optional<QPoint> m_pressAt;
 };
 
 } // namespace corvane

@@ -1,0 +1,49 @@
+#include "editing/editing.h"
+
+#include "listing/filenames.h"
+#include "listing/itemlist.h"
+
+namespace corvane {
+
+PopupStates popupStates(qsizetype listCount, qsizetype selCount)
+{
+    return {listCount >= 1, selCount != 0};
+}
+
+QString renamePrompt()
+{
+    return QStringLiteral("You are not renaming the file,") + u'\r'
+        + QStringLiteral("you're just renaming the item in the list.");
+}
+
+QString trimSpaces(const QString &answer)
+{
+    qsizetype first = 0;
+    qsizetype end = answer.size();
+    while (first < end && answer.at(first) == u' ')
+        ++first;
+    while (end > first && answer.at(end - 1) == u' ')
+        --end;
+    return answer.mid(first, end - first);
+}
+
+std::optional<QString> renamedText(const QString &answer)
+{
+    const QString text = trimSpaces(answer);
+    if (text.isEmpty())
+        return std::nullopt;
+    return displayName(text.toUtf8());
+}
+
+bool renameItem(ItemList &list, qsizetype row, const QString &answer)
+{
+    if (row < 0 || row >= list.count())
+        return false;
+    const std::optional<QString> text = renamedText(answer);
+    if (!text)
+        return false;
+    list.setText(row, *text);
+    return true;
+}
+
+} // namespace corvane
