@@ -84,6 +84,8 @@ void FileBox::refresh()
     m_names = std::move(listing.names);
     m_error = std::move(listing.error);
     m_model->setStringList(m_names);
+    // A folder that cannot be read shows as an empty box that says why.
+    setToolTip(m_error);
 }
 
 // ---- ItemListView ----------------------------------------------------------
