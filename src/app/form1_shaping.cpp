@@ -35,7 +35,15 @@ void Form1::FileType_Click()
     // Setting the pattern reads the folder afresh: that is File1's Refresh. A
     // folder gone meanwhile leaves File1 empty with its error as tooltip.
     File1->setPattern(pattern.isEmpty() ? QStringLiteral("*.*") : pattern);
-    setWindowTitle(pattern.isEmpty() ? QStringLiteral("Corvane+") : QStringLiteral("File type(s) : ") + FileTypes);
+    if (pattern.isEmpty()) {
+        setWindowTitle(QStringLiteral("Corvane+"));
+    } else {
+        // Qt reads "[*]" in a title as the unsaved-changes mark and hides it;
+        // doubled, it shows as typed.
+        QString types = FileTypes;
+        types.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+        setWindowTitle(QStringLiteral("File type(s) : ") + types);
+    }
 
     m_items.clear();
     RefreshList();
