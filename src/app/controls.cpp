@@ -27,12 +27,25 @@ DirTree::DirTree(QWidget *parent) : QTreeView(parent), m_model(new QFileSystemMo
     setEditTriggers(NoEditTriggers);
     connect(this, &QTreeView::clicked, this, &DirTree::openIndex);
     connect(this, &QTreeView::activated, this, &DirTree::openIndex);
+    // The model fills folders in the background: once a folder on the way to
+    // Path has its rows, bring Path back into view.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
+        if (m_path == loaded || m_path.startsWith(loaded.endsWith(u'/') ? loaded : loaded + u'/'))
+            scrollTo(currentIndex(), PositionAtCenter);
+    });
 }
 
 void DirTree::setRoot(const QString &root)
 {
     m_model->setRootPath(root);
     setRootIndex(m_model->index(root));
+}
+
+void DirTree::showEvent(QShowEvent *event)
+{
+    QTreeView::showEvent(event);
+    // Path was set before the tree had its size: centre it now.
+    scrollTo(currentIndex(), PositionAtCenter);
 }
 
 void DirTree::openIndex(const QModelIndex &index)
@@ -51,7 +64,7 @@ void DirTree::setPath(const QString &path)
     if (index.isValid()) {
         setCurrentIndex(index);
         expand(index);
-        scrollTo(index);
+        scrollTo(index, PositionAtCenter);
     }
     emit pathChanged();
 }
@@ -84,6 +97,8 @@ void FileBox::refresh()
     m_names = std::move(listing.names);
     m_error = std::move(listing.error);
     m_model->setStringList(m_names);
+    // A folder that cannot be read shows as an empty box that says why.
+    setToolTip(m_error);
 }
 
 // ---- ItemListView ----------------------------------------------------------

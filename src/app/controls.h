@@ -33,6 +33,9 @@ public:
 signals:
     void pathChanged();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void openIndex(const QModelIndex &index);
 

@@ -1,15 +1,93 @@
 #include "app/form1.h"
 
-// Display options, file types and word filter commands: filled in with those commands.
+#include "listing/filetypes.h"
+#include "listing/wordfilter.h"
+
+#include <QAction>
+#include <QMenu>
+
+// Display options, file types and word filter commands. Each command that can
+// change the listing ends in RefreshList, even when nothing changed.
 
 namespace corvane {
 
-void Form1::DisplayEXT_Click() {}
-void Form1::Enumerate_Click() {}
-void Form1::FileType_Click() {}
-void Form1::FilterMenu_Click() {}
-void Form1::SelectWord_Click() {}
-void Form1::ListOnly_Click() {}
-void Form1::Exclude_Click() {}
+void Form1::DisplayEXT_Click()
+{
+    ShowExtensions = qint16(~ShowExtensions);
+    setMenuCaption(DisplayEXT, ShowExtensions == -1 ? QStringLiteral("Extensions ON")
+                                                    : QStringLiteral("Extensions OFF"));
+    RefreshList();
+}
+
+void Form1::Enumerate_Click()
+{
+    // Enumerate is a checkable action: triggering it has already toggled the
+    // check mark before this runs, and the mark is all there is to numbering.
+}
+
+void Form1::FileType_Click()
+{
+    const QString prompt = QStringLiteral("Insert file type extension(s):") + QStringLiteral("\r\r")
+        + QStringLiteral("Example : MP3 EXE DOC ZIP");
+    FileTypes = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILE TYPE"), FileTypes));
+
+    const QString pattern = fileTypePattern(FileTypes);
+    // Setting the pattern reads the folder afresh: that is File1's Refresh. A
+    // folder gone meanwhile leaves File1 empty with its error as tooltip.
+    File1->setPattern(pattern.isEmpty() ? QStringLiteral("*.*") : pattern);
+    if (pattern.isEmpty()) {
+        setWindowTitle(QStringLiteral("Corvane+"));
+    } else {
+        // Qt reads "[*]" in a title as the unsaved-changes mark and hides it;
+        // doubled, it shows as typed.
+        QString types = FileTypes;
+        types.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+        setWindowTitle(QStringLiteral("File type(s) : ") + types);
+    }
+
+    m_items.clear();
+    RefreshList();
+    randomColours();
+}
+
+void Form1::FilterMenu_Click()
+{
+    const bool word = !FilterWord.isEmpty();
+    Exclude->setEnabled(word);
+    ListOnly->setEnabled(word);
+}
+
+void Form1::SelectWord_Click()
+{
+    const QString prompt = QStringLiteral("Select word to filter.") + QStringLiteral("\r\r")
+        + QStringLiteral("(Leave empty to set the filter OFF)");
+    FilterWord = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILTER"), FilterWord));
+    if (!FilterWord.isEmpty()) {
+        setMenuCaption(Exclude, QStringLiteral("Exclude items containing : ") + FilterWord);
+        setMenuCaption(ListOnly, QStringLiteral("List only items containing : ") + FilterWord);
+        FilterMenu->setTitle(QStringLiteral("File Filter ON"));
+    } else {
+        // The mode items keep the last word in their captions.
+        FilterMenu->setTitle(QStringLiteral("File Filter OFF"));
+    }
+    RefreshList();
+}
+
+void Form1::ListOnly_Click()
+{
+    // Triggering may have just cleared the mark of a checked item: set both.
+    ListOnly->setChecked(true);
+    Exclude->setChecked(false);
+    FilterMode = ListOnlyMode;
+    RefreshList();
+}
+
+void Form1::Exclude_Click()
+{
+    ListOnly->setChecked(false);
+    Exclude->setChecked(true);
+    FilterMode = ExcludeMode;
+    RefreshList();
+}
 
 } // namespace corvane

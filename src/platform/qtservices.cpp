@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvane {
@@ -85,16 +86,20 @@ QtDrives::QtDrives()
 QList<Volume> QtDrives::volumes()
 {
     QList<Volume> result;
-    bool haveCurrent = false;
+    QStringList roots;
     for (const QStorageInfo &info : QStorageInfo::mountedVolumes()) {
-        if (info.rootPath() == m_current)
-            haveCurrent = true;
-        else if (!isRealVolume(info))
+        const QString root = info.rootPath();
+        // A root mounted twice is one drive; a file bind-mounted over another
+        // (as containers do with /etc/hosts) is no drive at all.
+        if (roots.contains(root) || !QFileInfo(root).isDir())
             continue;
-        result.append({info.rootPath(), info.name()});
+        if (root != m_current && !isRealVolume(info))
+            continue;
+        roots.append(root);
+        result.append({root, info.name()});
     }
     // The working folder's volume is always offered, whatever its file system.
-    if (!haveCurrent)
+    if (!roots.contains(m_current))
         result.prepend({m_current, {}});
     return result;
 }
@@ -108,9 +113,16 @@ ServiceResult QtDrives::makeCurrent(const QString &root)
     return {};
 }
 
-QString QtDrives::currentFolder()
+FolderResult QtDrives::currentFolder()
 {
-    return m_remembered.value(m_current, m_current);
+    const QString folder = m_remembered.value(m_current, m_current);
+    // The folder may have gone since the volume was made current.
+    struct stat info;
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+        return {{}, QString::fromLocal8Bit(std::strerror(errno))};
+    if (!S_ISDIR(info.st_mode))
+        return {{}, QString::fromLocal8Bit(std::strerror(ENOTDIR))};
+    return {folder, {}};
 }
 
 void QtBeep::beep()

@@ -35,7 +35,7 @@ public:
     QList<Volume> volumes() override;
     ServiceResult makeCurrent(const QString &root) override;
     QString currentRoot() override { return m_current; }
-    QString currentFolder() override;
+    FolderResult currentFolder() override;
 
 private:
     QHash<QString, QString> m_remembered; // volume root -> remembered folder

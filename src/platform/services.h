@@ -53,6 +53,17 @@ struct Volume
     QString label; // volume name, may be empty
 };
 
+// A folder asked of a service, or the system's description of why there is none.
+struct FolderResult
+{
+    QString folder;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// The machine's volumes, each remembering one folder: the working folder's
+// volume the working folder, every other volume its root. Browsing never
+// changes what a volume remembers.
 class Drives
 {
 public:
@@ -63,8 +74,9 @@ public:
     virtual ServiceResult makeCurrent(const QString &root) = 0;
     // The root of the current volume.
     virtual QString currentRoot() = 0;
-    // The remembered folder of the current volume.
-    virtual QString currentFolder() = 0;
+    // The remembered folder of the current volume; a failure when it can no
+    // longer be used as a folder (removed, replaced by a file, ...).
+    virtual FolderResult currentFolder() = 0;
 };
 
 class Beep

@@ -41,6 +41,13 @@ ServiceResult ScriptedDrives::makeCurrent(const QString &root)
     return {};
 }
 
+FolderResult ScriptedDrives::currentFolder()
+{
+    if (folderFailing.contains(current))
+        return {{}, folderFailing.value(current)};
+    return {remembered.value(current, current), {}};
+}
+
 double FixedRandom::next()
 {
     ++draws;

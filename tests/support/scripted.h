@@ -61,13 +61,14 @@ public:
     QList<Volume> list;
     QHash<QString, QString> remembered; // root -> folder
     QHash<QString, QString> failing;    // root -> description of why it cannot be made current
+    QHash<QString, QString> folderFailing; // root -> description of why its folder cannot be given
     QString current;
     QStringList madeCurrent;
 
     QList<Volume> volumes() override { return list; }
     ServiceResult makeCurrent(const QString &root) override;
     QString currentRoot() override { return current; }
-    QString currentFolder() override { return remembered.value(current, current); }
+    FolderResult currentFolder() override;
 };
 
 class CountingBeep : public Beep

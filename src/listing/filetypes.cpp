@@ -1,0 +1,32 @@
+#include "listing/filetypes.h"
+
+#include <QStringList>
+
+namespace corvane {
+
+QString trimSpaces(const QString &answer)
+{
+    qsizetype first = 0;
+    qsizetype end = answer.size();
+    while (first < end && answer.at(first) == u' ')
+        ++first;
+    while (end > first && answer.at(end - 1) == u' ')
+        --end;
+    return answer.sliced(first, end - first);
+}
+
+QString fileTypePattern(const QString &fileTypes)
+{
+    if (fileTypes.isEmpty())
+        return {};
+    const QStringList pieces = fileTypes.split(u' ', Qt::KeepEmptyParts);
+    QString pattern;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        pattern += QStringLiteral("*.") + pieces.at(i);
+        if (i < pieces.size() - 1)
+            pattern += u';';
+    }
+    return pattern;
+}
+
+} // namespace corvane

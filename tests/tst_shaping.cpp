@@ -1,0 +1,354 @@
+#include "app/form1.h"
+#include "app/palette.h"
+#include "listing/filetypes.h"
+#include "support/refreshcounter.h"
+#include "support/scripted.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+
+using namespace corvane;
+using namespace corvane::test;
+
+class TestShaping : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void displayExtensions_data();
+    void displayExtensions();
+    void enumerateTogglesOnce();
+    void fileTypePattern_data();
+    void fileTypePattern();
+    void fileTypes_data();
+    void fileTypes();
+    void fileTypesRebuildFromNothing();
+    void fileTypesFolderGone();
+    void filterMenuEnableRule();
+    void selectWordCaptions_data();
+    void selectWordCaptions();
+    void filterModes();
+    void everyFilterCommandRefreshes();
+
+private:
+    QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldCwd;
+};
+
+const QStringList allFiles = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "readme.md",
+                              "song.mp3"};
+
+void TestShaping::init()
+{
+    m_oldCwd = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    makeFiles(m_dir->path(), allFiles);
+    makeFiles(m_dir->path(), {"other/elsewhere.txt", "other/song.mp3"});
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void TestShaping::cleanup()
+{
+    QDir::setCurrent(m_oldCwd);
+    m_dir.reset();
+}
+
+void TestShaping::displayExtensions_data()
+{
+    QTest::addColumn<bool>("check1");
+    QTest::addColumn<QStringList>("afterOff");
+    QTest::addColumn<QStringList>("afterOn");
+    const QStringList bare = {"LOUD", "noext", "notes", "odd.", "prog", "readme", "song"};
+    // Check1 off: the other form of each name is added beside the one listed.
+    const QStringList both = {"LOUD", "LOUD.MP3", "noext", "notes", "notes.txt", "odd.", "odd..mp3",
+                              "prog", "prog.exe", "readme", "readme.md", "song", "song.mp3"};
+    QTest::newRow("Check1 on") << true << bare << allFiles;
+    QTest::newRow("Check1 off") << false << both << both;
+}
+
+void TestShaping::displayExtensions()
+{
+    QFETCH(bool, check1);
+    QFETCH(QStringList, afterOff);
+    QFETCH(QStringList, afterOn);
+    Window w;
+    Form1 &f = *w.form;
+    f.Check1->setChecked(check1);
+    RefreshCounter refreshes(f);
+
+    f.DisplayEXT->trigger();
+    QCOMPARE(f.ShowExtensions, qint16(0));
+    QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions OFF"));
+    QCOMPARE(w.texts(), afterOff);
+
+    f.DisplayEXT->trigger();
+    QCOMPARE(f.ShowExtensions, qint16(-1));
+    QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions ON"));
+    QCOMPARE(w.texts(), afterOn);
+    QCOMPARE(refreshes.count(), 2);
+}
+
+void TestShaping::enumerateTogglesOnce()
+{
+    Window w;
+    Form1 &f = *w.form;
+    w.items().setText(0, QStringLiteral("edited by hand"));
+    const QStringList before = w.texts();
+    RefreshCounter refreshes(f);
+    f.Enumerate->trigger();
+    QVERIFY(f.Enumerate->isChecked());
+    f.Enumerate->trigger();
+    QVERIFY(!f.Enumerate->isChecked());
+    f.Enumerate->trigger();
+    QVERIFY(f.Enumerate->isChecked());
+    QCOMPARE(refreshes.count(), 0);
+    QCOMPARE(w.texts(), before);
+}
+
+void TestShaping::fileTypePattern_data()
+{
+    QTest::addColumn<QString>("fileTypes");
+    QTest::addColumn<QString>("pattern");
+    QTest::newRow("none") << "" << "";
+    QTest::newRow("four") << "MP3 EXE DOC ZIP" << "*.MP3;*.EXE;*.DOC;*.ZIP";
+    QTest::newRow("two spaces") << "MP3  EXE" << "*.MP3;*.;*.EXE";
+    QTest::newRow("three spaces") << "a   b" << "*.a;*.;*.;*.b";
+    QTest::newRow("typed dot") << ".mp3" << "*..mp3";
+    QTest::newRow("star") << "*" << "*.*";
+    QTest::newRow("tab in a piece") << "mp3\ttxt" << "*.mp3\ttxt";
+}
+
+void TestShaping::fileTypePattern()
+{
+    QFETCH(QString, fileTypes);
+    QFETCH(QString, pattern);
+    QCOMPARE(corvane::fileTypePattern(fileTypes), pattern);
+}
+
+void TestShaping::fileTypes_data()
+{
+    QTest::addColumn<QStringList>("answers"); // none: Cancel
+    QTest::addColumn<QString>("fileTypes");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("listed");
+    const QString corvane = QStringLiteral("Corvane+");
+    QTest::newRow("cancel") << QStringList() << "" << "*.*" << corvane << allFiles;
+    QTest::newRow("empty") << QStringList({""}) << "" << "*.*" << corvane << allFiles;
+    QTest::newRow("spaces only") << QStringList({"    "}) << "" << "*.*" << corvane << allFiles;
+    const QStringList mp3s = {"LOUD.MP3", "odd..mp3", "song.mp3"};
+    QTest::newRow("mp3 trimmed") << QStringList({"  mp3 "}) << "mp3" << "*.mp3" << "File type(s) : mp3" << mp3s;
+    QTest::newRow("MP3 lists the same") << QStringList({"MP3"}) << "MP3" << "*.MP3" << "File type(s) : MP3" << mp3s;
+    QTest::newRow("two spaces take names without extension")
+        << QStringList({"MP3  EXE"}) << "MP3  EXE" << "*.MP3;*.;*.EXE" << "File type(s) : MP3  EXE"
+        << QStringList({"LOUD.MP3", "noext", "odd..mp3", "prog.exe", "song.mp3"});
+    QTest::newRow("typed dot stays") << QStringList({".mp3"}) << ".mp3" << "*..mp3" << "File type(s) : .mp3"
+                                     << QStringList({"odd..mp3"});
+    QTest::newRow("star") << QStringList({"*"}) << "*" << "*.*" << "File type(s) : *" << allFiles;
+    QTest::newRow("txt md") << QStringList({"txt md"}) << "txt md" << "*.txt;*.md" << "File type(s) : txt md"
+                            << QStringList({"notes.txt", "readme.md"});
+    QTest::newRow("placeholder-like text shown as typed")
+        << QStringList({"[*]"}) << "[*]" << "*.[*]" << "File type(s) : [*]" << QStringList();
+    QTest::newRow("tab belongs to the piece") << QStringList({"\tmp3 "}) << "\tmp3" << "*.\tmp3"
+                                              << "File type(s) : \tmp3" << QStringList();
+}
+
+void TestShaping::fileTypes()
+{
+    QFETCH(QStringList, answers);
+    QFETCH(QString, fileTypes);
+    QFETCH(QString, pattern);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, listed);
+    Window w([](ScriptedServices &s) { s.random->values = {0.0, 0.7}; });
+    Form1 &f = *w.form;
+    f.FileTypes = QStringLiteral("doc"); // offered as the default answer
+    w.dialogs().answers = answers;
+    RefreshCounter refreshes(f);
+
+    f.FileType->trigger();
+    QCOMPARE(w.dialogs().inputs.size(), 1);
+    const InputRecord &in = w.dialogs().inputs.first();
+    QCOMPARE(in.prompt, QStringLiteral("Insert file type extension(s):\r\rExample : MP3 EXE DOC ZIP"));
+    QCOMPARE(in.title, QStringLiteral("FILE TYPE"));
+    QCOMPARE(in.defaultText, QStringLiteral("doc"));
+    QCOMPARE(f.FileTypes, fileTypes);
+    QCOMPARE(f.File1->pattern(), pattern);
+    f.winId(); // the caption as the window system gets it
+    QCOMPARE(f.windowHandle()->title(), caption);
+    QCOMPARE(w.texts(), listed);
+    QCOMPARE(refreshes.count(), 1);
+    // A fresh colour: int(0.7 * 5) + 1 = 4.
+    QCOMPARE(w.scripted.random->draws, 2);
+    QCOMPARE(f.List1->palette().color(QPalette::Base), qbColor(4));
+    QCOMPARE(f.centralWidget()->palette().color(QPalette::Window), qbColor(4));
+}
+
+void TestShaping::fileTypesRebuildFromNothing()
+{
+    // Check1 off and another folder merged in: the command still starts from an
+    // empty list, and confirming the same answer re-reads the folder.
+    Window w;
+    Form1 &f = *w.form;
+    f.Check1->setChecked(false);
+    f.Dir1->setPath(path("other"));
+    QVERIFY(w.texts().contains(QStringLiteral("elsewhere.txt")));
+    QVERIFY(w.texts().contains(QStringLiteral("prog.exe")));
+
+    w.dialogs().answers = {QStringLiteral("mp3")};
+    f.FileType->trigger();
+    QCOMPARE(w.texts(), QStringList({"song.mp3"}));
+
+    makeFiles(path("other"), {"new.mp3"});
+    w.dialogs().answers = {QStringLiteral("mp3")};
+    f.FileType->trigger();
+    QCOMPARE(w.dialogs().inputs.last().defaultText, QStringLiteral("mp3"));
+    QCOMPARE(w.texts(), QStringList({"new.mp3", "song.mp3"}));
+    QCOMPARE(w.scripted.random->draws, 3);
+}
+
+void TestShaping::fileTypesFolderGone()
+{
+    Window w;
+    Form1 &f = *w.form;
+    f.Dir1->setPath(path("other"));
+    QVERIFY(QDir(path("other")).removeRecursively());
+    w.dialogs().answers = {QStringLiteral("txt")};
+    f.FileType->trigger();
+    QCOMPARE(f.windowTitle(), QStringLiteral("File type(s) : txt"));
+    QCOMPARE(w.items().count(), 0);
+    QCOMPARE(f.List1->toolTip(), QStringLiteral(" Files :  0 "));
+    QVERIFY(!f.CreateTXT->isEnabled());
+    QVERIFY(!f.File1->toolTip().isEmpty());
+    QVERIFY(w.dialogs().messages.isEmpty());
+    // Still usable: the next folder is listed through the same pattern.
+    f.Dir1->setPath(m_dir->path());
+    QCOMPARE(w.texts(), QStringList({"notes.txt"}));
+}
+
+void TestShaping::filterMenuEnableRule()
+{
+    Window w;
+    Form1 &f = *w.form;
+    // Enabled at design time; the first opening with no word disables both.
+    QVERIFY(f.ListOnly->isEnabled() && f.Exclude->isEnabled());
+    QStringList order;
+    for (QAction *a : {f.ListOnly, f.Exclude})
+        connect(a, &QAction::changed, this, [&order, a] { order.append(a->objectName()); });
+    f.FilterMenu->popup(QPoint(0, 0)); // really opened: aboutToShow runs the handler
+    QVERIFY(!f.ListOnly->isEnabled() && !f.Exclude->isEnabled());
+    QVERIFY(f.SelectWord->isEnabled());
+    f.FilterMenu->close();
+    QCOMPARE(order, QStringList({"Exclude", "ListOnly"}));
+
+    // A word enables them only from the next opening on.
+    w.dialogs().answers = {QStringLiteral("song")};
+    f.SelectWord->trigger();
+    QVERIFY(!f.ListOnly->isEnabled());
+    emit f.FilterMenu->aboutToShow();
+    QVERIFY(f.ListOnly->isEnabled() && f.Exclude->isEnabled());
+
+    // Clearing the word keeps them until the menu opens again.
+    f.SelectWord->trigger(); // Cancel
+    QVERIFY(f.ListOnly->isEnabled());
+    emit f.FilterMenu->aboutToShow();
+    QVERIFY(!f.ListOnly->isEnabled() && !f.Exclude->isEnabled());
+    QVERIFY(f.SelectWord->isEnabled());
+}
+
+void TestShaping::selectWordCaptions_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("word");
+    QTest::newRow("trimmed") << " mp3 " << "mp3";
+    QTest::newRow("inner space kept") << "my song" << "my song";
+    QTest::newRow("ampersand shown as typed") << "R&B" << "R&B";
+    QTest::newRow("tab kept") << "\tabc" << "\tabc";
+}
+
+void TestShaping::selectWordCaptions()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, word);
+    Window w;
+    Form1 &f = *w.form;
+    w.dialogs().answers = {answer};
+    f.SelectWord->trigger();
+    const InputRecord &in = w.dialogs().inputs.first();
+    QCOMPARE(in.prompt, QStringLiteral("Select word to filter.\r\r(Leave empty to set the filter OFF)"));
+    QCOMPARE(in.title, QStringLiteral("FILTER"));
+    QCOMPARE(in.defaultText, QString());
+    QCOMPARE(f.FilterWord, word);
+    QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter ON"));
+    QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
+    QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
+    // No mode chosen yet: nothing is removed.
+    QCOMPARE(w.texts(), allFiles);
+
+    // Clearing (spaces only, then Cancel) turns the menu OFF and keeps the word in the captions.
+    for (const QStringList &clear : {QStringList({"   "}), QStringList()}) {
+        w.dialogs().answers = clear;
+        f.SelectWord->trigger();
+        QVERIFY(f.FilterWord.isEmpty());
+        QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter OFF"));
+        QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
+        QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
+    }
+    QCOMPARE(w.dialogs().inputs.at(1).defaultText, word);
+}
+
+void TestShaping::filterModes()
+{
+    Window w;
+    Form1 &f = *w.form;
+    QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("Only items containing : "));
+    w.dialogs().answers = {QStringLiteral("MP3")};
+    f.SelectWord->trigger();
+    emit f.FilterMenu->aboutToShow();
+
+    f.ListOnly->trigger();
+    QVERIFY(f.ListOnly->isChecked() && !f.Exclude->isChecked());
+    QCOMPARE(f.FilterMode, 1);
+    QCOMPARE(w.texts(), QStringList({"LOUD.MP3", "odd..mp3", "song.mp3"}));
+    f.ListOnly->trigger(); // already checked: stays checked
+    QVERIFY(f.ListOnly->isChecked() && !f.Exclude->isChecked());
+
+    f.Exclude->trigger();
+    QVERIFY(!f.ListOnly->isChecked() && f.Exclude->isChecked());
+    QCOMPARE(f.FilterMode, 2);
+    QCOMPARE(w.texts(), QStringList({"noext", "notes.txt", "prog.exe", "readme.md"}));
+    f.Exclude->trigger();
+    QVERIFY(f.Exclude->isChecked());
+
+    // The word cleared: mode and check mark stay, nothing is removed.
+    f.SelectWord->trigger();
+    QCOMPARE(f.FilterMode, 2);
+    QVERIFY(f.Exclude->isChecked());
+    QCOMPARE(w.texts(), allFiles);
+}
+
+void TestShaping::everyFilterCommandRefreshes()
+{
+    // Nothing changes, yet each command rebuilds the list: a hand edit is lost.
+    Window w;
+    Form1 &f = *w.form;
+    RefreshCounter refreshes(f);
+    for (QAction *command : {f.SelectWord, f.ListOnly, f.Exclude, f.DisplayEXT}) {
+        w.items().setText(0, QStringLiteral("edited by hand"));
+        refreshes.reset();
+        command->trigger(); // SelectWord: Cancel with the word already empty
+        QVERIFY2(refreshes.count() == 1, qPrintable(command->objectName()));
+        QVERIFY2(!w.texts().contains(QStringLiteral("edited by hand")), qPrintable(command->objectName()));
+    }
+}
+
+QTEST_MAIN(TestShaping)
+#include "tst_shaping.moc"
