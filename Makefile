@@ -23,6 +23,7 @@ run: build
 	@$(BUILD)/src/corvane
 
 test: build
+	@scripts/install-deps --print
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j $(JOBS)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.

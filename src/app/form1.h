@@ -105,6 +105,9 @@ private:
     void fillDrives();
     void randomColours();
     void updateOutputCommands();
+    // Output commands (form1_output.cpp).
+    QString askDocumentName(const QString &title, const QString &extension);
+    void showFailure(const QString &description);
 
     Services m_services;
     ItemList m_items;

@@ -1,0 +1,23 @@
+#pragma once
+// The bytes of the two documents the list is exported to. Both are UTF-8
+// without a byte-order mark, every line ending in CR LF (the last one too),
+// built in one buffer so that a long list costs one write.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace corvane {
+
+// One output line per item, nothing else; an empty list gives no bytes.
+QByteArray textDocument(const QStringList &items, bool numbered, bool showExtensions);
+
+// The page: <html>, the title, an empty head, the heading, one line per item
+// ending in <br>, </html> — n + 6 lines. The title and every item line are
+// escaped, since file names are data and the page opens in a browser.
+QByteArray htmlDocument(const QStringList &items, const QString &title, bool numbered, bool showExtensions);
+
+// & < > " ' as character references; everything else unchanged.
+QString escapeHtml(const QString &text);
+
+} // namespace corvane

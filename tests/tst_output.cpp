@@ -1,0 +1,585 @@
+#include "app/form1.h"
+#include "output/atomicwriter.h"
+#include "output/documents.h"
+#include "output/outputline.h"
+#include "platform/qtservices.h"
+#include "support/scripted.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return f.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+const QString namePrompt = QStringLiteral("Insert file name.\rThe extension will be automatically added.");
+
+// Remembers how many boxes had been shown when the page was handed over.
+class OrderedShell : public RecordingShell
+{
+public:
+    explicit OrderedShell(ScriptedDialogs *dialogs) : m_dialogs(dialogs) {}
+    QList<qsizetype> messagesBefore;
+    ServiceResult openDocument(const QString &absolutePath) override
+    {
+        messagesBefore.append(m_dialogs->messages.size());
+        return RecordingShell::openDocument(absolutePath);
+    }
+
+private:
+    ScriptedDialogs *m_dialogs;
+};
+
+// Receives what QDesktopServices hands to the "file" scheme.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+} // namespace
+
+class TestOutput : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    // The core, exactly.
+    void outputLine_data();
+    void outputLine();
+    void textDocument_data();
+    void textDocument();
+    void htmlDocument_data();
+    void htmlDocument();
+    void writeReplacesAndResolves_data();
+    void writeReplacesAndResolves();
+    void writeFailureLeavesEverything_data();
+    void writeFailureLeavesEverything();
+    void writeCutShortByFileSizeLimit();
+
+    // The commands on the real window.
+    void createTxtWorkedExamples_data();
+    void createTxtWorkedExamples();
+    void createTxtNames_data();
+    void createTxtNames();
+    void emptyNameAborts_data();
+    void emptyNameAborts();
+    void failureShowsSystemDescription_data();
+    void failureShowsSystemDescription();
+    void createHtmDefaults();
+    void createHtmTitleAndNumbering();
+    void createHtmOpensExactlyThePage_data();
+    void createHtmOpensExactlyThePage();
+    void createHtmOpenFailureKeepsPage();
+    void printListsItemsUnchanged();
+    void printFailureIsReported();
+    void qtShellHandsOverAFileUrl();
+
+private:
+    std::unique_ptr<Window> windowWith(const QStringList &files);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldCwd;
+};
+
+void TestOutput::init()
+{
+    m_oldCwd = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void TestOutput::cleanup()
+{
+    QDir::setCurrent(m_oldCwd);
+    m_dir.reset();
+}
+
+std::unique_ptr<Window> TestOutput::windowWith(const QStringList &files)
+{
+    makeFiles(m_dir->path(), files);
+    return std::make_unique<Window>();
+}
+
+void TestOutput::outputLine_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("numbered");
+    QTest::addColumn<bool>("showExtensions");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << "readme.txt" << 0 << false << true << "readme.txt";
+    QTest::newRow("first numbered") << "readme.txt" << 0 << true << true << " 1 readme.txt";
+    QTest::newRow("twelfth numbered") << "x.doc" << 11 << true << true << " 12 x.doc";
+    QTest::newRow("extension dropped") << "b.doc" << 1 << false << false << "b";
+    QTest::newRow("once more after listing") << "report.final" << 0 << false << false << "report";
+    QTest::newRow("no dot") << "readme" << 0 << false << false << "readme";
+    QTest::newRow("numbering first") << "report 1.5 final" << 1 << true << false << " 2 report 1";
+    QTest::newRow("numbered no dot") << "a" << 0 << true << false << " 1 a";
+    QTest::newRow("numbered dot file") << ".profile" << 2 << true << false << " 3 ";
+    QTest::newRow("markup untouched") << "a&<b>.txt" << 0 << false << true << "a&<b>.txt";
+}
+
+void TestOutput::outputLine()
+{
+    QFETCH(QString, item);
+    QFETCH(int, index);
+    QFETCH(bool, numbered);
+    QFETCH(bool, showExtensions);
+    QFETCH(QString, expected);
+    QCOMPARE(corvane::outputLine(item, index, numbered, showExtensions), expected);
+}
+
+void TestOutput::textDocument_data()
+{
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<bool>("numbered");
+    QTest::addColumn<bool>("showExtensions");
+    QTest::addColumn<QByteArray>("expected");
+    const QStringList ab{"a.txt", "b.doc"};
+    QTest::newRow("14 bytes") << ab << false << true << QByteArray("a.txt\r\nb.doc\r\n");
+    QTest::newRow("20 bytes") << ab << true << true << QByteArray(" 1 a.txt\r\n 2 b.doc\r\n");
+    QTest::newRow("numbered, no extensions")
+        << QStringList{"a", "report 1.5 final"} << true << false << QByteArray(" 1 a\r\n 2 report 1\r\n");
+    QTest::newRow("empty list") << QStringList{} << true << false << QByteArray();
+    QTest::newRow("utf-8 without bom")
+        << QStringList{QStringLiteral("été ü.txt"), "x&<y>"} << false << true
+        << QByteArray("\xc3\xa9t\xc3\xa9 \xc3\xbc.txt\r\nx&<y>\r\n");
+}
+
+void TestOutput::textDocument()
+{
+    QFETCH(QStringList, items);
+    QFETCH(bool, numbered);
+    QFETCH(bool, showExtensions);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(corvane::textDocument(items, numbered, showExtensions), expected);
+}
+
+void TestOutput::htmlDocument_data()
+{
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("numbered");
+    QTest::addColumn<bool>("showExtensions");
+    QTest::addColumn<QByteArray>("expected");
+    const QStringList ab{"alpha.txt", "beta.doc"};
+    QTest::newRow("worked example")
+        << ab << "Corvane" << false << true
+        << QByteArray("<html>\r\n<title>Corvane</title>\r\n<head>\r\n</head>\r\n<h2>Corvane</h2>\r\n"
+                      "alpha.txt<br>\r\nbeta.doc<br>\r\n</html>\r\n");
+    QTest::newRow("numbered, no extensions")
+        << ab << "Corvane" << true << false
+        << QByteArray("<html>\r\n<title>Corvane</title>\r\n<head>\r\n</head>\r\n<h2>Corvane</h2>\r\n"
+                      " 1 alpha<br>\r\n 2 beta<br>\r\n</html>\r\n");
+    QTest::newRow("empty list, empty title")
+        << QStringList{} << "" << false << true
+        << QByteArray("<html>\r\n<title></title>\r\n<head>\r\n</head>\r\n<h2></h2>\r\n</html>\r\n");
+    QTest::newRow("markup escaped")
+        << QStringList{"<script>alert('x')</script>.txt", "Tom & \"Jerry\".doc"} << "<b>A&B's</b>" << false << true
+        << QByteArray("<html>\r\n<title>&lt;b&gt;A&amp;B&#39;s&lt;/b&gt;</title>\r\n<head>\r\n</head>\r\n"
+                      "<h2>&lt;b&gt;A&amp;B&#39;s&lt;/b&gt;</h2>\r\n"
+                      "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;.txt<br>\r\n"
+                      "Tom &amp; &quot;Jerry&quot;.doc<br>\r\n</html>\r\n");
+    QTest::newRow("escaped after the extension is dropped")
+        << QStringList{"a<b.c>d"} << "T" << true << false
+        << QByteArray("<html>\r\n<title>T</title>\r\n<head>\r\n</head>\r\n<h2>T</h2>\r\n 1 a&lt;b<br>\r\n</html>\r\n");
+    QTest::newRow("non-ascii")
+        << QStringList{QStringLiteral("Müller – 東京.pdf")} << QStringLiteral("Liste é") << false << true
+        << QByteArray("<html>\r\n<title>Liste \xc3\xa9</title>\r\n<head>\r\n</head>\r\n<h2>Liste \xc3\xa9</h2>\r\n"
+                      "M\xc3\xbcller \xe2\x80\x93 \xe6\x9d\xb1\xe4\xba\xac.pdf<br>\r\n</html>\r\n");
+}
+
+void TestOutput::htmlDocument()
+{
+    QFETCH(QStringList, items);
+    QFETCH(QString, title);
+    QFETCH(bool, numbered);
+    QFETCH(bool, showExtensions);
+    QFETCH(QByteArray, expected);
+    QCOMPARE(corvane::htmlDocument(items, title, numbered, showExtensions), expected);
+}
+
+void TestOutput::writeReplacesAndResolves_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("folder"); // relative to the working folder
+    QTest::addColumn<QByteArray>("old"); // existing content, or null for none
+    QTest::newRow("new file") << "doc.txt" << "" << QByteArray();
+    QTest::newRow("longer old file replaced") << "doc.txt" << "" << QByteArray(5000, 'x');
+    QTest::newRow("folder part") << "sub/doc.txt" << "sub" << QByteArray();
+    QTest::newRow("folder part with dots") << "sub/../sub/my doc.txt" << "sub" << QByteArray("old");
+}
+
+void TestOutput::writeReplacesAndResolves()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, folder);
+    QFETCH(QByteArray, old);
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("sub"))));
+    if (!old.isNull())
+        writeBytes(name, old);
+    const QByteArray data("line one\r\nline two\r\n");
+    const WriteResult result = writeFileAtomically(name, data);
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    const QString expectedFolder = folder.isEmpty() ? m_dir->path() : m_dir->filePath(folder);
+    QCOMPARE(result.folder(), expectedFolder);
+    QCOMPARE(result.absolutePath, expectedFolder + u'/' + QFileInfo(name).fileName());
+    QCOMPARE(readAll(result.absolutePath), data);
+    // Nothing but the document is left beside it.
+    const QStringList expected = folder.isEmpty() ? QStringList{QStringLiteral("doc.txt"), QStringLiteral("sub")}
+                                                  : QStringList{QFileInfo(name).fileName()};
+    QCOMPARE(entries(expectedFolder), expected);
+}
+
+void TestOutput::writeFailureLeavesEverything_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("missing folder") << "nowhere/doc.txt" << "No such file or directory";
+    QTest::newRow("through a regular file") << "plain.txt/doc.txt" << "Not a directory";
+    QTest::newRow("target is a folder") << "folder.txt" << "Is a directory";
+}
+
+void TestOutput::writeFailureLeavesEverything()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    writeBytes(QStringLiteral("plain.txt"), "keep me");
+    QVERIFY(QDir().mkdir(QStringLiteral("folder.txt")));
+    const QStringList before = entries(m_dir->path());
+    const WriteResult result = writeFileAtomically(name, "new bytes");
+    QVERIFY(!result.ok());
+    QVERIFY2(result.error.contains(description, Qt::CaseInsensitive), qPrintable(result.error));
+    QCOMPARE(entries(m_dir->path()), before);
+    QCOMPARE(readAll(QStringLiteral("plain.txt")), QByteArray("keep me"));
+    QVERIFY(entries(QStringLiteral("folder.txt")).isEmpty());
+}
+
+void TestOutput::writeCutShortByFileSizeLimit()
+{
+    // A write that fails part-way: a child process may only write 4 KiB per
+    // file, and the document is 64 KiB. Root cannot get past this limit.
+    const QByteArray old("the old document\r\n");
+    writeBytes(QStringLiteral("doc.txt"), old);
+    int pipeFds[2];
+    QCOMPARE(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const WriteResult result = writeFileAtomically(QStringLiteral("doc.txt"), QByteArray(65536, 'n'));
+        const QByteArray report = result.error.toUtf8();
+        [[maybe_unused]] const auto n = ::write(pipeFds[1], report.constData(), size_t(report.size()));
+        ::_exit(result.ok() ? 1 : 0);
+    }
+    ::close(pipeFds[1]);
+    QByteArray report;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, n);
+    ::close(pipeFds[0]);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0); // the writer reported the failure
+    QVERIFY2(report.contains("File too large"), report.constData());
+    QCOMPARE(readAll(QStringLiteral("doc.txt")), old);
+    QCOMPARE(entries(m_dir->path()), QStringList{QStringLiteral("doc.txt")});
+}
+
+void TestOutput::createTxtWorkedExamples_data()
+{
+    QTest::addColumn<bool>("numbered");
+    QTest::addColumn<bool>("showExtensions");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("as listed") << false << true << QByteArray("a.txt\r\nb.doc\r\n");
+    QTest::newRow("numbered") << true << true << QByteArray(" 1 a.txt\r\n 2 b.doc\r\n");
+    // Items listed with extensions before the switch still lose them.
+    QTest::newRow("extensions off") << false << false << QByteArray("a\r\nb\r\n");
+    QTest::newRow("numbered, extensions off") << true << false << QByteArray(" 1 a\r\n 2 b\r\n");
+}
+
+void TestOutput::createTxtWorkedExamples()
+{
+    QFETCH(bool, numbered);
+    QFETCH(bool, showExtensions);
+    QFETCH(QByteArray, expected);
+    auto w = windowWith({"a.txt", "b.doc"});
+    Form1 &f = *w->form;
+    f.Enumerate->setChecked(numbered);
+    f.ShowExtensions = showExtensions ? -1 : 0;
+    f.items().setMarked(1, true); // marks play no part
+    w->dialogs().answers = {QStringLiteral("corvane")};
+    f.CreateTXT_Click();
+
+    QCOMPARE(w->dialogs().inputs.size(), 1);
+    QCOMPARE(w->dialogs().inputs[0].prompt, namePrompt);
+    QCOMPARE(w->dialogs().inputs[0].title, QStringLiteral("Make TXT document"));
+    QCOMPARE(w->dialogs().inputs[0].defaultText, QStringLiteral("corvane"));
+    QCOMPARE(readAll(QStringLiteral("corvane.txt")), expected);
+    QCOMPARE(w->dialogs().messages.size(), 1);
+    QCOMPARE(w->dialogs().messages[0].text,
+             QStringLiteral("File : corvane.txt saved in folder :\r\r") + m_dir->path());
+    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("TXT Document"));
+    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Information);
+}
+
+void TestOutput::createTxtNames_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("file");   // as named in the confirmation
+    QTest::addColumn<QString>("folder"); // relative to the working folder
+    QTest::newRow("spaces trimmed") << "  my list  " << "my list.txt" << "";
+    QTest::newRow("extension always added") << "list.txt" << "list.txt.txt" << "";
+    QTest::newRow("tabs are not trimmed") << "\tx" << "\tx.txt" << "";
+    QTest::newRow("folder part") << "sub/list" << "sub/list.txt" << "sub";
+}
+
+void TestOutput::createTxtNames()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, file);
+    QFETCH(QString, folder);
+    auto w = windowWith({"a.txt", "sub/inner.txt"});
+    // Written twice: the second document replaces the first without a question.
+    w->dialogs().answers = {answer, answer};
+    w->form->CreateTXT_Click();
+    w->items().addItem(QStringLiteral("b.txt"));
+    w->form->CreateTXT_Click();
+    QCOMPARE(readAll(file), QByteArray("a.txt\r\nb.txt\r\n"));
+    QCOMPARE(w->dialogs().messages.size(), 2);
+    const QString where = folder.isEmpty() ? m_dir->path() : m_dir->filePath(folder);
+    QCOMPARE(w->dialogs().messages[1].text, "File : " + file + " saved in folder :\r\r" + where);
+}
+
+void TestOutput::emptyNameAborts_data()
+{
+    QTest::addColumn<bool>("web");
+    QTest::addColumn<QStringList>("answers");
+    for (bool web : {false, true}) {
+        const char *kind = web ? "page, " : "text, ";
+        QTest::addRow("%scancel", kind) << web << QStringList{};
+        QTest::addRow("%sempty", kind) << web << QStringList{""};
+        QTest::addRow("%sspaces", kind) << web << QStringList{"   "};
+    }
+}
+
+void TestOutput::emptyNameAborts()
+{
+    QFETCH(bool, web);
+    QFETCH(QStringList, answers);
+    auto w = windowWith({"a.txt"});
+    const QStringList before = entries(m_dir->path());
+    w->dialogs().answers = answers;
+    web ? w->form->CreateHTM_Click() : w->form->CreateTXT_Click();
+    QCOMPARE(w->dialogs().inputs.size(), 1); // the title is never asked for
+    QCOMPARE(w->dialogs().messages.size(), 1);
+    QCOMPARE(w->dialogs().messages[0].text, QStringLiteral("Operation aborted"));
+    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
+    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Exclamation);
+    QCOMPARE(entries(m_dir->path()), before);
+    QVERIFY(w->scripted.shell->opened.isEmpty());
+}
+
+void TestOutput::failureShowsSystemDescription_data()
+{
+    QTest::addColumn<bool>("web");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("description");
+    // The writer's own failures are covered above; here, that each command
+    // reports them and stops.
+    QTest::newRow("text, missing folder") << false << "nowhere/doc" << "No such file or directory";
+    QTest::newRow("page, a folder") << true << "taken" << "Is a directory";
+}
+
+void TestOutput::failureShowsSystemDescription()
+{
+    QFETCH(bool, web);
+    QFETCH(QString, answer);
+    QFETCH(QString, description);
+    auto w = windowWith({"a.txt"});
+    QVERIFY(QDir().mkdir(QStringLiteral("taken.txt")));
+    QVERIFY(QDir().mkdir(QStringLiteral("taken.htm")));
+    const QStringList before = entries(m_dir->path());
+    w->dialogs().answers = {answer, QStringLiteral("Title")};
+    web ? w->form->CreateHTM_Click() : w->form->CreateTXT_Click();
+    QCOMPARE(w->dialogs().messages.size(), 1); // no confirmation
+    QVERIFY2(w->dialogs().messages[0].text.contains(description, Qt::CaseInsensitive),
+             qPrintable(w->dialogs().messages[0].text));
+    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
+    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+    QCOMPARE(entries(m_dir->path()), before);
+    QCOMPARE(readAll(QStringLiteral("a.txt")), QByteArray());
+    QVERIFY(w->scripted.shell->opened.isEmpty());
+}
+
+void TestOutput::createHtmDefaults()
+{
+    makeFiles(m_dir->path(), {"alpha.txt", "beta.doc"});
+    OrderedShell *shell = nullptr;
+    Window w([&](ScriptedServices &s) {
+        auto ordered = std::make_unique<OrderedShell>(s.dialogs);
+        shell = ordered.get();
+        s.services.shell = std::move(ordered);
+    });
+    w.dialogs().answers = {QStringLiteral("corvane"), QStringLiteral("Corvane")};
+    w.form->CreateHTM_Click();
+
+    QCOMPARE(w.dialogs().inputs.size(), 2);
+    QCOMPARE(w.dialogs().inputs[0].prompt, namePrompt);
+    QCOMPARE(w.dialogs().inputs[0].title, QStringLiteral("Make WEB page"));
+    QCOMPARE(w.dialogs().inputs[0].defaultText, QStringLiteral("corvane"));
+    QCOMPARE(w.dialogs().inputs[1].prompt, QStringLiteral("Insert title."));
+    QCOMPARE(w.dialogs().inputs[1].title, QStringLiteral("Page title"));
+    QCOMPARE(w.dialogs().inputs[1].defaultText, QStringLiteral("Corvane"));
+    QCOMPARE(readAll(QStringLiteral("corvane.htm")),
+             QByteArray("<html>\r\n<title>Corvane</title>\r\n<head>\r\n</head>\r\n<h2>Corvane</h2>\r\n"
+                        "alpha.txt<br>\r\nbeta.doc<br>\r\n</html>\r\n"));
+    QCOMPARE(w.dialogs().messages.size(), 1);
+    QCOMPARE(w.dialogs().messages[0].text, QStringLiteral("File :corvane.htm saved in folder :\r\r") + m_dir->path());
+    QCOMPARE(w.dialogs().messages[0].title, QStringLiteral("WEB Page"));
+    QCOMPARE(w.dialogs().messages[0].icon, MessageIcon::Information);
+    // Opened once, after the confirmation, by its absolute path.
+    QCOMPARE(shell->opened, QStringList{m_dir->filePath(QStringLiteral("corvane.htm"))});
+    QCOMPARE(shell->messagesBefore, QList<qsizetype>{1});
+}
+
+void TestOutput::createHtmTitleAndNumbering()
+{
+    auto w = windowWith({"alpha.txt", "beta.doc"});
+    w->form->Enumerate->setChecked(true);
+    w->form->ShowExtensions = 0;
+    w->dialogs().answers = {QStringLiteral("index.htm")}; // the title box is cancelled
+    w->form->CreateHTM_Click();
+    QCOMPARE(readAll(QStringLiteral("index.htm.htm")),
+             QByteArray("<html>\r\n<title></title>\r\n<head>\r\n</head>\r\n<h2></h2>\r\n"
+                        " 1 alpha<br>\r\n 2 beta<br>\r\n</html>\r\n"));
+    w->items().clear();
+    w->dialogs().answers = {QStringLiteral("empty"), QStringLiteral("  A & B  ")};
+    w->form->CreateHTM_Click();
+    QCOMPARE(readAll(QStringLiteral("empty.htm")),
+             QByteArray("<html>\r\n<title>A &amp; B</title>\r\n<head>\r\n</head>\r\n<h2>A &amp; B</h2>\r\n</html>\r\n"));
+    QCOMPARE(w->scripted.shell->opened.size(), 2);
+}
+
+void TestOutput::createHtmOpensExactlyThePage_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("spaces") << "my page";
+    QTest::newRow("quotes") << "it's \"quoted\"";
+    QTest::newRow("shell characters") << "a;b #c $(touch pwned) `x` & y";
+    QTest::newRow("folder part") << "sub/page";
+}
+
+void TestOutput::createHtmOpensExactlyThePage()
+{
+    QFETCH(QString, answer);
+    auto w = windowWith({"a.txt", "sub/b.txt"});
+    w->dialogs().answers = {answer, QStringLiteral("T")};
+    w->form->CreateHTM_Click();
+    const QString page = m_dir->filePath(answer + QStringLiteral(".htm"));
+    QVERIFY(QFileInfo(page).isFile());
+    QCOMPARE(w->scripted.shell->opened, QStringList{page});
+    QCOMPARE(w->dialogs().messages.last().text,
+             "File :" + answer + ".htm saved in folder :\r\r" + QFileInfo(page).absolutePath());
+    QVERIFY(!QFileInfo::exists(QStringLiteral("pwned")));
+}
+
+void TestOutput::createHtmOpenFailureKeepsPage()
+{
+    auto w = windowWith({"a.txt"});
+    w->scripted.shell->failWith = QStringLiteral("no viewer");
+    w->dialogs().answers = {QStringLiteral("page"), QStringLiteral("T")};
+    w->form->CreateHTM_Click();
+    QCOMPARE(w->dialogs().messages.size(), 2);
+    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WEB Page"));
+    QCOMPARE(w->dialogs().messages[1].text, QStringLiteral("no viewer"));
+    QCOMPARE(w->dialogs().messages[1].title, QStringLiteral("WARNING"));
+    QCOMPARE(w->dialogs().messages[1].icon, MessageIcon::Critical);
+    QVERIFY(readAll(QStringLiteral("page.htm")).endsWith("a.txt<br>\r\n</html>\r\n"));
+}
+
+void TestOutput::printListsItemsUnchanged()
+{
+    auto w = windowWith({"b.doc", "a.txt", "report.final.doc"});
+    w->form->Enumerate->setChecked(true);
+    w->form->ShowExtensions = 0;
+    w->form->PrintList_Click();
+    w->items().clear();
+    w->form->PrintList_Click(); // an empty list still makes (and ends) a document
+    const QList<QStringList> jobs{{"a.txt", "b.doc", "report.final.doc"}, {}};
+    QCOMPARE(w->scripted.printer->jobs, jobs);
+    QCOMPARE(w->scripted.printer->pointSizes, QList<int>({12, 12}));
+    QVERIFY(w->dialogs().messages.isEmpty());
+    QVERIFY(w->dialogs().inputs.isEmpty());
+}
+
+void TestOutput::printFailureIsReported()
+{
+    auto w = windowWith({"a.txt"});
+    w->scripted.printer->failWith = QStringLiteral("No default printer is set up on this system.");
+    w->form->PrintList_Click();
+    QCOMPARE(w->dialogs().messages.size(), 1);
+    QCOMPARE(w->dialogs().messages[0].text, QStringLiteral("No default printer is set up on this system."));
+    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
+    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+}
+
+void TestOutput::qtShellHandsOverAFileUrl()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    const QString page = m_dir->filePath(QStringLiteral("a;b #c $(x) 'q' é.htm"));
+    QtShell shell;
+    const ServiceResult result = shell.openDocument(page);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QVERIFY(result.ok());
+    QCOMPARE(catcher.urls.size(), 1);
+    QVERIFY(catcher.urls[0].isLocalFile());
+    QCOMPARE(catcher.urls[0].toLocalFile(), page);
+}
+
+QTEST_MAIN(TestOutput)
+#include "tst_output.moc"

@@ -1,0 +1,194 @@
+// Printing for real: run by print_test.sh against a private CUPS server with
+// the virtual PDF printer as its default. The slots run in order: printing
+// first, then a refused job, then no default printer at all.
+
+#include "app/form1.h"
+#include "platform/qtservices.h"
+#include "support/scripted.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace corvane;
+using namespace corvane::test;
+
+namespace {
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        qWarning("%s %s failed: %s", qPrintable(program), qPrintable(arguments.join(u' ')),
+                 process.readAllStandardError().constData());
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The documents the server has kept, by their spool names (d<job>-<n>).
+QStringList spooledDocuments()
+{
+    return QDir(qEnvironmentVariable("CORVANE_PRINT_SPOOL")).entryList({QStringLiteral("d*")}, QDir::Files,
+                                                                        QDir::Name);
+}
+
+QString withoutSpaces(QString text)
+{
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    return text;
+}
+
+} // namespace
+
+class TestPrint : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void printsEveryLineOnTheDefaultPrinter();
+    void emptyListStillEndsTheDocument();
+    void refusedJobIsReported();
+    void noDefaultPrinterIsReported();
+
+private:
+    std::unique_ptr<Window> printingWindow(const QStringList &files);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldCwd;
+};
+
+void TestPrint::init()
+{
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER") || qEnvironmentVariableIsEmpty("CORVANE_PRINT_SPOOL"))
+        QSKIP("runs under print_test.sh, against its own print server");
+    m_oldCwd = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void TestPrint::cleanup()
+{
+    if (!m_oldCwd.isEmpty())
+        QDir::setCurrent(m_oldCwd);
+    m_dir.reset();
+}
+
+std::unique_ptr<Window> TestPrint::printingWindow(const QStringList &files)
+{
+    makeFiles(m_dir->path(), files);
+    return std::make_unique<Window>(
+        [](ScriptedServices &s) { s.services.printer = std::make_unique<QtPrinter>(); });
+}
+
+void TestPrint::printsEveryLineOnTheDefaultPrinter()
+{
+    // Enough items for several pages, one too long for a line, a few accents.
+    QStringList files;
+    for (int i = 1; i <= 130; ++i)
+        files.append(QStringLiteral("item %1.txt").arg(i, 3, 10, QLatin1Char('0')));
+    files.append(QStringLiteral("zz ") + QStringLiteral("long words keep going ").repeated(9) + QStringLiteral("end.doc"));
+    files.append(QStringLiteral("Ärger über Café.pdf"));
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
+    const QStringList before = spooledDocuments();
+
+    auto w = printingWindow(files);
+    // Neither numbering nor hidden extensions reach the printer.
+    w->form->Enumerate->setChecked(true);
+    w->form->ShowExtensions = 0;
+    const QStringList items = w->texts();
+    QCOMPARE(items.size(), files.size());
+    w->form->PrintList_Click();
+    QVERIFY2(w->dialogs().messages.isEmpty(),
+             qPrintable(w->dialogs().messages.isEmpty() ? QString() : w->dialogs().messages[0].text));
+
+    // The document handed to the server: every item, in order, unnumbered.
+    QStringList added = spooledDocuments();
+    for (const QString &old : before)
+        added.removeAll(old);
+    QCOMPARE(added.size(), 1);
+    const QString spooled = QDir(qEnvironmentVariable("CORVANE_PRINT_SPOOL")).filePath(added[0]);
+    const QString text = run(QStringLiteral("pdftotext"), {spooled, QStringLiteral("-")});
+    QStringList lines = text.split(u'\n');
+    for (QString &line : lines)
+        line.remove(u'\f');
+    lines.removeAll(QString());
+    for (const QString &item : items) {
+        if (item.size() < 60)
+            QVERIFY2(lines.contains(item), qPrintable(item));
+    }
+    QCOMPARE(withoutSpaces(lines.join(QString())), withoutSpaces(items.join(QString())));
+    QVERIFY2(text.count(u'\f') >= 3, "the items fill several pages");
+
+    // The virtual printer then writes its own PDF.
+    const QString out = qEnvironmentVariable("CORVANE_PDF_OUT");
+    if (out.isEmpty())
+        return;
+    QString pdf;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (const QFileInfo &info : QDir(out).entryInfoList({QStringLiteral("*.pdf")}, QDir::Files)) {
+                if (info.lastModified() >= started && info.size() > 0)
+                    pdf = info.absoluteFilePath();
+            }
+            return !pdf.isEmpty();
+        }(),
+        40000);
+    // Its text is re-rendered and need not extract cleanly; its pages must all be there.
+    const QString pages = QStringLiteral("Pages:");
+    auto pageLine = [&](const QString &file) {
+        const QStringList info = run(QStringLiteral("pdfinfo"), {file}).split(u'\n');
+        for (const QString &line : info) {
+            if (line.startsWith(pages))
+                return line.simplified();
+        }
+        return QString();
+    };
+    QCOMPARE(pageLine(pdf), pageLine(spooled));
+    QVERIFY(!pageLine(pdf).isEmpty());
+    QFile::remove(pdf);
+}
+
+void TestPrint::emptyListStillEndsTheDocument()
+{
+    const QStringList before = spooledDocuments();
+    auto w = printingWindow({});
+    QCOMPARE(w->items().count(), 0);
+    w->form->PrintList_Click();
+    QVERIFY(w->dialogs().messages.isEmpty());
+    QCOMPARE(spooledDocuments().size(), before.size() + 1);
+}
+
+void TestPrint::refusedJobIsReported()
+{
+    run(QStringLiteral("cupsreject"), {QStringLiteral("PDF")});
+    const QStringList before = spooledDocuments();
+    auto w = printingWindow({"a.txt"});
+    w->form->PrintList_Click();
+    run(QStringLiteral("cupsaccept"), {QStringLiteral("PDF")});
+    QCOMPARE(w->dialogs().messages.size(), 1);
+    QVERIFY2(w->dialogs().messages[0].text.contains(QStringLiteral("not accepting jobs")),
+             qPrintable(w->dialogs().messages[0].text));
+    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
+    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+    QCOMPARE(spooledDocuments(), before);
+}
+
+void TestPrint::noDefaultPrinterIsReported()
+{
+    run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("PDF")});
+    auto w = printingWindow({"a.txt"});
+    w->form->PrintList_Click();
+    QCOMPARE(w->dialogs().messages.size(), 1);
+    QCOMPARE(w->dialogs().messages[0].text, QStringLiteral("No default printer is set up on this system."));
+    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
+    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+}
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"
