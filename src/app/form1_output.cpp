@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "listing/answers.h"
 
 #include "output/atomicwriter.h"
 #include "output/documents.h"
@@ -17,17 +18,6 @@ namespace {
 
 const QString fileNamePrompt = QStringLiteral("Insert file name.\rThe extension will be automatically added.");
 
-// Answers lose their leading and trailing spaces, and only those.
-QString trimSpaces(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 QString failureText(const std::exception &e)
 {

@@ -16,17 +16,6 @@ QString renamePrompt()
         + QStringLiteral("you're just renaming the item in the list.");
 }
 
-QString trimSpaces(const QString &answer)
-{
-    qsizetype first = 0;
-    qsizetype end = answer.size();
-    while (first < end && answer.at(first) == u' ')
-        ++first;
-    while (end > first && answer.at(end - 1) == u' ')
-        --end;
-    return answer.mid(first, end - first);
-}
-
 std::optional<QString> renamedText(const QString &answer)
 {
     const QString text = trimSpaces(answer);

@@ -3,6 +3,8 @@
 // commands are enabled when it opens) and the rename command's answer. The
 // edits themselves act on ItemList alone; no file on disk is ever touched.
 
+#include "listing/answers.h"
+
 #include <QString>
 
 #include <optional>
@@ -22,9 +24,6 @@ PopupStates popupStates(qsizetype listCount, qsizetype selCount);
 
 // The rename box's prompt: two sentences joined by one CR.
 QString renamePrompt();
-
-// The answer with leading and trailing space characters (U+0020 only) removed.
-QString trimSpaces(const QString &answer);
 
 // The new text of an item from the rename box's answer, or nothing when the
 // answer is empty or only spaces (Cancel gives the empty answer). Control

@@ -4,17 +4,6 @@
 
 namespace corvane {
 
-QString trimSpaces(const QString &answer)
-{
-    qsizetype first = 0;
-    qsizetype end = answer.size();
-    while (first < end && answer.at(first) == u' ')
-        ++first;
-    while (end > first && answer.at(end - 1) == u' ')
-        --end;
-    return answer.sliced(first, end - first);
-}
-
 QString fileTypePattern(const QString &fileTypes)
 {
     if (fileTypes.isEmpty())
