@@ -1,9 +1,10 @@
 #include "app/controls.h"
 
+#include "app/foldertree.h"
+
 #include "listing/folderreader.h"
 
 #include <QDir>
-#include <QFileSystemModel>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,30 +16,24 @@ namespace corvane {
 
 // ---- DirTree ---------------------------------------------------------------
 
-DirTree::DirTree(QWidget *parent) : QTreeView(parent), m_model(new QFileSystemModel(this))
+DirTree::DirTree(QWidget *parent) : QTreeView(parent), m_model(new FolderTreeModel(this))
 {
-    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    m_model->setReadOnly(true);
     setModel(m_model);
-    for (int column = 1; column < m_model->columnCount(); ++column)
-        hideColumn(column);
     setHeaderHidden(true);
     setUniformRowHeights(true);
     setEditTriggers(NoEditTriggers);
     connect(this, &QTreeView::clicked, this, &DirTree::openIndex);
     connect(this, &QTreeView::activated, this, &DirTree::openIndex);
-    // The model fills folders in the background: once a folder on the way to
-    // Path has its rows, bring Path back into view.
-    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
-        if (m_path == loaded || m_path.startsWith(loaded.endsWith(u'/') ? loaded : loaded + u'/'))
-            scrollTo(currentIndex(), PositionAtCenter);
-    });
 }
 
 void DirTree::setRoot(const QString &root)
 {
-    m_model->setRootPath(root);
-    setRootIndex(m_model->index(root));
+    if (m_model->root() == QDir::cleanPath(root))
+        return;
+    m_model->setRoot(root);
+    expand(m_model->index(0, 0));
+    if (!m_path.isEmpty())
+        showPath();
 }
 
 void DirTree::showEvent(QShowEvent *event)
@@ -51,7 +46,21 @@ void DirTree::showEvent(QShowEvent *event)
 void DirTree::openIndex(const QModelIndex &index)
 {
     if (index.isValid())
-        setPath(m_model->filePath(index));
+        setPath(m_model->pathOf(index));
+}
+
+void DirTree::showPath()
+{
+    const QModelIndex index = m_model->indexForPath(m_path);
+    if (!index.isValid())
+        return;
+    // Its subfolders may have changed since they were last read.
+    m_model->reread(index);
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        expand(up);
+    expand(index);
+    setCurrentIndex(index);
+    scrollTo(index, PositionAtCenter);
 }
 
 void DirTree::setPath(const QString &path)
@@ -60,12 +69,7 @@ void DirTree::setPath(const QString &path)
     if (clean == m_path)
         return;
     m_path = clean;
-    const QModelIndex index = m_model->index(clean);
-    if (index.isValid()) {
-        setCurrentIndex(index);
-        expand(index);
-        scrollTo(index, PositionAtCenter);
-    }
+    showPath();
     emit pathChanged();
 }
 

@@ -11,10 +11,11 @@
 
 #include <optional>
 
-class QFileSystemModel;
 class QStringListModel;
 
 namespace corvane {
+
+class FolderTreeModel;
 
 // Folder tree: the folders of the current volume, with one folder as its Path.
 // Setting a different Path (from code or by the user opening a folder) emits
@@ -38,8 +39,9 @@ protected:
 
 private:
     void openIndex(const QModelIndex &index);
+    void showPath();
 
-    QFileSystemModel *m_model;
+    FolderTreeModel *m_model;
     QString m_path;
 };
 
