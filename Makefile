@@ -3,7 +3,7 @@ BUILD     ?= build
 JOBS      ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test package clean
 
 all: build
 
@@ -24,6 +24,10 @@ run: build
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j $(JOBS)
+
+# The Debian package, built as $(BUILD)/corvane_<version>_<arch>.deb.
+package: build
+	@cmake --build $(BUILD) --target package
 
 clean:
 	@rm -rf $(BUILD)
