@@ -105,6 +105,10 @@ private:
     void fillDrives();
     void randomColours();
     void updateOutputCommands();
+    // Accessible names and descriptions, keyboard access to the pop-up (form1_access.cpp).
+    void setUpAccessibility();
+    // The item count in List1's tooltip and its accessible description.
+    void showCount();
 
     Services m_services;
     ItemList m_items;
