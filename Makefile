@@ -3,7 +3,7 @@ BUILD     ?= build
 JOBS      ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps configure build run test test-asan fuzz bench clean
+.PHONY: all deps configure build run test test-asan fuzz bench package clean
 
 all: build
 
@@ -53,6 +53,9 @@ fuzz: deps
 # the table goes to $(BUILD)/bench/report.txt.
 bench: build
 	@bench/run-bench $(BUILD)
+# The Debian package, built as $(BUILD)/corvane_<version>_<arch>.deb.
+package: build
+	@cmake --build $(BUILD) --target package
 
 clean:
 	@rm -rf $(BUILD)

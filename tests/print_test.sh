@@ -90,10 +90,16 @@ if ! lpstat -r >/dev/null 2>&1; then
   exit 1
 fi
 
-if ! lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null; then
-  lpadmin -p PDF -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd || exit 1
-fi
-lpadmin -d PDF || exit 1
+# The scheduler may answer lpstat a moment before it takes admin requests.
+add_printer() {
+  lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null \
+    || lpadmin -p PDF -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+}
+for attempt in $(seq 25); do
+  add_printer && lpadmin -d PDF && break
+  [[ $attempt -eq 25 ]] && { echo "print_test: could not add the PDF printer" >&2; exit 1; }
+  sleep 0.2
+done
 
 CORVANE_PRINT_SPOOL="$root/spool" CORVANE_PDF_OUT="$pdf_out" "$test_binary"
 status=$?

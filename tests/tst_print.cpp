@@ -149,6 +149,8 @@ void TestPrint::printsEveryLineOnTheDefaultPrinter()
         }
         return QString();
     };
+    // cups-pdf may still be writing it: wait until it reads as a whole PDF.
+    QTRY_VERIFY_WITH_TIMEOUT(!pageLine(pdf).isEmpty(), 30000);
     QCOMPARE(pageLine(pdf), pageLine(spooled));
     QVERIFY(!pageLine(pdf).isEmpty());
     QFile::remove(pdf);

@@ -102,6 +102,7 @@ Form1::Form1(Services services, QWidget *parent)
     setWindowIcon(icon);
     createControls();
     createMenus();
+    setUpAccessibility();
     Form_Initialize();
 }
 
@@ -294,7 +295,7 @@ void Form1::RefreshList()
     });
     step([&] { m_items.mergeNames(namesForList(File1->names(), ShowExtensions != 0)); });
     step([&] { ApplyWordFilter(m_items, FilterWord, FilterMode); });
-    step([&] { List1->setToolTip(countToolTip(m_items.count())); });
+    step([&] { showCount(); });
     step([&] { updateOutputCommands(); });
 }
 

@@ -108,6 +108,10 @@ private:
     // Output commands (form1_output.cpp).
     QString askDocumentName(const QString &title, const QString &extension);
     void showFailure(const QString &description);
+    // Accessible names and descriptions, keyboard access to the pop-up (form1_access.cpp).
+    void setUpAccessibility();
+    // The item count in List1's tooltip and its accessible description.
+    void showCount();
 
     Services m_services;
     ItemList m_items;

@@ -1,7 +1,6 @@
 #include "app/form1.h"
 
 #include "editing/editing.h"
-#include "listing/refresh.h"
 
 #include <QAction>
 #include <QCursor>
@@ -55,7 +54,7 @@ void Form1::EraseSelected_Click()
     } catch (...) {
     }
     m_services.beep->beep();
-    List1->setToolTip(countToolTip(m_items.count()));
+    showCount();
     updateOutputCommands();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QStyleFactory>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -16,10 +18,23 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane+"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));
     // Fusion honours the window's colours on every desktop theme.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     corvane::Form1 window(corvane::Services::desktop());
     window.show();
+    // For the package check only: CORVANE_QUIT_AFTER_SHOW=1 ends the program with
+    // status 0 as soon as the window system shows the window, 1 if it never does.
+    if (qEnvironmentVariableIntValue("CORVANE_QUIT_AFTER_SHOW") == 1) {
+        auto *poll = new QTimer(&app);
+        QObject::connect(poll, &QTimer::timeout, &app, [&window] {
+            if (window.windowHandle() && window.windowHandle()->isExposed())
+                QApplication::exit(0);
+        });
+        poll->start(20);
+        QTimer::singleShot(20000, &app, [] { QApplication::exit(1); });
+    }
     return app.exec();
 }

@@ -1,0 +1,108 @@
+#include "app/form1.h"
+
+// What screen readers and the keyboard need: a spoken name and a description
+// for every control and menu, and a keyboard way to the item list's pop-up.
+// Object names stay the control names, so tools find each control by them.
+
+#include "listing/refresh.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace corvane {
+
+namespace {
+
+// Opens SelectMenu from the keyboard (the Menu key or Shift+F10) over the
+// current item, or the list's top left corner when no item is current. A right
+// mouse press keeps its own road (List1_MouseDown), so only keyboard requests
+// are taken here.
+class PopupKeys : public QObject
+{
+public:
+    PopupKeys(ItemListView *list, QMenu *menu) : QObject(list), m_list(list), m_menu(menu) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_list)
+            return false;
+        if (event->type() == QEvent::ContextMenu
+            && static_cast<QContextMenuEvent *>(event)->reason() != QContextMenuEvent::Mouse) {
+            popUp();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+                popUp();
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    void popUp()
+    {
+        QRect place = m_list->visualRect(m_list->currentIndex()).intersected(m_list->viewport()->rect());
+        const QPoint at = place.isEmpty() ? QPoint(0, 0) : place.bottomLeft();
+        m_menu->exec(m_list->viewport()->mapToGlobal(at));
+    }
+
+    ItemListView *m_list;
+    QMenu *m_menu;
+};
+
+} // namespace
+
+void Form1::setUpAccessibility()
+{
+    Drive1->setAccessibleName(QStringLiteral("Drives"));
+    // On Linux a drop-down list is spoken by its current entry and named by the
+    // label it is the buddy of; this label is never shown, it only names Drive1.
+    auto *driveLabel = new QLabel(QStringLiteral("Drives"), Drive1->parentWidget());
+    driveLabel->setObjectName(QStringLiteral("Drive1Label"));
+    driveLabel->setBuddy(Drive1);
+    driveLabel->hide();
+    Drive1->setAccessibleDescription(QStringLiteral("The mounted volumes; choosing one shows its folders"));
+    Dir1->setAccessibleName(QStringLiteral("Folders"));
+    Dir1->setAccessibleDescription(QStringLiteral("The folders of the drive; opening one lists its files"));
+    File1->setAccessibleName(QStringLiteral("Files in this folder"));
+    File1->setAccessibleDescription(
+        QStringLiteral("The files of the chosen folder that match the file types; they fill the item list"));
+    List1->setAccessibleName(QStringLiteral("Items"));
+    // Check1 is spoken by its caption.
+    Check1->setAccessibleDescription(
+        QStringLiteral("When checked, the item list is emptied before the files of a newly chosen folder go in"));
+
+    // Menu items are spoken by their captions; the menus that hold them get
+    // the names the bar shows. The pop-up's own name never appears as text.
+    menuBar()->setAccessibleName(QStringLiteral("Menu bar"));
+    menuBar()->setAccessibleDescription(QStringLiteral("The commands of Corvane+; Alt moves the keyboard here"));
+    FilterMenu->setAccessibleName(QStringLiteral("File Filter"));
+    FilterMenu->setAccessibleDescription(
+        QStringLiteral("Choose a word, then list only or exclude the items containing it"));
+    Options->setAccessibleName(QStringLiteral("Options"));
+    Options->setAccessibleDescription(QStringLiteral("Extensions on or off, and numbered items in the documents"));
+    SelectMenu->setAccessibleName(QStringLiteral("Item commands"));
+    SelectMenu->setAccessibleDescription(QStringLiteral("Rename, erase, select or clear the items of the list"));
+
+    List1->installEventFilter(new PopupKeys(List1, SelectMenu));
+}
+
+void Form1::showCount()
+{
+    const qsizetype count = m_items.count();
+    List1->setToolTip(countToolTip(count));
+    const QString items = count == 1 ? QStringLiteral("1 item") : QString::number(count) + QStringLiteral(" items");
+    List1->setAccessibleDescription(
+        items + QStringLiteral(" in the list. Space marks the current item; the Menu key opens the item commands"));
+}
+
+} // namespace corvane

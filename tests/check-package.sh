@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Builds the Debian package into a scratch folder and checks what a user gets:
+# the file list, Depends covering every library the program links, a valid menu
+# entry and AppStream file, icons of the right sizes, and the unpacked program
+# starting offscreen far enough to show its window.
+#
+#   tests/check-package.sh BUILD_DIR CPACK_COMMAND VERSION
+set -euo pipefail
+
+build=$1
+cpack=$2
+version=$3
+id=org.corvane.Corvane
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+# ---- Build the package ----
+"$cpack" --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 \
+  || { cat "$scratch/cpack.log" >&2; echo "FAIL: cpack" >&2; exit 1; }
+arch=$(dpkg --print-architecture)
+deb="$scratch/out/corvane_${version}_${arch}.deb"
+[[ -f "$deb" ]] || { ls "$scratch/out" >&2; echo "FAIL: no $deb" >&2; exit 1; }
+
+# ---- File list ----
+dpkg-deb -x "$deb" "$scratch/root"
+root="$scratch/root"
+expected=$(printf '%s\n' \
+  usr/bin/corvane \
+  "usr/share/applications/$id.desktop" \
+  "usr/share/icons/hicolor/128x128/apps/$id.png" \
+  "usr/share/icons/hicolor/16x16/apps/$id.png" \
+  "usr/share/icons/hicolor/32x32/apps/$id.png" \
+  "usr/share/icons/hicolor/48x48/apps/$id.png" \
+  "usr/share/icons/hicolor/scalable/apps/$id.svg" \
+  "usr/share/metainfo/$id.metainfo.xml" | sort)
+actual=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort)
+if [[ "$actual" != "$expected" ]]; then
+  fail "file list differs:"
+  diff <(echo "$expected") <(echo "$actual") >&2 || true
+fi
+[[ -x "$root/usr/bin/corvane" ]] || fail "usr/bin/corvane is not executable"
+
+# ---- Control fields ----
+[[ "$(dpkg-deb -f "$deb" Package)" == corvane ]] || fail "package name"
+[[ "$(dpkg-deb -f "$deb" Version)" == "$version" ]] || fail "version"
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+has_dep() { [[ ", $depends," == *", $1 ("* || ", $depends," == *", $1,"* ]]; }
+for p in libqt6core6 libqt6gui6 libqt6widgets6 libc6 libstdc++6; do
+  has_dep "$p" || fail "Depends lacks $p"
+done
+# Every library the program links directly must come from a package in Depends.
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || echo "$(uname -m)-linux-gnu")
+while read -r soname; do
+  owner=$(dpkg-query -S "*/$multiarch/$soname" 2>/dev/null | head -n1 | cut -d: -f1 || true)
+  if [[ -z "$owner" ]]; then
+    fail "no installed package holds $soname"
+  elif ! has_dep "$owner"; then
+    fail "Depends lacks $owner (for $soname)"
+  fi
+done < <(LC_ALL=C readelf -d "$root/usr/bin/corvane" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+
+# ---- Menu entry and AppStream data ----
+desktop="$root/usr/share/applications/$id.desktop"
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
+field() { sed -n "s/^$1=//p" "$desktop"; }
+[[ "$(field Name)" == "Corvane+" ]] || fail "desktop Name"
+[[ "$(field Icon)" == "$id" ]] || fail "desktop Icon"
+[[ -x "$root/usr/bin/$(field Exec)" ]] || fail "desktop Exec does not name the installed program"
+grep -q "<id>$id</id>" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "metainfo id"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" \
+  || fail "metainfo launchable"
+
+# ---- Icon sizes: width and height from the PNG header ----
+for size in 16 32 48 128; do
+  png="$root/usr/share/icons/hicolor/${size}x${size}/apps/$id.png"
+  dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')
+  [[ "$dims" == "${size}x${size}" ]] || fail "icon ${size}x${size} is $dims"
+done
+grep -q "<svg" "$root/usr/share/icons/hicolor/scalable/apps/$id.svg" || fail "scalable icon is no SVG"
+
+# ---- The unpacked program starts, shows its window and ends ----
+mkdir "$scratch/work" && touch "$scratch/work/a.txt"
+if ! (cd "$scratch/work" && CORVANE_QUIT_AFTER_SHOW=1 QT_QPA_PLATFORM=offscreen \
+      timeout 60 "$root/usr/bin/corvane"); then
+  fail "the unpacked program did not show its window and end"
+fi
+
+if [[ $failures -ne 0 ]]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "package $(basename "$deb") passed"
