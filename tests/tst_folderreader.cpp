@@ -67,6 +67,8 @@ void TestFolderReader::onlyRegularFilesSorted()
     QVERIFY(listing.ok());
     const QStringList expected = {".hidden", "A.txt", "b.txt", "c", "hard", "link-to-file"};
     QCOMPARE(listing.names, expected);
+    // The same pass names the folders in it, links to folders included.
+    QCOMPARE(listing.subfolders, QStringList({"folder.txt", "link-to-dir", "sub"}));
 }
 
 void TestFolderReader::undecodableNamesKept()

@@ -1,3 +1,4 @@
+#include "listing/casefold.h"
 #include "listing/itemlist.h"
 #include "listing/refresh.h"
 #include "listing/wordfilter.h"
@@ -35,6 +36,8 @@ private slots:
     void wordFilter_data();
     void wordFilter();
     void countToolTipText();
+    void quickSortAgreesWithItemOrder();
+    void searchAndHashMergesAgree();
 };
 
 void TestItemList::sortedInsertionAndInPlaceText()
@@ -212,6 +215,71 @@ void TestItemList::countToolTipText()
     QCOMPARE(countToolTip(12), QStringLiteral(" Files :  12 "));
     QCOMPARE(countToolTip(0), QStringLiteral(" Files :  0 "));
     QCOMPARE(countToolTip(1000000), QStringLiteral(" Files :  1000000 "));
+}
+
+namespace {
+
+// Names that share long prefixes, differ only in case, or hold non-ASCII
+// letters (some folding to ASCII) inside and after the first 16 characters.
+QStringList mixedNames(int count, quint32 seed)
+{
+    const QStringList parts = {QStringLiteral("song_0000"), QStringLiteral("SONG_0000"),
+                               QStringLiteral("Song_00001234_v"), QStringLiteral("a"), QString(),
+                               QString::fromUtf8("\xC3\xA9t\xC3\xA9"), QString::fromUtf8("\xE2\x84\xAA" "elvin"),
+                               QStringLiteral("k"), QString::fromUtf8("\xCE\xA3"), QString::fromUtf8("\xCF\x82"),
+                               QStringLiteral("_"), QStringLiteral("."), QStringLiteral("z"), QStringLiteral("Z"),
+                               QStringLiteral("0")};
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    QStringList out;
+    for (int i = 0; i < count; ++i) {
+        QString name;
+        const quint32 pieces = 1 + next() % 5;
+        for (quint32 p = 0; p < pieces; ++p)
+            name += parts.at(qsizetype(next() % quint32(parts.size())));
+        out.append(name);
+    }
+    return out;
+}
+
+} // namespace
+
+void TestItemList::quickSortAgreesWithItemOrder()
+{
+    QStringList names = mixedNames(5000, 7);
+    QStringList expected = names;
+    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
+    sortInItemOrder(names);
+    QCOMPARE(names, expected);
+}
+
+void TestItemList::searchAndHashMergesAgree()
+{
+    // A long sorted list takes a few names by binary search, a short one by
+    // hashing; both must keep the same names, first spelling first.
+    QStringList base = mixedNames(20000, 11);
+    const QStringList few = mixedNames(40, 99) + QStringList{"SONG_0000", "song_0000", "NEW one", "new ONE"};
+    ItemList bySearch;
+    bySearch.mergeNames(base);
+    QVERIFY(few.size() * 24 < bySearch.count()); // the search path is taken
+    bySearch.mergeNames(few);
+
+    ItemList byHash; // the same result built the other way: everything at once
+    byHash.mergeNames(base + few);
+    QCOMPARE(bySearch.texts(), byHash.texts());
+    QVERIFY(bySearch.texts().contains(QStringLiteral("NEW one")));
+
+    // Two sorted lists of like size meet in one walk; hashing the same names in
+    // the same order (not sorted as a whole) must agree.
+    QStringList first = mixedNames(3000, 5), second = mixedNames(3000, 6);
+    sortInItemOrder(first);
+    sortInItemOrder(second);
+    ItemList byWalk;
+    byWalk.mergeNames(first);
+    byWalk.mergeNames(second);
+    ItemList byHashToo;
+    byHashToo.mergeNames(first + second);
+    QCOMPARE(byWalk.texts(), byHashToo.texts());
+    QVERIFY(!bySearch.texts().contains(QStringLiteral("new ONE")));
 }
 
 QTEST_APPLESS_MAIN(TestItemList)

@@ -69,8 +69,15 @@ void DirTree::setPath(const QString &path)
     if (clean == m_path)
         return;
     m_path = clean;
-    showPath();
+    // The change handler reads the folder for the file name box first; the
+    // tree then takes the subfolders from that read instead of a second one.
     emit pathChanged();
+    showPath();
+}
+
+void DirTree::setSubfolderSource(std::function<std::optional<QStringList>(const QString &)> source)
+{
+    m_model->setSubfolderSource(std::move(source));
 }
 
 // ---- FileBox ---------------------------------------------------------------
@@ -99,6 +106,7 @@ void FileBox::refresh()
 {
     FolderListing listing = readFolder(m_path, m_pattern);
     m_names = std::move(listing.names);
+    m_subfolders = std::move(listing.subfolders);
     m_error = std::move(listing.error);
     m_model->setStringList(m_names);
     // A folder that cannot be read shows as an empty box that says why.

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTreeView>
 
+#include <functional>
 #include <optional>
 
 class QStringListModel;
@@ -30,6 +31,8 @@ public:
     void setPath(const QString &path);
     // The volume whose folders the tree shows.
     void setRoot(const QString &root);
+    // See FolderTreeModel::setSubfolderSource.
+    void setSubfolderSource(std::function<std::optional<QStringList>(const QString &)> source);
 
 signals:
     void pathChanged();
@@ -60,6 +63,8 @@ public:
     void refresh();
 
     const QStringList &names() const { return m_names; }
+    // The folders in Path that are not hidden, from the same read.
+    const QStringList &subfolders() const { return m_subfolders; }
     qsizetype listCount() const { return m_names.size(); }
     const QString &list(qsizetype i) const { return m_names.at(i); }
     // The system's description of why the last read failed; empty after a good read.
@@ -70,6 +75,7 @@ private:
     QString m_path;
     Pattern m_pattern;
     QStringList m_names;
+    QStringList m_subfolders;
     QString m_error;
 };
 

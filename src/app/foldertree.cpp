@@ -67,9 +67,13 @@ QString FolderTreeModel::root() const
     return m_top->children.empty() ? QString() : m_top->children.front()->path;
 }
 
-std::vector<QString> FolderTreeModel::readSubfolders(const QString &path)
+QStringList FolderTreeModel::subfoldersOf(const QString &path) const
 {
-    std::vector<QString> names;
+    if (m_source) {
+        if (std::optional<QStringList> known = m_source(path))
+            return *known;
+    }
+    QStringList names;
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return names;
@@ -87,10 +91,10 @@ std::vector<QString> FolderTreeModel::readSubfolders(const QString &path)
             folder = fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
         if (folder)
-            names.push_back(QFile::decodeName(e->d_name));
+            names.append(QFile::decodeName(e->d_name));
     }
     closedir(dir);
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
+    sortInItemOrder(names);
     return names;
 }
 
@@ -100,8 +104,8 @@ void FolderTreeModel::fetchMore(const QModelIndex &parent)
     if (!node || node->fetched)
         return;
     node->fetched = true;
-    const std::vector<QString> names = readSubfolders(node->path);
-    if (names.empty())
+    const QStringList names = subfoldersOf(node->path);
+    if (names.isEmpty())
         return;
     beginInsertRows(parent, 0, int(names.size()) - 1);
     for (const QString &name : names)

@@ -6,8 +6,11 @@
 
 #include <QAbstractItemModel>
 
+#include <QStringList>
+
+#include <functional>
 #include <memory>
-#include <vector>
+#include <optional>
 
 namespace corvane {
 
@@ -29,6 +32,11 @@ public:
     // Reads the subfolders of index again (they may have changed on disk).
     void reread(const QModelIndex &index);
 
+    // Where a folder's subfolders can be had without reading it again (the file
+    // name box has just read it); nullopt sends the model to the disk.
+    using SubfolderSource = std::function<std::optional<QStringList>(const QString &folder)>;
+    void setSubfolderSource(SubfolderSource source) { m_source = std::move(source); }
+
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -42,9 +50,10 @@ private:
     struct Node;
     Node *nodeOf(const QModelIndex &index) const;
     QModelIndex indexOf(Node *node) const;
-    static std::vector<QString> readSubfolders(const QString &path);
+    QStringList subfoldersOf(const QString &path) const;
 
     std::unique_ptr<Node> m_top; // invisible parent of the root row
+    SubfolderSource m_source;
 };
 
 } // namespace corvane

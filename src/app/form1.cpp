@@ -163,9 +163,14 @@ void Form1::createControls()
     // Design-time state: the current drive, the working folder.
     fillDrives();
     const QString cwd = QDir::currentPath();
+    File1->setPath(cwd);
+    Dir1->setSubfolderSource([this](const QString &folder) -> std::optional<QStringList> {
+        if (folder == File1->path() && File1->lastError().isEmpty())
+            return File1->subfolders();
+        return std::nullopt;
+    });
     Dir1->setRoot(m_services.drives->currentRoot());
     Dir1->setPath(cwd);
-    File1->setPath(cwd);
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
     connect(Dir1, &DirTree::pathChanged, this, &Form1::Dir1_Change);

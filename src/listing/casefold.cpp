@@ -3,6 +3,7 @@
 #include <QChar>
 
 #include <algorithm>
+#include <vector>
 
 namespace corvane {
 
@@ -49,6 +50,75 @@ bool isAscii(QStringView s) noexcept
 }
 
 } // namespace
+
+int compareIgnoringCase(QStringView a, QStringView b) noexcept
+{
+    return foldedCompare(a, b);
+}
+
+namespace {
+
+// The first 16 characters of a name, lower-cased and packed big-endian into
+// two words, so that most comparisons of a sort are two integer compares.
+// Only names whose first 16 characters are ASCII (and not NUL) get a key.
+struct SortKey
+{
+    quint64 hi = 0, lo = 0;
+    qsizetype index = 0;
+};
+
+bool packKey(QStringView s, SortKey &key)
+{
+    const qsizetype n = std::min<qsizetype>(s.size(), 16);
+    quint64 words[2] = {0, 0};
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c == 0 || c >= 0x80)
+            return false;
+        words[i / 8] |= quint64(asciiLower(c)) << (8 * (7 - i % 8));
+    }
+    key.hi = words[0];
+    key.lo = words[1];
+    return true;
+}
+
+} // namespace
+
+void sortInItemOrder(QStringList &texts)
+{
+    std::vector<SortKey> keyed;
+    std::vector<qsizetype> others;
+    keyed.reserve(size_t(texts.size()));
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        SortKey key;
+        key.index = i;
+        if (packKey(texts.at(i), key))
+            keyed.push_back(key);
+        else
+            others.push_back(i);
+    }
+    // Equal keys mean equal folded prefixes; the full comparison decides then.
+    std::sort(keyed.begin(), keyed.end(), [&](const SortKey &a, const SortKey &b) {
+        if (a.hi != b.hi)
+            return a.hi < b.hi;
+        if (a.lo != b.lo)
+            return a.lo < b.lo;
+        return itemLess(texts.at(a.index), texts.at(b.index));
+    });
+    std::sort(others.begin(), others.end(),
+              [&](qsizetype a, qsizetype b) { return itemLess(texts.at(a), texts.at(b)); });
+
+    QStringList sorted;
+    sorted.reserve(texts.size());
+    size_t k = 0, o = 0;
+    while (k < keyed.size() || o < others.size()) {
+        const bool takeKeyed = o == others.size()
+            || (k < keyed.size() && !itemLess(texts.at(others[o]), texts.at(keyed[k].index)));
+        const qsizetype from = takeKeyed ? keyed[k++].index : others[o++];
+        sorted.append(std::move(texts[from]));
+    }
+    texts = std::move(sorted);
+}
 
 int itemCompare(QStringView a, QStringView b) noexcept
 {

@@ -4,6 +4,7 @@
 // they can never disagree about which texts are "the same ignoring case".
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace corvane {
@@ -12,6 +13,13 @@ namespace corvane {
 // the order is total and deterministic.
 int itemCompare(QStringView a, QStringView b) noexcept;
 inline bool itemLess(QStringView a, QStringView b) noexcept { return itemCompare(a, b) < 0; }
+
+// Sorts texts into item order. Much faster than std::sort with itemLess on
+// large lists of mostly ASCII names; the result is the same.
+void sortInItemOrder(QStringList &texts);
+
+// -1, 0 or 1 as a is before, the same as or after b ignoring case (ties not broken).
+int compareIgnoringCase(QStringView a, QStringView b) noexcept;
 
 // True when a and b are equal ignoring case (the duplicate test).
 bool sameIgnoringCase(QStringView a, QStringView b) noexcept;

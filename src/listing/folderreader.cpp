@@ -5,7 +5,6 @@
 
 #include <QFile>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -61,11 +60,16 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern)
             continue;
 
         bool regular = entry->d_type == DT_REG;
+        bool folder = entry->d_type == DT_DIR;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             // stat follows a link to what it names; it does not open it.
             struct stat st;
-            regular = fstatat(fd, name, &st, 0) == 0 && S_ISREG(st.st_mode);
+            const bool known = fstatat(fd, name, &st, 0) == 0;
+            regular = known && S_ISREG(st.st_mode);
+            folder = known && S_ISDIR(st.st_mode);
         }
+        if (folder && name[0] != '.')
+            result.subfolders.append(QFile::decodeName(name));
         if (!regular)
             continue;
 
@@ -74,8 +78,8 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern)
             result.names.append(std::move(shown));
     }
 
-    std::sort(result.names.begin(), result.names.end(),
-              [](const QString &a, const QString &b) { return itemLess(a, b); });
+    sortInItemOrder(result.names);
+    sortInItemOrder(result.subfolders);
     return result;
 }
 

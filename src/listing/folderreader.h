@@ -10,7 +10,8 @@ namespace corvane {
 
 struct FolderListing
 {
-    QStringList names; // display names, sorted by itemLess
+    QStringList names;      // display names, sorted by itemLess
+    QStringList subfolders; // the folders in it that are not hidden, sorted by itemLess
     QString error;     // the system's description when the folder could not be read
     bool ok() const { return error.isEmpty(); }
 };
@@ -19,6 +20,7 @@ struct FolderListing
 // dot-files count too) whose display names match pattern, sorted ignoring case.
 // Folders, FIFOs, sockets, devices and broken links are left out. No entry is
 // ever opened: kinds come from readdir, and stat() only where readdir cannot tell.
+// The same pass gives the folder's subfolders, for the folder tree.
 FolderListing readFolder(const QString &folder, const Pattern &pattern);
 
 } // namespace corvane

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <numeric>
 
 namespace corvane {
 
@@ -135,24 +136,84 @@ void ItemList::clear()
     setCurrentRow(-1);
 }
 
-qsizetype ItemList::mergeNames(const QStringList &names)
+QStringList ItemList::newNamesByHash(const QStringList &names) const
 {
     const qsizetype n = m_items.size();
     QStringList added;
-    {
-        FoldedSet seen(n + names.size(), [&](quint32 ref) -> const QString & {
-            return ref < quint32(n) ? m_items.at(ref) : added.at(ref - quint32(n));
-        });
-        for (qsizetype i = 0; i < n; ++i)
-            seen.insert(m_items.at(i), quint32(i));
-        for (const QString &name : names)
-            if (seen.insert(name, quint32(n + added.size())))
-                added.append(name);
+    FoldedSet seen(n + names.size(), [&](quint32 ref) -> const QString & {
+        return ref < quint32(n) ? m_items.at(ref) : added.at(ref - quint32(n));
+    });
+    for (qsizetype i = 0; i < n; ++i)
+        seen.insert(m_items.at(i), quint32(i));
+    for (const QString &name : names)
+        if (seen.insert(name, quint32(n + added.size())))
+            added.append(name);
+    return added;
+}
+
+QStringList ItemList::newNamesBySearch(const QStringList &names) const
+{
+    // The first spelling of each name ignoring case, in the order given.
+    std::vector<qsizetype> order(size_t(names.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return compareIgnoringCase(names.at(a), names.at(b)) < 0;
+    });
+    QStringList added;
+    for (size_t k = 0; k < order.size(); ++k) {
+        const QString &name = names.at(order[k]);
+        if (k > 0 && sameIgnoringCase(names.at(order[k - 1]), name))
+            continue;
+        // In a sorted list the items equal to name ignoring case stand together.
+        const auto it = std::lower_bound(m_items.begin(), m_items.end(), name,
+                                         [](const QString &item, const QString &key) {
+                                             return compareIgnoringCase(item, key) < 0;
+                                         });
+        if (it == m_items.end() || !sameIgnoringCase(*it, name))
+            added.append(name);
     }
+    return added;
+}
+
+QStringList ItemList::newNamesByWalk(const QStringList &names) const
+{
+    // Both sides in item order: one walk along each, like a merge. Names equal
+    // ignoring case stand together, the first of them first.
+    QStringList added;
+    qsizetype i = 0;
+    const qsizetype n = m_items.size();
+    for (qsizetype j = 0; j < names.size(); ++j) {
+        const QString &name = names.at(j);
+        if (j > 0 && sameIgnoringCase(names.at(j - 1), name))
+            continue;
+        while (i < n && compareIgnoringCase(m_items.at(i), name) < 0)
+            ++i;
+        if (i < n && compareIgnoringCase(m_items.at(i), name) == 0)
+            continue;
+        added.append(name);
+    }
+    return added;
+}
+
+qsizetype ItemList::mergeNames(const QStringList &names)
+{
+    const qsizetype n = m_items.size();
+    // A folder's names come in item order already; then a few names against a
+    // long list take a binary search each, and otherwise one walk along both
+    // does. Names in any other order are matched through one hash pass.
+    const bool namesSorted = std::is_sorted(names.begin(), names.end(), lessItem);
+    QStringList added;
+    if (m_sorted && n > 0 && names.size() * 24 < n)
+        added = newNamesBySearch(names);
+    else if (m_sorted && namesSorted)
+        added = newNamesByWalk(names);
+    else
+        added = newNamesByHash(names);
     if (added.isEmpty())
         return 0;
-    if (!std::is_sorted(added.begin(), added.end(), lessItem))
-        std::sort(added.begin(), added.end(), lessItem);
+    // Search and walk keep item order; the hash pass keeps the order given.
+    if (!namesSorted && !std::is_sorted(added.begin(), added.end(), lessItem))
+        sortInItemOrder(added);
 
     if (!m_sorted || added.size() <= kRowByRowLimit) {
         // An item renamed out of order leaves no single sorted sequence to merge
@@ -162,25 +223,29 @@ qsizetype ItemList::mergeNames(const QStringList &names)
         return added.size();
     }
 
+    // Each new name goes after the items that sort before or with it, as sorted
+    // insertion would place it; the runs of items between are copied whole.
     QStringList items;
     items.reserve(n + added.size());
     std::vector<char> marks;
     marks.reserve(size_t(n + added.size()));
     qsizetype newCurrent = -1;
-    qsizetype a = 0, b = 0;
-    while (a < n || b < added.size()) {
-        // On a tie the listed item comes first, as sorted insertion would place it.
-        if (b == added.size() || (a < n && !itemLess(added.at(b), m_items.at(a)))) {
-            if (a == m_current)
-                newCurrent = items.size();
-            items.append(std::move(m_items[a]));
-            marks.push_back(m_marks[size_t(a)]);
-            ++a;
-        } else {
-            items.append(added.at(b++));
-            marks.push_back(0);
-        }
+    qsizetype from = 0;
+    auto copyItemsUpTo = [&](qsizetype end) {
+        if (m_current >= from && m_current < end)
+            newCurrent = items.size() + (m_current - from);
+        items.append(m_items.sliced(from, end - from));
+        marks.insert(marks.end(), m_marks.begin() + from, m_marks.begin() + end);
+        from = end;
+    };
+    for (const QString &name : std::as_const(added)) {
+        const auto at = qsizetype(std::upper_bound(m_items.cbegin() + from, m_items.cend(), name, lessItem)
+                                  - m_items.cbegin());
+        copyItemsUpTo(at);
+        items.append(name);
+        marks.push_back(0);
     }
+    copyItemsUpTo(n);
     beginResetModel();
     m_items = std::move(items);
     m_marks = std::move(marks);

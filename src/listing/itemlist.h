@@ -56,6 +56,10 @@ signals:
 
 private:
     qsizetype removeWhere(const std::vector<char> &drop);
+    // The names not yet listed (ignoring case), first spelling kept.
+    QStringList newNamesByHash(const QStringList &names) const;
+    QStringList newNamesBySearch(const QStringList &names) const; // needs a sorted list
+    QStringList newNamesByWalk(const QStringList &names) const;   // needs both sorted
 
     QStringList m_items;
     std::vector<char> m_marks;
