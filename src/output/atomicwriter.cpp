@@ -1,10 +1,12 @@
 #include "output/atomicwriter.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace corvane {
 
@@ -17,8 +19,23 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
 {
     const QFileInfo target(name);
     WriteResult result{target.absoluteFilePath(), {}};
-    if (target.isDir()) {
-        result.error = QString::fromLocal8Bit(std::strerror(EISDIR));
+    // Only a regular file (or a link to one) is replaced. A folder, a FIFO, a
+    // socket or a device would otherwise be swapped for a regular file without
+    // a word, and a link to itself for a file. No name is ever opened here.
+    struct stat st;
+    if (::stat(QFile::encodeName(result.absolutePath).constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            result.error = QString::fromLocal8Bit(std::strerror(EISDIR));
+            return result;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            result.error = QStringLiteral("Not a regular file");
+            return result;
+        }
+    } else if (errno != ENOENT) {
+        // Too long, a link loop, a path through a file: the system's reason. A
+        // missing file (or the missing target of a link) is simply created.
+        result.error = QString::fromLocal8Bit(std::strerror(errno));
         return result;
     }
 

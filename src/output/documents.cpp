@@ -1,5 +1,6 @@
 #include "output/documents.h"
 
+#include "listing/filenames.h"
 #include "output/outputline.h"
 
 namespace corvane {
@@ -53,7 +54,9 @@ QString escapeHtml(const QString &text)
 
 QByteArray htmlDocument(const QStringList &items, const QString &title, bool numbered, bool showExtensions)
 {
-    const QString shownTitle = escapeHtml(title);
+    // Control characters in the typed title are shown as escapes, the way they
+    // are in names, so the title stays on its one line of the page.
+    const QString shownTitle = escapeHtml(displayName(title.toUtf8()));
     QByteArray out;
     out.reserve(estimate(items) + items.size() * 4 + 2 * shownTitle.size() + 64);
     appendLine(out, QStringLiteral("<html>"));

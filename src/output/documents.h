@@ -14,7 +14,8 @@ QByteArray textDocument(const QStringList &items, bool numbered, bool showExtens
 
 // The page: <html>, the title, an empty head, the heading, one line per item
 // ending in <br>, </html> — n + 6 lines. The title and every item line are
-// escaped, since file names are data and the page opens in a browser.
+// escaped, since file names are data and the page opens in a browser; control
+// characters in the title become visible escapes (\n, \xHH) as in names.
 QByteArray htmlDocument(const QStringList &items, const QString &title, bool numbered, bool showExtensions);
 
 // & < > " ' as character references; everything else unchanged.
