@@ -80,6 +80,7 @@ class TestOutput : public QObject
 private slots:
     void init();
     void cleanup();
+    void documentsFollowTheOutputLine();
 
     // The core, exactly.
     void outputLine_data();
@@ -579,6 +580,37 @@ void TestOutput::qtShellHandsOverAFileUrl()
     QCOMPARE(catcher.urls.size(), 1);
     QVERIFY(catcher.urls[0].isLocalFile());
     QCOMPARE(catcher.urls[0].toLocalFile(), page);
+}
+
+void TestOutput::documentsFollowTheOutputLine()
+{
+    // The documents encode each line straight into bytes; they must hold exactly
+    // the output line of every item, as UTF-8, escaped on the page.
+    const QStringList items = {
+        QStringLiteral("plain.txt"), QStringLiteral("two.dots.doc"), QStringLiteral(".profile"),
+        QStringLiteral("archive."), QStringLiteral("no dot"), QString(),
+        QString::fromUtf8("caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC.txt"),
+        QString::fromUtf8("\xF0\x9F\x98\x80.emoji"), QStringLiteral("<a href='x'>&amp;\".htm"),
+        QString(QChar(0xD800)) + QStringLiteral(".lone"), QStringLiteral("report 1.5 final")};
+    auto escaped = [](QString line) {
+        line.replace(u'&', QStringLiteral("&amp;")).replace(u'<', QStringLiteral("&lt;"));
+        line.replace(u'>', QStringLiteral("&gt;")).replace(u'"', QStringLiteral("&quot;"));
+        return line.replace(u'\'', QStringLiteral("&#39;"));
+    };
+    for (const bool numbered : {false, true}) {
+        for (const bool showExtensions : {false, true}) {
+            QByteArray text, page;
+            for (qsizetype i = 0; i < items.size(); ++i) {
+                const QString line = corvane::outputLine(items.at(i), i, numbered, showExtensions);
+                text += line.toUtf8() + "\r\n";
+                page += escaped(line).toUtf8() + "<br>\r\n";
+            }
+            QCOMPARE(corvane::textDocument(items, numbered, showExtensions), text);
+            const QByteArray html = corvane::htmlDocument(items, QStringLiteral("T"), numbered, showExtensions);
+            QCOMPARE(html.mid(html.indexOf("</h2>\r\n") + 7).chopped(9), page);
+            QVERIFY(html.endsWith("</html>\r\n"));
+        }
+    }
 }
 
 QTEST_MAIN(TestOutput)
