@@ -30,7 +30,6 @@
 #include <dirent.h>
 #include <functional>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace corvane;
@@ -94,11 +93,17 @@ struct Row
     bool absolute;
 };
 
+// Peak resident memory of this process image. (getrusage's ru_maxrss would
+// carry over the parent's peak across fork and exec.)
 long peakRssKb()
 {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
 }
 
 Services benchServices()

@@ -4,6 +4,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace corvane {
 
 namespace {
@@ -82,16 +86,21 @@ private:
         const qsizetype n = text.size();
         qsizetype i = 0;
         while (i < n) {
-            // The common case: a run of ASCII that needs no reference.
-            char16_t c = s[i];
-            while (c < 0x80 && !(Escape && isSpecial(c))) {
-                *p++ = char(c);
-                if (++i == n)
-                    return p;
-                c = s[i];
+#if defined(__SSE2__)
+            // The common case: ASCII that needs no reference, eight at a time.
+            while (i + 8 <= n && asciiBlock<Escape>(s + i, p)) {
+                p += 8;
+                i += 8;
             }
+            if (i == n)
+                break;
+#endif
+            const char16_t c = s[i];
             if (c < 0x80) {
-                p = entity(p, c);
+                if (Escape && isSpecial(c))
+                    p = entity(p, c);
+                else
+                    *p++ = char(c);
                 ++i;
                 continue;
             }
@@ -118,6 +127,26 @@ private:
         }
         return p;
     }
+
+#if defined(__SSE2__)
+    // Writes eight UTF-16 units as eight bytes if all are ASCII (and, when
+    // escaping, none needs a reference); otherwise writes nothing.
+    template <bool Escape>
+    static bool asciiBlock(const char16_t *s, char *p)
+    {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
+        __m128i bad = _mm_and_si128(v, _mm_set1_epi16(short(0xFF80)));
+        bad = _mm_xor_si128(_mm_cmpeq_epi16(bad, _mm_setzero_si128()), _mm_set1_epi16(-1));
+        if constexpr (Escape) {
+            for (const char16_t special : {u'&', u'<', u'>', u'"', u'\''})
+                bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, _mm_set1_epi16(short(special))));
+        }
+        if (_mm_movemask_epi8(bad) != 0)
+            return false;
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(v, v));
+        return true;
+    }
+#endif
 
     static bool isSpecial(char16_t c)
     {
