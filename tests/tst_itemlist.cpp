@@ -1,11 +1,13 @@
 #include "listing/casefold.h"
 #include "listing/itemlist.h"
+#include "listing/release.h"
 #include "listing/refresh.h"
 #include "listing/wordfilter.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace corvane;
 
@@ -38,6 +40,7 @@ private slots:
     void countToolTipText();
     void quickSortAgreesWithItemOrder();
     void searchAndHashMergesAgree();
+    void hugeListsLetGoOnTheSide();
 };
 
 void TestItemList::sortedInsertionAndInPlaceText()
@@ -280,6 +283,25 @@ void TestItemList::searchAndHashMergesAgree()
     byHashToo.mergeNames(first + second);
     QCOMPARE(byWalk.texts(), byHashToo.texts());
     QVERIFY(!bySearch.texts().contains(QStringLiteral("new ONE")));
+}
+
+void TestItemList::hugeListsLetGoOnTheSide()
+{
+    // A cleared list of many items is freed on a worker thread; the strings it
+    // shares with other lists must stay whole.
+    ItemList list;
+    const QStringList names = numbered(60000, QStringLiteral("n"));
+    list.mergeNames(names);
+    const QStringList kept = list.texts();
+    list.clear();
+    QCOMPARE(list.count(), 0);
+    QStringList doomed = names;
+    releaseInBackground(std::move(doomed));
+    QVERIFY(doomed.isEmpty());
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+    QStringList expected = names;
+    sortInItemOrder(expected);
+    QCOMPARE(kept, expected);
 }
 
 QTEST_APPLESS_MAIN(TestItemList)

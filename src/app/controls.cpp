@@ -3,6 +3,7 @@
 #include "app/foldertree.h"
 
 #include "listing/folderreader.h"
+#include "listing/release.h"
 
 #include <QDir>
 #include <QHelpEvent>
@@ -105,10 +106,10 @@ void FileBox::setPattern(const QString &pattern)
 void FileBox::refresh()
 {
     FolderListing listing = readFolder(m_path, m_pattern);
-    m_names = std::move(listing.names);
+    m_model->setStringList(listing.names);
+    releaseInBackground(std::exchange(m_names, std::move(listing.names)));
     m_subfolders = std::move(listing.subfolders);
     m_error = std::move(listing.error);
-    m_model->setStringList(m_names);
     // A folder that cannot be read shows as an empty box that says why.
     setToolTip(m_error);
 }

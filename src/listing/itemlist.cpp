@@ -1,6 +1,7 @@
 #include "listing/itemlist.h"
 
 #include "listing/casefold.h"
+#include "listing/release.h"
 
 #include <algorithm>
 #include <bit>
@@ -126,8 +127,7 @@ void ItemList::removeItem(qsizetype i)
 void ItemList::clear()
 {
     beginResetModel();
-    m_items.clear();
-    m_items.squeeze();
+    releaseInBackground(std::exchange(m_items, QStringList()));
     m_marks.clear();
     m_marks.shrink_to_fit();
     m_markedCount = 0;
