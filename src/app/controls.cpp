@@ -6,6 +6,7 @@
 #include "listing/release.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,6 +15,16 @@
 #include <QToolTip>
 
 namespace corvane {
+
+BusyCursor::BusyCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
+}
 
 // ---- DirTree ---------------------------------------------------------------
 
@@ -105,6 +116,7 @@ void FileBox::setPattern(const QString &pattern)
 
 void FileBox::refresh()
 {
+    const BusyCursor busy;
     FolderListing listing = readFolder(m_path, m_pattern);
     m_model->setStringList(listing.names);
     releaseInBackground(std::exchange(m_names, std::move(listing.names)));

@@ -18,6 +18,17 @@ namespace corvane {
 
 class FolderTreeModel;
 
+// Shows the busy cursor while it lives: reading and merging a huge folder
+// takes a noticeable moment, and the window answers nothing meanwhile.
+class BusyCursor
+{
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
 // Folder tree: the folders of the current volume, with one folder as its Path.
 // Setting a different Path (from code or by the user opening a folder) emits
 // pathChanged at once, before setPath returns; the same Path emits nothing.

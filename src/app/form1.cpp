@@ -286,6 +286,7 @@ void Form1::Info_Click()
 
 void Form1::RefreshList()
 {
+    const BusyCursor busy;
     // Each step runs on its own: a step that fails is skipped and the next one
     // still runs, so the tooltip and the output commands always end up current.
     auto step = [](auto &&work) {
