@@ -409,7 +409,9 @@ void TestFaults::hugeFolderEmptiedWhileListed()
     constexpr int count = 100000;
     QVERIFY(QDir().mkdir(path("huge")));
     const QByteArray huge = QFile::encodeName(path("huge"));
-    auto fileName = [&](int i) -> QByteArray { return huge + "/f" + QByteArray::number(i).rightJustified(6, '0') + ".txt"; };
+    auto fileName = [&](int i) -> QByteArray {
+        return huge + "/f" + QByteArray::number(i).rightJustified(6, '0') + ".txt";
+    };
     for (int i = 0; i < count; ++i) {
         const int fd = ::open(fileName(i).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
         QVERIFY(fd >= 0);
