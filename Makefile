@@ -26,8 +26,10 @@ test: build
 	@scripts/install-deps --print
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --no-tests=error -j $(JOBS)
 
-# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in a
+# build of its own (the print test included, hence its packages).
 test-asan: deps
+	@scripts/install-deps --print
 	@cmake -S . -B $(BUILD)-asan -DCORVANE_SANITIZE=ON -DCORVANE_BENCH=OFF $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD)-asan -j $(JOBS)
 	@cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen \

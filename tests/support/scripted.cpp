@@ -9,6 +9,8 @@ namespace corvane::test {
 QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
     inputs.append({prompt, title, defaultText});
+    if (whileAsking)
+        whileAsking(inputs.last());
     return answers.isEmpty() ? QString() : answers.takeFirst();
 }
 

@@ -32,6 +32,9 @@ public:
     QStringList answers; // next answers of input boxes; none left means Cancel ("")
     QList<InputRecord> inputs;
     QList<MessageRecord> messages;
+    // Runs while an input box is open, before its answer is given: the place
+    // for a test to change the disk between a question and what follows it.
+    std::function<void(const InputRecord &)> whileAsking;
 
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
     void messageBox(const QString &text, const QString &title, MessageIcon icon) override;
