@@ -597,16 +597,21 @@ void TestOutput::documentsFollowTheOutputLine()
         line.replace(u'>', QStringLiteral("&gt;")).replace(u'"', QStringLiteral("&quot;"));
         return line.replace(u'\'', QStringLiteral("&#39;"));
     };
+    // Enough lines for the numbers to pass 9, 99 and 999.
+    QStringList many = items;
+    while (many.size() < 1005)
+        many.append(items.at(many.size() % items.size()));
+    const QStringList &all = many;
     for (const bool numbered : {false, true}) {
         for (const bool showExtensions : {false, true}) {
             QByteArray text, page;
-            for (qsizetype i = 0; i < items.size(); ++i) {
-                const QString line = corvane::outputLine(items.at(i), i, numbered, showExtensions);
+            for (qsizetype i = 0; i < all.size(); ++i) {
+                const QString line = corvane::outputLine(all.at(i), i, numbered, showExtensions);
                 text += line.toUtf8() + "\r\n";
                 page += escaped(line).toUtf8() + "<br>\r\n";
             }
-            QCOMPARE(corvane::textDocument(items, numbered, showExtensions), text);
-            const QByteArray html = corvane::htmlDocument(items, QStringLiteral("T"), numbered, showExtensions);
+            QCOMPARE(corvane::textDocument(all, numbered, showExtensions), text);
+            const QByteArray html = corvane::htmlDocument(all, QStringLiteral("T"), numbered, showExtensions);
             QCOMPARE(html.mid(html.indexOf("</h2>\r\n") + 7).chopped(9), page);
             QVERIFY(html.endsWith("</html>\r\n"));
         }

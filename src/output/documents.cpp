@@ -53,12 +53,8 @@ public:
         char *p = room(24 + text.size() * (m_escape ? 6 : 3) + suffix.size() + 2);
         if (numbered) {
             *p++ = ' ';
-            char digits[24];
-            int k = 0;
-            for (quint64 v = quint64(index) + 1; v; v /= 10)
-                digits[k++] = char('0' + v % 10);
-            while (k)
-                *p++ = digits[--k];
+            const QByteArrayView digits = number(index + 1);
+            p = std::copy(digits.begin(), digits.end(), p);
             *p++ = ' ';
         }
         p = m_escape ? utf8<true>(p, text) : utf8<false>(p, text);
@@ -69,6 +65,30 @@ public:
     }
 
 private:
+    // The decimal digits of position. Lines come in order, so the number is
+    // counted up digit by digit instead of divided out again for every line.
+    QByteArrayView number(qsizetype position)
+    {
+        if (position == m_position + 1 && m_position > 0) {
+            int k = m_digits - 1;
+            while (k >= 0 && m_number[k] == '9')
+                m_number[k--] = '0';
+            if (k >= 0) {
+                ++m_number[k];
+            } else {
+                std::copy_backward(m_number, m_number + m_digits, m_number + m_digits + 1);
+                m_number[0] = '1';
+                ++m_digits;
+            }
+        } else {
+            const QByteArray text = QByteArray::number(position);
+            std::copy(text.begin(), text.end(), m_number);
+            m_digits = int(text.size());
+        }
+        m_position = position;
+        return QByteArrayView(m_number, m_digits);
+    }
+
     char *room(qsizetype bytes)
     {
         const qsizetype want = m_used + bytes;
@@ -172,6 +192,9 @@ private:
     QByteArray &m_out;
     const bool m_escape;
     qsizetype m_used;
+    qsizetype m_position = 0;
+    char m_number[24] = {};
+    int m_digits = 0;
 };
 
 // The items' texts lie scattered over the heap (the list is sorted, not
@@ -179,7 +202,7 @@ private:
 // item's text while this one is written.
 inline void prefetchAhead(const QStringList &items, qsizetype i)
 {
-    constexpr qsizetype kAhead = 8;
+    constexpr qsizetype kAhead = 16;
     if (i + kAhead < items.size())
         __builtin_prefetch(items.at(i + kAhead).constData());
 }
