@@ -1,6 +1,7 @@
 #include "app/form1.h"
 #include "output/atomicwriter.h"
 #include "support/hostilefolder.h"
+#include "support/files.h"
 #include "support/scripted.h"
 
 #include <QAction>
@@ -64,17 +65,6 @@ Snapshot snapshot(const QString &root)
     ::nftw(path.constData(), collect, 16, FTW_PHYS);
     collecting = nullptr;
     return result;
-}
-
-// A FIFO that nobody holds open for reading refuses a non-blocking writer.
-bool fifoHasNoReader(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        return false;
-    }
-    return errno == ENXIO;
 }
 
 const QString tenThousand(10000, u'n');

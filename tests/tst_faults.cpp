@@ -1,6 +1,7 @@
 #include "app/foldertree.h"
 #include "app/form1.h"
 #include "platform/qtservices.h"
+#include "support/files.h"
 #include "support/scripted.h"
 
 #include <QAction>
@@ -32,32 +33,6 @@ using namespace corvane;
 using namespace corvane::test;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
-
-QString systemError(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
 
 // Enough items for a document of about 100 KB: beyond the 4 KiB limit and
 // beyond the 64 KiB file system below.

@@ -1,3 +1,4 @@
+#include "listing/casefold.h"
 #include "listing/folderreader.h"
 
 #include "support/scripted.h"
@@ -33,6 +34,7 @@ private slots:
     void onlyRegularFilesSorted();
     void undecodableNamesKept();
     void patternApplied();
+    void mixedNamesInItemOrder();
     void unreadableFolder();
 };
 
@@ -95,6 +97,31 @@ void TestFolderReader::patternApplied()
     QCOMPARE(readFolder(tmp.path(), Pattern(QStringLiteral("*.MP3;*.;*.EXE"))).names,
              QStringList({"a.MP3", "b.mp3", "d.exe", "Makefile"}));
     QCOMPARE(readFolder(tmp.path(), Pattern(QStringLiteral("*.zip"))).names, QStringList());
+}
+
+void TestFolderReader::mixedNamesInItemOrder()
+{
+    // ASCII names are sorted apart from the rest and merged in: the whole must
+    // still be in item order, with nothing lost.
+    QTemporaryDir tmp;
+    const QStringList stems = {"song", "SONG", "Song_0000_long_prefix", "z", "Z", "_", "0",
+                               QString::fromUtf8("\xC3\xA9t\xC3\xA9"), QString::fromUtf8("\xE2\x84\xAA"), "k",
+                               QString::fromUtf8("\xCE\xA3"), QString::fromUtf8("\xCF\x83")};
+    QStringList made;
+    for (int i = 0; i < 240; ++i) {
+        const QString name = stems.at(i % stems.size()) + stems.at((i / 7) % stems.size()) + QString::number(i % 13);
+        if (!made.contains(name))
+            made.append(name);
+    }
+    test::makeFiles(tmp.path(), made);
+    const QStringList listed = readFolder(tmp.path(), Pattern()).names;
+    QStringList expected = made;
+    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
+    QCOMPARE(listed, expected);
+    // Through a pattern the same order holds.
+    const QStringList some = readFolder(tmp.path(), Pattern(QStringLiteral("s*;*1"))).names;
+    QVERIFY(!some.isEmpty());
+    QVERIFY(std::is_sorted(some.begin(), some.end(), [](const QString &a, const QString &b) { return itemLess(a, b); }));
 }
 
 void TestFolderReader::unreadableFolder()

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "support/hostilefolder.h"
+#include "support/files.h"
 #include "support/scripted.h"
 
 #include <QAction>
@@ -129,12 +130,6 @@ bool hasLineBreak(const QString &text)
     return false;
 }
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // The web page through python3's HTML parser: one text per event, start tags
 // as "<tag>" (attributes, if any, as JSON), end tags as "</tag>", character
 // data (references resolved) as "text:" and the data, anything else by kind.
@@ -192,17 +187,6 @@ QStringList pageEvents(const QString &path)
     for (const QJsonValue &v : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
         events.append(v.toString());
     return events;
-}
-
-// A FIFO that nobody holds open for reading refuses a non-blocking writer.
-bool fifoHasNoReader(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        return false;
-    }
-    return errno == ENXIO;
 }
 
 } // namespace

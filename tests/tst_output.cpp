@@ -3,6 +3,7 @@
 #include "output/documents.h"
 #include "output/outputline.h"
 #include "platform/qtservices.h"
+#include "support/files.h"
 #include "support/scripted.h"
 
 #include <QAction>
@@ -22,27 +23,6 @@ using namespace corvane;
 using namespace corvane::test;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
 
 const QString namePrompt = QStringLiteral("Insert file name.\rThe extension will be automatically added.");
 

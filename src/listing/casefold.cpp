@@ -58,29 +58,12 @@ int compareIgnoringCase(QStringView a, QStringView b) noexcept
 
 namespace {
 
-// The first 16 characters of a name, lower-cased and packed big-endian into
-// two words, so that most comparisons of a sort are two integer compares.
-// Only names whose first 16 characters are ASCII (and not NUL) get a key.
+// Most comparisons of a sort are then two integer compares.
 struct SortKey
 {
-    quint64 hi = 0, lo = 0;
+    ItemKey key;
     qsizetype index = 0;
 };
-
-bool packKey(QStringView s, SortKey &key)
-{
-    const qsizetype n = std::min<qsizetype>(s.size(), 16);
-    quint64 words[2] = {0, 0};
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = s[i].unicode();
-        if (c == 0 || c >= 0x80)
-            return false;
-        words[i / 8] |= quint64(asciiLower(c)) << (8 * (7 - i % 8));
-    }
-    key.hi = words[0];
-    key.lo = words[1];
-    return true;
-}
 
 } // namespace
 
@@ -92,17 +75,15 @@ void sortInItemOrder(QStringList &texts)
     for (qsizetype i = 0; i < texts.size(); ++i) {
         SortKey key;
         key.index = i;
-        if (packKey(texts.at(i), key))
+        if (itemKey(texts.at(i).utf16(), texts.at(i).size(), key.key))
             keyed.push_back(key);
         else
             others.push_back(i);
     }
     // Equal keys mean equal folded prefixes; the full comparison decides then.
     std::sort(keyed.begin(), keyed.end(), [&](const SortKey &a, const SortKey &b) {
-        if (a.hi != b.hi)
-            return a.hi < b.hi;
-        if (a.lo != b.lo)
-            return a.lo < b.lo;
+        if (!(a.key == b.key))
+            return a.key < b.key;
         return itemLess(texts.at(a.index), texts.at(b.index));
     });
     std::sort(others.begin(), others.end(),

@@ -14,6 +14,33 @@ namespace corvane {
 int itemCompare(QStringView a, QStringView b) noexcept;
 inline bool itemLess(QStringView a, QStringView b) noexcept { return itemCompare(a, b) < 0; }
 
+// Sort key of a text whose first 16 characters are ASCII (and not NUL): those
+// characters lower-cased and packed big-endian into two words. Texts with
+// different keys are in item order by key; equal keys leave it to itemCompare.
+// False, with no key, for any other text.
+struct ItemKey
+{
+    quint64 hi = 0, lo = 0;
+    friend bool operator==(const ItemKey &, const ItemKey &) = default;
+    friend bool operator<(const ItemKey &a, const ItemKey &b) { return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo; }
+};
+template <typename Char>
+bool itemKey(const Char *s, qsizetype n, ItemKey &key) noexcept
+{
+    n = n < 16 ? n : 16;
+    quint64 words[2] = {0, 0};
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned>(s[i]) & (sizeof(Char) == 1 ? 0xFFu : 0xFFFFu);
+        if (c == 0 || c >= 0x80)
+            return false;
+        const unsigned lower = (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+        words[i / 8] |= quint64(lower) << (8 * (7 - i % 8));
+    }
+    key.hi = words[0];
+    key.lo = words[1];
+    return true;
+}
+
 // Sorts texts into item order. Much faster than std::sort with itemLess on
 // large lists of mostly ASCII names; the result is the same.
 void sortInItemOrder(QStringList &texts);

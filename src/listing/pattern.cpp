@@ -1,5 +1,7 @@
 #include "listing/pattern.h"
 
+#include <algorithm>
+
 namespace corvane {
 
 namespace {
@@ -64,6 +66,11 @@ Pattern::Pattern(const QString &text) : m_text(text)
         }
         m_entries.append(e);
     }
+}
+
+bool Pattern::matchesEverything() const
+{
+    return std::any_of(m_entries.begin(), m_entries.end(), [](const Entry &e) { return e.kind == Kind::Everything; });
 }
 
 bool Pattern::matches(QStringView name) const

@@ -18,6 +18,8 @@ public:
 
     const QString &text() const { return m_text; }
     bool matches(QStringView name) const;
+    // True when every name matches (an entry "*" or "*.*").
+    bool matchesEverything() const;
 
 private:
     enum class Kind { Everything, Suffix, General };
