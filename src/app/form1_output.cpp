@@ -5,12 +5,8 @@
 #include "output/documents.h"
 
 #include <QAction>
-#include <QDir>
 
-#include <cstring>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 
 // Text document, web page and printing. Each command has one failure trap: a
 // failure shows the system's description in a "WARNING" box and ends the
@@ -22,24 +18,9 @@ namespace {
 
 const QString fileNamePrompt = QStringLiteral("Insert file name.\rThe extension will be automatically added.");
 
-
 QString failureText(const std::exception &e)
 {
     return QString::fromLocal8Bit(e.what());
-}
-
-// A name without a folder of its own goes to the working folder. When that
-// folder has been removed there is no path to resolve the name against, and
-// the writer would report "Operation not permitted"; say what really happened.
-WriteResult writeDocument(const QString &name, const QByteArray &bytes)
-{
-    if (QDir::isRelativePath(name)) {
-        std::error_code error;
-        [[maybe_unused]] const auto folder = std::filesystem::current_path(error);
-        if (error)
-            return {name, QString::fromLocal8Bit(std::strerror(error.value()))};
-    }
-    return writeFileAtomically(name, bytes);
 }
 
 } // namespace
@@ -69,7 +50,7 @@ void Form1::CreateTXT_Click()
         if (name.isEmpty())
             return;
         const WriteResult written =
-            writeDocument(name, textDocument(m_items.texts(), Enumerate->isChecked(), ShowExtensions != 0));
+            writeFileAtomically(name, textDocument(m_items.texts(), Enumerate->isChecked(), ShowExtensions != 0));
         if (!written.ok())
             return showFailure(written.error);
         m_services.dialogs->messageBox(QStringLiteral("File : ") + name + QStringLiteral(" saved in folder :\r\r")
@@ -89,7 +70,7 @@ void Form1::CreateHTM_Click()
         // The title is not checked: an empty one still makes a page.
         const QString title = trimSpaces(m_services.dialogs->inputBox(
             QStringLiteral("Insert title."), QStringLiteral("Page title"), QStringLiteral("Corvane")));
-        const WriteResult written = writeDocument(
+        const WriteResult written = writeFileAtomically(
             name, htmlDocument(m_items.texts(), title, Enumerate->isChecked(), ShowExtensions != 0));
         if (!written.ok())
             return showFailure(written.error);

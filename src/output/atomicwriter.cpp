@@ -1,11 +1,14 @@
 #include "output/atomicwriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <sys/stat.h>
 
 namespace corvane {
@@ -17,6 +20,16 @@ QString WriteResult::folder() const
 
 WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
 {
+    // A name without a folder of its own goes to the working folder. When that
+    // folder has been removed there is no path to resolve the name against (the
+    // save would fail with a misleading "Operation not permitted"): say so.
+    if (QDir::isRelativePath(name)) {
+        std::error_code error;
+        [[maybe_unused]] const auto folder = std::filesystem::current_path(error);
+        if (error)
+            return {name, QString::fromLocal8Bit(std::strerror(error.value()))};
+    }
+
     const QFileInfo target(name);
     WriteResult result{target.absoluteFilePath(), {}};
     // Only a regular file (or a link to one) is replaced. A folder, a FIFO, a
