@@ -1,10 +1,12 @@
 #include "listing/casefold.h"
 #include "listing/folderreader.h"
 
+#include "support/hostilefolder.h"
 #include "support/scripted.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -76,6 +78,8 @@ void TestFolderReader::onlyRegularFilesSorted()
 void TestFolderReader::undecodableNamesKept()
 {
     QTemporaryDir tmp;
+    // QTemporaryDir cannot remove a name that is not valid UTF-8; this can.
+    const auto cleanup = qScopeGuard([&] { test::removeTree(tmp.path()); });
     const QByteArray r = QFile::encodeName(tmp.path());
     createRaw(QByteArray(r + "/caf\xE9.txt"));        // Latin-1
     createRaw(QByteArray(r + "/line\nbreak.txt"));    // control character
