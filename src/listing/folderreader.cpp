@@ -1,5 +1,7 @@
 #include "listing/folderreader.h"
 
+#include "listing/systemerror.h"
+
 #include "listing/casefold.h"
 #include "listing/filenames.h"
 
@@ -18,11 +20,6 @@
 namespace corvane {
 
 namespace {
-
-QString systemError(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
 
 // Closes the directory stream on every path out of readFolder.
 struct DirCloser
@@ -108,12 +105,12 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern)
     const QByteArray path = QFile::encodeName(folder);
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        result.error = systemError(errno);
+        result.error = systemErrorText(errno);
         return result;
     }
     DIR *dir = fdopendir(fd);
     if (!dir) {
-        result.error = systemError(errno);
+        result.error = systemErrorText(errno);
         ::close(fd);
         return result;
     }
@@ -129,7 +126,7 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern)
         const dirent *entry = readdir(dir);
         if (!entry) {
             if (errno != 0)
-                result.error = systemError(errno);
+                result.error = systemErrorText(errno);
             break;
         }
         const char *name = entry->d_name;

@@ -1,12 +1,13 @@
 #include "output/atomicwriter.h"
 
+#include "listing/systemerror.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <sys/stat.h>
@@ -27,7 +28,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         std::error_code error;
         [[maybe_unused]] const auto folder = std::filesystem::current_path(error);
         if (error)
-            return {name, QString::fromLocal8Bit(std::strerror(error.value()))};
+            return {name, systemErrorText(error.value())};
     }
 
     const QFileInfo target(name);
@@ -38,7 +39,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
     struct stat st;
     if (::stat(QFile::encodeName(result.absolutePath).constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
-            result.error = QString::fromLocal8Bit(std::strerror(EISDIR));
+            result.error = systemErrorText(EISDIR);
             return result;
         }
         if (!S_ISREG(st.st_mode)) {
@@ -48,7 +49,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
     } else if (errno != ENOENT) {
         // Too long, a link loop, a path through a file: the system's reason. A
         // missing file (or the missing target of a link) is simply created.
-        result.error = QString::fromLocal8Bit(std::strerror(errno));
+        result.error = systemErrorText(errno);
         return result;
     }
 
@@ -66,7 +67,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         if (n <= 0) {
             result.error = file.errorString();
             if (result.error.isEmpty())
-                result.error = QString::fromLocal8Bit(std::strerror(EIO));
+                result.error = systemErrorText(EIO);
             file.cancelWriting(); // the temporary goes, the old document stays
             return result;
         }

@@ -1,5 +1,7 @@
 #include "platform/qtservices.h"
 
+#include "listing/systemerror.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -11,7 +13,6 @@
 #include <QUrl>
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,7 +109,7 @@ ServiceResult QtDrives::makeCurrent(const QString &root)
 {
     const QString folder = m_remembered.value(root, root);
     if (::chdir(QFile::encodeName(folder).constData()) != 0)
-        return {QString::fromLocal8Bit(std::strerror(errno))};
+        return {systemErrorText(errno)};
     m_current = root;
     return {};
 }
@@ -119,9 +120,9 @@ FolderResult QtDrives::currentFolder()
     // The folder may have gone since the volume was made current.
     struct stat info;
     if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
-        return {{}, QString::fromLocal8Bit(std::strerror(errno))};
+        return {{}, systemErrorText(errno)};
     if (!S_ISDIR(info.st_mode))
-        return {{}, QString::fromLocal8Bit(std::strerror(ENOTDIR))};
+        return {{}, systemErrorText(ENOTDIR)};
     return {folder, {}};
 }
 
