@@ -12,6 +12,7 @@
 #include <QTime>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,41 +64,66 @@ ServiceResult QtShell::openDocument(const QString &absolutePath)
 
 namespace {
 
-bool isRealVolume(const QStorageInfo &info)
+bool isRealVolume(const MountEntry &entry)
 {
     static const QList<QByteArray> pseudo = {
         "proc", "sysfs", "tmpfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "securityfs",
         "pstore", "debugfs", "tracefs", "configfs", "fusectl", "mqueue", "hugetlbfs",
         "bpf", "autofs", "binfmt_misc", "rpc_pipefs", "nsfs", "efivarfs", "ramfs", "overlay", "squashfs",
     };
-    return info.isValid() && info.isReady() && !pseudo.contains(info.fileSystemType());
+    return entry.ready && !pseudo.contains(entry.type);
+}
+
+// The mount point that holds path: the longest root on its way.
+QString rootOf(const QString &path, const QList<MountEntry> &table)
+{
+    QString best = QStringLiteral("/");
+    for (const MountEntry &entry : table) {
+        const QString &root = entry.root;
+        const bool holds = path == root || root == u"/"
+            || (path.startsWith(root) && path.at(root.size()) == u'/');
+        if (holds && root.size() > best.size())
+            best = root;
+    }
+    return best;
 }
 
 } // namespace
 
-QtDrives::QtDrives()
+QList<MountEntry> systemMountTable()
+{
+    QList<MountEntry> table;
+    for (const QStorageInfo &info : QStorageInfo::mountedVolumes()) {
+        if (info.isValid())
+            table.append({info.rootPath(), info.name(), info.fileSystemType(), info.isReady()});
+    }
+    return table;
+}
+
+QtDrives::QtDrives(MountTable mountTable) : m_mountTable(std::move(mountTable))
 {
     // The working folder's volume remembers the working folder; every other
     // volume its root.
     const QString cwd = QDir::currentPath();
-    m_current = QStorageInfo(cwd).rootPath();
+    m_current = rootOf(cwd, m_mountTable());
     m_remembered.insert(m_current, cwd);
 }
 
 QList<Volume> QtDrives::volumes()
 {
+    // Read afresh each time: volumes come and go while the program runs.
     QList<Volume> result;
     QStringList roots;
-    for (const QStorageInfo &info : QStorageInfo::mountedVolumes()) {
-        const QString root = info.rootPath();
+    for (const MountEntry &entry : m_mountTable()) {
+        const QString &root = entry.root;
         // A root mounted twice is one drive; a file bind-mounted over another
         // (as containers do with /etc/hosts) is no drive at all.
         if (roots.contains(root) || !QFileInfo(root).isDir())
             continue;
-        if (root != m_current && !isRealVolume(info))
+        if (root != m_current && !isRealVolume(entry))
             continue;
         roots.append(root);
-        result.append({root, info.name()});
+        result.append({root, entry.label});
     }
     // The working folder's volume is always offered, whatever its file system.
     if (!roots.contains(m_current))
@@ -107,6 +133,12 @@ QList<Volume> QtDrives::volumes()
 
 ServiceResult QtDrives::makeCurrent(const QString &root)
 {
+    // A volume unmounted since the list was read leaves an empty folder behind
+    // (or the folder of the volume below): never list that as the drive.
+    const QList<MountEntry> table = m_mountTable();
+    const bool mounted = std::any_of(table.begin(), table.end(), [&](const MountEntry &e) { return e.root == root; });
+    if (!mounted && root != u"/")
+        return {QStringLiteral("%1 is no longer mounted").arg(root)};
     const QString folder = m_remembered.value(root, root);
     if (::chdir(QFile::encodeName(folder).constData()) != 0)
         return {systemErrorText(errno)};
