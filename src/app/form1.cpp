@@ -1,6 +1,8 @@
 #include "app/form1.h"
 
 #include "app/palette.h"
+#include "listing/filenames.h"
+#include "listing/folderreader.h"
 #include "listing/refresh.h"
 #include "listing/wordfilter.h"
 
@@ -165,7 +167,7 @@ void Form1::createControls()
 
     // Design-time state: the current drive, the working folder.
     fillDrives();
-    const QString cwd = QDir::currentPath();
+    const QString cwd = workingFolder();
     File1->setPath(cwd);
     Dir1->setSubfolderSource([this](const QString &folder) -> std::optional<QStringList> {
         if (folder == File1->path() && File1->lastError().isEmpty())
@@ -194,8 +196,8 @@ void Form1::fillDrives()
     int shownAt = -1, currentAt = -1;
     for (const Volume &volume : m_services.drives->volumes()) {
         const QString text = volume.label.isEmpty()
-            ? volume.root
-            : volume.root + QStringLiteral(" [") + volume.label + u']';
+            ? displayPath(volume.root)
+            : displayPath(volume.root) + QStringLiteral(" [") + volume.label + u']';
         Drive1->addItem(text, volume.root);
         if (volume.root == shown)
             shownAt = Drive1->count() - 1;

@@ -1,5 +1,7 @@
 #include "platform/qtservices.h"
 
+#include "listing/filenames.h"
+#include "listing/folderreader.h"
 #include "listing/systemerror.h"
 
 #include <QApplication>
@@ -104,7 +106,7 @@ QtDrives::QtDrives(MountTable mountTable) : m_mountTable(std::move(mountTable))
 {
     // The working folder's volume remembers the working folder; every other
     // volume its root.
-    const QString cwd = QDir::currentPath();
+    const QString cwd = workingFolder();
     m_current = rootOf(cwd, m_mountTable());
     m_remembered.insert(m_current, cwd);
 }
@@ -138,9 +140,9 @@ ServiceResult QtDrives::makeCurrent(const QString &root)
     const QList<MountEntry> table = m_mountTable();
     const bool mounted = std::any_of(table.begin(), table.end(), [&](const MountEntry &e) { return e.root == root; });
     if (!mounted && root != u"/")
-        return {QStringLiteral("%1 is no longer mounted").arg(root)};
+        return {QStringLiteral("%1 is no longer mounted").arg(displayPath(root))};
     const QString folder = m_remembered.value(root, root);
-    if (::chdir(QFile::encodeName(folder).constData()) != 0)
+    if (::chdir(pathToBytes(folder).constData()) != 0)
         return {systemErrorText(errno)};
     m_current = root;
     return {};
@@ -151,7 +153,7 @@ FolderResult QtDrives::currentFolder()
     const QString folder = m_remembered.value(m_current, m_current);
     // The folder may have gone since the volume was made current.
     struct stat info;
-    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+    if (::stat(pathToBytes(folder).constData(), &info) != 0)
         return {{}, systemErrorText(errno)};
     if (!S_ISDIR(info.st_mode))
         return {{}, systemErrorText(ENOTDIR)};
