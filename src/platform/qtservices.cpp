@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStorageInfo>
@@ -120,7 +119,7 @@ QList<Volume> QtDrives::volumes()
         const QString &root = entry.root;
         // A root mounted twice is one drive; a file bind-mounted over another
         // (as containers do with /etc/hosts) is no drive at all.
-        if (roots.contains(root) || !QFileInfo(root).isDir())
+        if (roots.contains(root) || !isFolder(root))
             continue;
         if (root != m_current && !isRealVolume(entry))
             continue;
