@@ -57,8 +57,10 @@ void QtDialogs::messageBox(const QString &text, const QString &title, MessageIco
 
 ServiceResult QtShell::openDocument(const QString &absolutePath)
 {
-    // A file URL, never a command line: no name can reach a shell.
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(absolutePath)))
+    // A file URL, never a command line: no name can reach a shell. It is made
+    // from the path's bytes, so a folder whose name is not UTF-8 is named too.
+    const QUrl url = QUrl::fromEncoded("file://" + pathToBytes(absolutePath).toPercentEncoding("/"));
+    if (!QDesktopServices::openUrl(url))
         return {QStringLiteral("No program could be started to open %1").arg(absolutePath)};
     return {};
 }
