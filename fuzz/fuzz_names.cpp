@@ -1,4 +1,4 @@
-// Fuzzes the text made from a file name's bytes and NoExtension.
+// Fuzzes the text made from a file name's bytes, the path encoding and NoExtension.
 
 #include "listing/filenames.h"
 
@@ -23,6 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     // Text that needed no escape comes back exactly.
     if (!shown.contains(u'\\') && shown.toUtf8() != bytes.toByteArray())
+        std::abort();
+
+    // As a path the bytes come back exactly, and are shown alike.
+    const QString path = corvane::pathFromBytes(bytes);
+    if (corvane::pathToBytes(path) != bytes.toByteArray() || corvane::displayPath(path) != shown)
         std::abort();
 
     // NoExtension keeps everything before the last dot, and only that.

@@ -61,6 +61,9 @@ void TestFileNames::displayName_data()
     QTest::newRow("above max") << QByteArray("\xF4\x90\x80\x80") << "\\xF4\\x90\\x80\\x80";
     QTest::newRow("bad then good") << QByteArray("\xFF\xC3\xA9") << QString::fromUtf8("\\xFFé");
     QTest::newRow("rtl override kept") << QByteArray("a\xE2\x80\xAE") << QString::fromUtf8("a\u202E");
+    // U+10080 is stored as the surrogates D800 DC80: its second half must not
+    // be taken for the stray byte 0x80 that follows it.
+    QTest::newRow("pair then stray byte") << QByteArray("\xF0\x90\x82\x80\x80") << QString::fromUtf8("\U00010080\\x80");
 }
 
 void TestFileNames::displayName()
@@ -70,6 +73,14 @@ void TestFileNames::displayName()
     const QString shown = corvane::displayName(bytes);
     QCOMPARE(shown, expected);
     QVERIFY(!shown.contains(u'\n') && !shown.contains(u'\r'));
+
+    // The same bytes as a path: back to exactly these bytes, shown alike, and
+    // valid UTF-8 decoded as usual.
+    const QString path = corvane::pathFromBytes(bytes);
+    QCOMPARE(corvane::pathToBytes(path), bytes);
+    QCOMPARE(corvane::displayPath(path), expected);
+    if (QString::fromUtf8(bytes).toUtf8() == bytes)
+        QCOMPARE(path, QString::fromUtf8(bytes));
 }
 
 void TestFileNames::caseRule()

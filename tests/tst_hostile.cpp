@@ -1,4 +1,7 @@
+#include "app/foldertree.h"
 #include "app/form1.h"
+#include "listing/filenames.h"
+#include "platform/qtservices.h"
 #include "support/hostilefolder.h"
 #include "support/files.h"
 #include "support/scripted.h"
@@ -207,6 +210,8 @@ private slots:
     void wordFilter();
     void fileTypes_data();
     void fileTypes();
+    void oddFolderNames_data();
+    void oddFolderNames();
 
 private:
     QString names() const { return m_dir->filePath(QStringLiteral("names")); }
@@ -390,6 +395,70 @@ void TestHostile::fileTypes()
     m_window->dialogs().answers = {answer};
     m_window->form->FileType_Click();
     QCOMPARE(m_window->texts(), listed);
+}
+
+void TestHostile::oddFolderNames_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("byte 0xFF") << QByteArray("d-\xFF") << QStringLiteral("d-\\xFF");
+    QTest::newRow("U+0001") << QByteArray("d-\x01") << QStringLiteral("d-\\x01");
+    QTest::newRow("line feed") << QByteArray("d-a\nb") << QStringLiteral("d-a\\nb");
+}
+
+void TestHostile::oddFolderNames()
+{
+    // The program starts in a folder with an odd name: it is the working
+    // folder, the drive's remembered folder and a folder of the tree.
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    const QByteArray odd = QFile::encodeName(m_dir->path()) + '/' + name;
+    QCOMPARE(::mkdir(odd.constData(), 0755), 0);
+    for (const char *file : {"/inside.txt", "/also.md"})
+        QVERIFY(::close(::open(QByteArray(odd + file).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644)) == 0);
+    QCOMPARE(::chdir(odd.constData()), 0);
+    Window w([](ScriptedServices &s) {
+        s.services.drives = std::make_unique<QtDrives>();
+        s.drives = nullptr;
+    });
+    Form1 &f = *w.form;
+    const QStringList listed{"also.md", "inside.txt"};
+    QCOMPARE(pathToBytes(f.File1->path()), odd);
+    QCOMPARE(w.texts(), listed);
+
+    // Shown with the escapes of file names, to the eye and to a screen reader.
+    auto *tree = qobject_cast<FolderTreeModel *>(f.Dir1->model());
+    const QModelIndex folder = tree->indexForPath(f.Dir1->path());
+    QCOMPARE(pathToBytes(tree->pathOf(folder)), odd);
+    QCOMPARE(folder.data(Qt::DisplayRole).toString(), shown);
+    QCOMPARE(folder.data(Qt::AccessibleTextRole).toString(), shown);
+    QCOMPARE(folder.data(Qt::ToolTipRole).toString(), displayPath(m_dir->path()) + u'/' + shown);
+
+    // Opened from the tree by the user, after browsing away.
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    f.Dir1->setPath(m_dir->path());
+    QVERIFY(w.texts().isEmpty());
+    const QModelIndex again = tree->indexForPath(f.Dir1->path() + u'/' + pathFromBytes(name));
+    f.Dir1->scrollTo(again);
+    QTRY_VERIFY(f.Dir1->visualRect(again).isValid());
+    QTest::mouseClick(f.Dir1->viewport(), Qt::LeftButton, {}, f.Dir1->visualRect(again).center());
+    QCOMPARE(pathToBytes(f.Dir1->path()), odd);
+    QCOMPARE(w.texts(), listed);
+
+    // Picking the drive again brings back its remembered folder.
+    f.Dir1->setPath(m_dir->path());
+    f.Drive1_Change();
+    QCOMPARE(pathToBytes(f.Dir1->path()), odd);
+    QCOMPARE(w.texts(), listed);
+
+    // A document named without a folder lands in the working folder.
+    w.dialogs().answers = {QStringLiteral("list")};
+    f.CreateTXT_Click();
+    struct stat st;
+    QCOMPARE(::stat(QByteArray(odd + "/list.txt").constData(), &st), 0);
+    QCOMPARE(w.dialogs().messages.size(), 1);
+    QVERIFY2(w.dialogs().messages.first().text.endsWith(u'/' + shown), qPrintable(w.dialogs().messages.first().text));
 }
 
 QTEST_MAIN(TestHostile)

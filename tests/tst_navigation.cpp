@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +41,8 @@ private slots:
     void qtDrivesFolderGone_data();
     void qtDrivesFolderGone();
     void removedFolderThroughWindow();
+    void drivesFollowTheMountTable();
+    void loopMountedVolume();
 
 private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
@@ -313,6 +317,122 @@ void TestNavigation::removedFolderThroughWindow()
     QCOMPARE(w.dialogs().messages.first().icon, MessageIcon::Critical);
     QCOMPARE(f.Dir1->path(), path("B"));
     QCOMPARE(w.texts(), QStringList({"b1.txt", "b2.doc"}));
+}
+
+namespace {
+
+QStringList driveRoots(const QComboBox &drives)
+{
+    QStringList roots;
+    for (int i = 0; i < drives.count(); ++i)
+        roots.append(drives.itemData(i).toString());
+    return roots;
+}
+
+// Opens and closes the drive list, as a user looking at it does.
+void openDriveList(QComboBox &drives)
+{
+    drives.showPopup();
+    drives.hidePopup();
+}
+
+// Runs a command; its error output when it fails, else an empty text.
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000))
+        return program + QStringLiteral(": ") + process.errorString();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return program + QStringLiteral(": ") + QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    return {};
+}
+
+} // namespace
+
+void TestNavigation::drivesFollowTheMountTable()
+{
+    // The real QtDrives on a mount table the test writes. "A/wo" shares the
+    // start of the working folder's path but does not hold it.
+    makeFiles(m_dir->path(), {"C/c1.txt"});
+    QList<MountEntry> table{{path("A"), QStringLiteral("A"), "ext4", true},
+                            {path("A/wo"), {}, "ext4", true},
+                            {path("B"), {}, "vfat", true},
+                            {path("A/work/sub"), {}, "proc", true}};
+    Window w([&](ScriptedServices &s) {
+        s.services.drives = std::make_unique<QtDrives>([&] { return table; });
+        s.drives = nullptr;
+    });
+    Form1 &f = *w.form;
+    QCOMPARE(driveRoots(*f.Drive1), QStringList({path("A"), path("B")}));
+
+    // One volume mounted and one unmounted meanwhile: the list follows when it
+    // opens; the drive shown stays and nothing is rebuilt.
+    table.append({path("C"), QStringLiteral("stick"), "vfat", true});
+    table.removeAt(2);
+    RefreshCounter refreshes(f);
+    openDriveList(*f.Drive1);
+    QCOMPARE(driveRoots(*f.Drive1), QStringList({path("A"), path("C")}));
+    QCOMPARE(f.Drive1->currentText(), path("A") + QStringLiteral(" [A]"));
+
+    // Picked from a list read before it was unmounted: refused like a drive
+    // without a medium; its empty mount point is not listed.
+    table.removeLast();
+    f.Drive1->setCurrentIndex(1);
+    QCOMPARE(w.dialogs().messages.size(), 1);
+    QCOMPARE(w.dialogs().messages.first().text, path("C") + QStringLiteral(" is no longer mounted"));
+    QCOMPARE(w.dialogs().messages.first().icon, MessageIcon::Critical);
+    QCOMPARE(w.texts(), QStringList({"w1.txt", "W2.md"}));
+    QCOMPARE(QDir::currentPath(), path("A/work"));
+
+    // Opened again, the gone drive gives way to the current one.
+    openDriveList(*f.Drive1);
+    QCOMPARE(driveRoots(*f.Drive1), QStringList({path("A")}));
+    QCOMPARE(f.Drive1->currentIndex(), 0);
+    QCOMPARE(refreshes.count(), 0);
+}
+
+void TestNavigation::loopMountedVolume()
+{
+    // A real volume: a small ext2 image, loop-mounted once the window is up.
+    const QString image = path("stick.img"), mountPoint = path("stick");
+    QVERIFY(QDir().mkpath(mountPoint));
+    QFile file(image);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(4 << 20));
+    file.close();
+    Window w([](ScriptedServices &s) {
+        s.services.drives = std::make_unique<QtDrives>();
+        s.drives = nullptr;
+    });
+    Form1 &f = *w.form;
+    QString failed = run(QStringLiteral("mkfs.ext2"), {QStringLiteral("-q"), QStringLiteral("-F"), image});
+    if (failed.isEmpty())
+        failed = run(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("loop"), image, mountPoint});
+    if (!failed.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("cannot loop-mount an image here (") + failed + u')'));
+    bool mounted = true;
+    const auto unmount = qScopeGuard([&] {
+        if (mounted)
+            run(QStringLiteral("umount"), {mountPoint});
+    });
+    makeFiles(mountPoint, {"on-the-stick.txt"});
+
+    openDriveList(*f.Drive1);
+    const int stick = f.Drive1->findData(mountPoint);
+    QVERIFY2(stick >= 0, qPrintable(driveRoots(*f.Drive1).join(u' ')));
+    const int home = f.Drive1->currentIndex();
+    f.Drive1->setCurrentIndex(stick);
+    QCOMPARE(w.texts(), QStringList({"on-the-stick.txt"}));
+    f.Drive1->setCurrentIndex(home);
+
+    QCOMPARE(run(QStringLiteral("umount"), {mountPoint}), QString());
+    mounted = false;
+    f.Drive1->setCurrentIndex(stick);
+    QCOMPARE(w.dialogs().messages.size(), 1);
+    QCOMPARE(w.dialogs().messages.first().text, mountPoint + QStringLiteral(" is no longer mounted"));
+    QCOMPARE(w.texts(), QStringList({"w1.txt", "W2.md"}));
+    openDriveList(*f.Drive1);
+    QCOMPARE(f.Drive1->findData(mountPoint), -1);
 }
 
 QTEST_MAIN(TestNavigation)

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "listing/filenames.h"
 #include "output/atomicwriter.h"
 #include "output/documents.h"
 #include "output/outputline.h"
@@ -91,6 +92,7 @@ private slots:
     void createHtmOpenFailureKeepsPage();
     void printListsItemsUnchanged();
     void printFailureIsReported();
+    void qtShellHandsOverAFileUrl_data();
     void qtShellHandsOverAFileUrl();
 
 private:
@@ -548,18 +550,29 @@ void TestOutput::printFailureIsReported()
     QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
 }
 
+void TestOutput::qtShellHandsOverAFileUrl_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("shell and markup characters") << QByteArray("a;b #c $(x) 'q' \xC3\xA9.htm");
+    QTest::newRow("in a folder that is not UTF-8") << QByteArray("caf\xE9 \xFF/page.htm");
+}
+
 void TestOutput::qtShellHandsOverAFileUrl()
 {
+    QFETCH(QByteArray, name);
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-    const QString page = m_dir->filePath(QStringLiteral("a;b #c $(x) 'q' é.htm"));
+    const QString page = m_dir->path() + u'/' + pathFromBytes(name);
     QtShell shell;
     const ServiceResult result = shell.openDocument(page);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QVERIFY(result.ok());
     QCOMPARE(catcher.urls.size(), 1);
     QVERIFY(catcher.urls[0].isLocalFile());
-    QCOMPARE(catcher.urls[0].toLocalFile(), page);
+    // The address names the page's exact bytes.
+    QCOMPARE(QByteArray::fromPercentEncoding(catcher.urls[0].path(QUrl::FullyEncoded).toLatin1()), pathToBytes(page));
+    if (QString::fromUtf8(name).toUtf8() == name)
+        QCOMPARE(catcher.urls[0].toLocalFile(), page);
 }
 
 void TestOutput::documentsFollowTheOutputLine()

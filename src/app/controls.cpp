@@ -26,6 +26,14 @@ BusyCursor::~BusyCursor()
     QGuiApplication::restoreOverrideCursor();
 }
 
+// ---- DriveBox --------------------------------------------------------------
+
+void DriveBox::showPopup()
+{
+    emit aboutToShowPopup();
+    QComboBox::showPopup();
+}
+
 // ---- DirTree ---------------------------------------------------------------
 
 DirTree::DirTree(QWidget *parent) : QTreeView(parent), m_model(new FolderTreeModel(this))

@@ -1,10 +1,11 @@
 #pragma once
-// The window's three list-like controls: the folder tree (Dir1), the file name
-// box (File1) and the item list view (List1).
+// The window's list-like controls: the drive list (Drive1), the folder tree
+// (Dir1), the file name box (File1) and the item list view (List1).
 
 #include "listing/itemlist.h"
 #include "listing/pattern.h"
 
+#include <QComboBox>
 #include <QListView>
 #include <QStringList>
 #include <QTreeView>
@@ -27,6 +28,19 @@ public:
     ~BusyCursor();
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+// Drive list: tells the window each time it is about to open, so that the
+// entries can be read afresh (volumes are mounted and unmounted meanwhile).
+class DriveBox : public QComboBox
+{
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+
+signals:
+    void aboutToShowPopup();
 };
 
 // Folder tree: the folders of the current volume, with one folder as its Path.

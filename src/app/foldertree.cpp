@@ -1,10 +1,10 @@
 #include "app/foldertree.h"
 
 #include "listing/casefold.h"
+#include "listing/filenames.h"
+#include "listing/folderreader.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <dirent.h>
@@ -14,10 +14,13 @@
 
 namespace corvane {
 
+// Names and paths hold the bytes of the disk (pathFromBytes); shown is the
+// name as the user reads it, with the escapes of file names.
 struct FolderTreeModel::Node
 {
     QString name;
     QString path;
+    QString shown;
     Node *parent = nullptr;
     int row = 0;
     bool fetched = false;
@@ -27,6 +30,7 @@ struct FolderTreeModel::Node
     {
         auto child = std::make_unique<Node>();
         child->name = childName;
+        child->shown = displayPath(childName);
         child->path = path == u"/" ? QString(u'/' + childName) : QString(path + u'/' + childName);
         child->parent = this;
         child->row = int(children.size());
@@ -57,6 +61,7 @@ void FolderTreeModel::setRoot(const QString &root)
     auto node = std::make_unique<Node>();
     node->path = QDir::cleanPath(root);
     node->name = node->path;
+    node->shown = displayPath(node->path);
     node->parent = m_top.get();
     m_top->children.push_back(std::move(node));
     endResetModel();
@@ -74,7 +79,7 @@ QStringList FolderTreeModel::subfoldersOf(const QString &path) const
             return *known;
     }
     QStringList names;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(pathToBytes(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return names;
     DIR *dir = fdopendir(fd);
@@ -91,7 +96,7 @@ QStringList FolderTreeModel::subfoldersOf(const QString &path) const
             folder = fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
         }
         if (folder)
-            names.append(QFile::decodeName(e->d_name));
+            names.append(pathFromBytes(e->d_name));
     }
     closedir(dir);
     sortInItemOrder(names);
@@ -150,7 +155,7 @@ QModelIndex FolderTreeModel::indexForPath(const QString &path)
             child = node->childNamed(part);
         }
         if (!child) {
-            if (!QFileInfo(node->path + u'/' + part).isDir())
+            if (!isFolder(node->path + u'/' + part))
                 return {};
             // Hidden folders are not listed, but one can still be opened.
             const int row = int(node->children.size());
@@ -212,9 +217,12 @@ QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return role == Qt::DisplayRole ? nodeOf(index)->name : nodeOf(index)->path;
-    return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: return nodeOf(index)->shown;
+    case Qt::ToolTipRole: return displayPath(nodeOf(index)->path);
+    default: return {};
+    }
 }
 
 bool FolderTreeModel::hasChildren(const QModelIndex &parent) const

@@ -1,6 +1,8 @@
 #include "app/form1.h"
 
 #include "app/palette.h"
+#include "listing/filenames.h"
+#include "listing/folderreader.h"
 #include "listing/refresh.h"
 #include "listing/wordfilter.h"
 
@@ -11,6 +13,9 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 // The window's pictures live in a static library; their resources are
 // registered by hand, once, outside any namespace.
@@ -121,7 +126,7 @@ void Form1::createControls()
     paintBackground(client, designBackground());
     setCentralWidget(client);
 
-    Drive1 = new QComboBox(client);
+    Drive1 = new DriveBox(client);
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setGeometry(twips(120, 120, 3135, 360));
     Drive1->setFont(controlFont(9.75, true));
@@ -162,7 +167,7 @@ void Form1::createControls()
 
     // Design-time state: the current drive, the working folder.
     fillDrives();
-    const QString cwd = QDir::currentPath();
+    const QString cwd = workingFolder();
     File1->setPath(cwd);
     Dir1->setSubfolderSource([this](const QString &folder) -> std::optional<QStringList> {
         if (folder == File1->path() && File1->lastError().isEmpty())
@@ -173,6 +178,7 @@ void Form1::createControls()
     Dir1->setPath(cwd);
 
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
+    connect(Drive1, &DriveBox::aboutToShowPopup, this, &Form1::fillDrives);
     connect(Dir1, &DirTree::pathChanged, this, &Form1::Dir1_Change);
     connect(Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
     connect(List1, &ItemListView::mouseDown, this, &Form1::List1_MouseDown);
@@ -180,15 +186,25 @@ void Form1::createControls()
 
 void Form1::fillDrives()
 {
+    // Filled at start and afresh each time the list opens. The drive shown stays
+    // shown; one gone meanwhile gives way to the current drive. Re-filling is
+    // no drive change: no change event runs.
+    const QString shown = Drive1->count() > 0 ? Drive1->currentData().toString() : QString();
     const QString current = m_services.drives->currentRoot();
+    const QSignalBlocker quiet(Drive1);
+    Drive1->clear();
+    int shownAt = -1, currentAt = -1;
     for (const Volume &volume : m_services.drives->volumes()) {
         const QString text = volume.label.isEmpty()
-            ? volume.root
-            : volume.root + QStringLiteral(" [") + volume.label + u']';
+            ? displayPath(volume.root)
+            : displayPath(volume.root) + QStringLiteral(" [") + volume.label + u']';
         Drive1->addItem(text, volume.root);
+        if (volume.root == shown)
+            shownAt = Drive1->count() - 1;
         if (volume.root == current)
-            Drive1->setCurrentIndex(Drive1->count() - 1);
+            currentAt = Drive1->count() - 1;
     }
+    Drive1->setCurrentIndex(shownAt >= 0 ? shownAt : std::max(currentAt, 0));
 }
 
 void Form1::createMenus()

@@ -33,7 +33,7 @@ public:
     ~Form1() override;
 
     // Controls.
-    QComboBox *Drive1 = nullptr;
+    DriveBox *Drive1 = nullptr;
     DirTree *Dir1 = nullptr;
     FileBox *File1 = nullptr;
     ItemListView *List1 = nullptr;

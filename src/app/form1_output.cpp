@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "listing/answers.h"
+#include "listing/filenames.h"
 
 #include "output/atomicwriter.h"
 #include "output/documents.h"
@@ -54,7 +55,7 @@ void Form1::CreateTXT_Click()
         if (!written.ok())
             return showFailure(written.error);
         m_services.dialogs->messageBox(QStringLiteral("File : ") + name + QStringLiteral(" saved in folder :\r\r")
-                                           + written.folder(),
+                                           + displayPath(written.folder()),
                                        QStringLiteral("TXT Document"), MessageIcon::Information);
     } catch (const std::exception &e) {
         showFailure(failureText(e));
@@ -75,7 +76,7 @@ void Form1::CreateHTM_Click()
         if (!written.ok())
             return showFailure(written.error);
         m_services.dialogs->messageBox(QStringLiteral("File :") + name + QStringLiteral(" saved in folder :\r\r")
-                                           + written.folder(),
+                                           + displayPath(written.folder()),
                                        QStringLiteral("WEB Page"), MessageIcon::Information);
         // Only once the box is closed: the page just written, by its absolute
         // path, handed to the desktop without waiting.

@@ -110,4 +110,64 @@ QString displayName(QByteArrayView bytes)
     return out;
 }
 
+QString pathFromBytes(QByteArrayView bytes)
+{
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    QString out;
+    out.reserve(n);
+    for (qsizetype i = 0; i < n;) {
+        char32_t cp = 0;
+        const int len = utf8Sequence(s, n, i, cp);
+        if (len == 0) {
+            out += QChar(char16_t(0xDC00 + s[i])); // never below 0x80: ASCII is always valid
+            ++i;
+            continue;
+        }
+        out += QStringView(QChar::fromUcs4(cp));
+        i += len;
+    }
+    return out;
+}
+
+QByteArray pathToBytes(QStringView path)
+{
+    QByteArray out;
+    out.reserve(path.size());
+    const qsizetype n = path.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t cp = path[i].unicode();
+        if (QChar::isHighSurrogate(cp) && i + 1 < n && path[i + 1].isLowSurrogate()) {
+            cp = QChar::surrogateToUcs4(path[i].unicode(), path[i + 1].unicode());
+            ++i;
+        } else if (cp >= 0xDC80 && cp <= 0xDCFF) {
+            out += char(cp - 0xDC00); // a byte that was not UTF-8
+            continue;
+        } else if (QChar::isSurrogate(cp)) {
+            cp = 0xFFFD; // no system path holds it
+        }
+        if (cp < 0x80) {
+            out += char(cp);
+        } else if (cp < 0x800) {
+            out += char(0xC0 | (cp >> 6));
+            out += char(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += char(0xE0 | (cp >> 12));
+            out += char(0x80 | ((cp >> 6) & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        } else {
+            out += char(0xF0 | (cp >> 18));
+            out += char(0x80 | ((cp >> 12) & 0x3F));
+            out += char(0x80 | ((cp >> 6) & 0x3F));
+            out += char(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+QString displayPath(QStringView path)
+{
+    return displayName(pathToBytes(path));
+}
+
 } // namespace corvane

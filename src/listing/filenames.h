@@ -18,4 +18,17 @@ QString NoExtension(const QString &parola);
 // is always one line of text.
 QString displayName(QByteArrayView bytes);
 
+// Paths are bytes on disk and QStrings in the program; these two convert
+// without loss, so every folder the system names can be named back to it.
+// Valid UTF-8 decodes as usual; each byte outside it becomes the lone surrogate
+// U+DC80..U+DCFF, which pathToBytes turns back into that byte. Every path that
+// comes from the system goes through pathFromBytes, every path handed to it
+// through pathToBytes.
+QString pathFromBytes(QByteArrayView bytes);
+QByteArray pathToBytes(QStringView path);
+
+// The text shown for a path or folder name in that encoding: the escapes of
+// displayName, so a folder name reads like a file name with the same bytes.
+QString displayPath(QStringView path);
+
 } // namespace corvane

@@ -5,8 +5,6 @@
 #include "listing/casefold.h"
 #include "listing/filenames.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cerrno>
 #include <iterator>
@@ -102,7 +100,7 @@ private:
 FolderListing readFolder(const QString &folder, const Pattern &pattern)
 {
     FolderListing result;
-    const QByteArray path = QFile::encodeName(folder);
+    const QByteArray path = pathToBytes(folder);
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         result.error = systemErrorText(errno);
@@ -143,7 +141,7 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern)
             folder = known && S_ISDIR(st.st_mode);
         }
         if (folder && name[0] != '.')
-            result.subfolders.append(QFile::decodeName(name));
+            result.subfolders.append(pathFromBytes(name));
         if (!regular)
             continue;
 
@@ -174,6 +172,24 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern)
     }
     sortInItemOrder(result.subfolders);
     return result;
+}
+
+QString workingFolder()
+{
+    // Not QDir::currentPath(): it decodes the bytes with loss.
+    QByteArray buffer(4096, Qt::Uninitialized);
+    while (!::getcwd(buffer.data(), size_t(buffer.size()))) {
+        if (errno != ERANGE)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    return pathFromBytes(QByteArrayView(buffer.constData(), qsizetype(std::strlen(buffer.constData()))));
+}
+
+bool isFolder(const QString &path)
+{
+    struct stat st;
+    return ::stat(pathToBytes(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace corvane

@@ -23,4 +23,11 @@ struct FolderListing
 // The same pass gives the folder's subfolders, for the folder tree.
 FolderListing readFolder(const QString &folder, const Pattern &pattern);
 
+// Paths here are in the encoding of pathFromBytes (filenames.h), whatever
+// bytes they hold.
+// The process's working folder; empty when the system cannot give it.
+QString workingFolder();
+// True when path names a folder (or a link to one).
+bool isFolder(const QString &path);
+
 } // namespace corvane

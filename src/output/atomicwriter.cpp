@@ -1,5 +1,7 @@
 #include "output/atomicwriter.h"
 
+#include "listing/filenames.h"
+#include "listing/folderreader.h"
 #include "listing/systemerror.h"
 
 #include <QDir>
@@ -8,11 +10,28 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvane {
+
+namespace {
+
+struct FolderHandle
+{
+    int fd = -1;
+    ~FolderHandle()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
 
 QString WriteResult::folder() const
 {
@@ -31,13 +50,24 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
             return {name, systemErrorText(error.value())};
     }
 
-    const QFileInfo target(name);
-    WriteResult result{target.absoluteFilePath(), {}};
+    // The working folder as the bytes the system gives (QFileInfo would decode
+    // them with loss).
+    const QString cwd = workingFolder();
+    WriteResult result{QDir::cleanPath(QDir::isRelativePath(name) ? cwd + u'/' + name : name), {}};
+    // Qt reaches a file through its path as UTF-8 text, so a working folder
+    // whose name holds other bytes is reached through the open folder instead.
+    QString saveName = name;
+    FolderHandle here;
+    if (QDir::isRelativePath(name) && QFile::encodeName(cwd) != pathToBytes(cwd)) {
+        here.fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (here.fd >= 0)
+            saveName = QStringLiteral("/proc/self/fd/%1/").arg(here.fd) + name;
+    }
     // Only a regular file (or a link to one) is replaced. A folder, a FIFO, a
     // socket or a device would otherwise be swapped for a regular file without
     // a word, and a link to itself for a file. No name is ever opened here.
     struct stat st;
-    if (::stat(QFile::encodeName(result.absolutePath).constData(), &st) == 0) {
+    if (::stat(pathToBytes(result.absolutePath).constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             result.error = systemErrorText(EISDIR);
             return result;
@@ -53,7 +83,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         return result;
     }
 
-    QSaveFile file(result.absolutePath);
+    QSaveFile file(saveName);
     // Unbuffered: every write reaches the file at once and reports what really
     // happened, so a short write on a full disk cannot hide in a buffer.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
@@ -77,9 +107,10 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         result.error = file.errorString();
         return result;
     }
-    const QString real = QFileInfo(result.absolutePath).canonicalFilePath();
-    if (!real.isEmpty())
-        result.absolutePath = real;
+    if (char *real = ::realpath(pathToBytes(result.absolutePath).constData(), nullptr)) {
+        result.absolutePath = pathFromBytes(real);
+        std::free(real);
+    }
     return result;
 }
 

@@ -1,17 +1,19 @@
 #include "platform/qtservices.h"
 
+#include "listing/filenames.h"
+#include "listing/folderreader.h"
 #include "listing/systemerror.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStorageInfo>
 #include <QTime>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,49 +57,76 @@ void QtDialogs::messageBox(const QString &text, const QString &title, MessageIco
 
 ServiceResult QtShell::openDocument(const QString &absolutePath)
 {
-    // A file URL, never a command line: no name can reach a shell.
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(absolutePath)))
+    // A file URL, never a command line: no name can reach a shell. It is made
+    // from the path's bytes, so a folder whose name is not UTF-8 is named too.
+    const QUrl url = QUrl::fromEncoded("file://" + pathToBytes(absolutePath).toPercentEncoding("/"));
+    if (!QDesktopServices::openUrl(url))
         return {QStringLiteral("No program could be started to open %1").arg(absolutePath)};
     return {};
 }
 
 namespace {
 
-bool isRealVolume(const QStorageInfo &info)
+bool isRealVolume(const MountEntry &entry)
 {
     static const QList<QByteArray> pseudo = {
         "proc", "sysfs", "tmpfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "securityfs",
         "pstore", "debugfs", "tracefs", "configfs", "fusectl", "mqueue", "hugetlbfs",
         "bpf", "autofs", "binfmt_misc", "rpc_pipefs", "nsfs", "efivarfs", "ramfs", "overlay", "squashfs",
     };
-    return info.isValid() && info.isReady() && !pseudo.contains(info.fileSystemType());
+    return entry.ready && !pseudo.contains(entry.type);
+}
+
+// The mount point that holds path: the longest root on its way.
+QString rootOf(const QString &path, const QList<MountEntry> &table)
+{
+    QString best = QStringLiteral("/");
+    for (const MountEntry &entry : table) {
+        const QString &root = entry.root;
+        const bool holds = path == root || root == u"/"
+            || (path.startsWith(root) && path.at(root.size()) == u'/');
+        if (holds && root.size() > best.size())
+            best = root;
+    }
+    return best;
 }
 
 } // namespace
 
-QtDrives::QtDrives()
+QList<MountEntry> systemMountTable()
+{
+    QList<MountEntry> table;
+    for (const QStorageInfo &info : QStorageInfo::mountedVolumes()) {
+        if (info.isValid())
+            table.append({info.rootPath(), info.name(), info.fileSystemType(), info.isReady()});
+    }
+    return table;
+}
+
+QtDrives::QtDrives(MountTable mountTable) : m_mountTable(std::move(mountTable))
 {
     // The working folder's volume remembers the working folder; every other
     // volume its root.
-    const QString cwd = QDir::currentPath();
-    m_current = QStorageInfo(cwd).rootPath();
+    const QString cwd = workingFolder();
+    m_current = rootOf(cwd, m_mountTable());
     m_remembered.insert(m_current, cwd);
 }
 
 QList<Volume> QtDrives::volumes()
 {
+    // Read afresh each time: volumes come and go while the program runs.
     QList<Volume> result;
     QStringList roots;
-    for (const QStorageInfo &info : QStorageInfo::mountedVolumes()) {
-        const QString root = info.rootPath();
+    for (const MountEntry &entry : m_mountTable()) {
+        const QString &root = entry.root;
         // A root mounted twice is one drive; a file bind-mounted over another
         // (as containers do with /etc/hosts) is no drive at all.
-        if (roots.contains(root) || !QFileInfo(root).isDir())
+        if (roots.contains(root) || !isFolder(root))
             continue;
-        if (root != m_current && !isRealVolume(info))
+        if (root != m_current && !isRealVolume(entry))
             continue;
         roots.append(root);
-        result.append({root, info.name()});
+        result.append({root, entry.label});
     }
     // The working folder's volume is always offered, whatever its file system.
     if (!roots.contains(m_current))
@@ -107,8 +136,14 @@ QList<Volume> QtDrives::volumes()
 
 ServiceResult QtDrives::makeCurrent(const QString &root)
 {
+    // A volume unmounted since the list was read leaves an empty folder behind
+    // (or the folder of the volume below): never list that as the drive.
+    const QList<MountEntry> table = m_mountTable();
+    const bool mounted = std::any_of(table.begin(), table.end(), [&](const MountEntry &e) { return e.root == root; });
+    if (!mounted && root != u"/")
+        return {QStringLiteral("%1 is no longer mounted").arg(displayPath(root))};
     const QString folder = m_remembered.value(root, root);
-    if (::chdir(QFile::encodeName(folder).constData()) != 0)
+    if (::chdir(pathToBytes(folder).constData()) != 0)
         return {systemErrorText(errno)};
     m_current = root;
     return {};
@@ -119,7 +154,7 @@ FolderResult QtDrives::currentFolder()
     const QString folder = m_remembered.value(m_current, m_current);
     // The folder may have gone since the volume was made current.
     struct stat info;
-    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+    if (::stat(pathToBytes(folder).constData(), &info) != 0)
         return {{}, systemErrorText(errno)};
     if (!S_ISDIR(info.st_mode))
         return {{}, systemErrorText(ENOTDIR)};

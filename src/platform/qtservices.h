@@ -3,8 +3,10 @@
 
 #include "platform/services.h"
 
+#include <QByteArray>
 #include <QHash>
 
+#include <functional>
 #include <random>
 
 namespace corvane {
@@ -28,16 +30,30 @@ public:
     ServiceResult openDocument(const QString &absolutePath) override;
 };
 
+// One entry of the mount table.
+struct MountEntry
+{
+    QString root;    // mount point
+    QString label;   // volume name, may be empty
+    QByteArray type; // file system type ("ext4", "proc", ...)
+    bool ready = true;
+};
+// The machine's mount table as it is now; asked afresh whenever it matters.
+using MountTable = std::function<QList<MountEntry>()>;
+// The system's mount table.
+QList<MountEntry> systemMountTable();
+
 class QtDrives : public Drives
 {
 public:
-    QtDrives();
+    explicit QtDrives(MountTable mountTable = systemMountTable);
     QList<Volume> volumes() override;
     ServiceResult makeCurrent(const QString &root) override;
     QString currentRoot() override { return m_current; }
     FolderResult currentFolder() override;
 
 private:
+    MountTable m_mountTable;
     QHash<QString, QString> m_remembered; // volume root -> remembered folder
     QString m_current;                    // root of the current volume
 };
