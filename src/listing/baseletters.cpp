@@ -44,7 +44,7 @@ void appendBaseOf(char32_t c, Letters &out)
 // out once: the whole table costs a few milliseconds, and a sort then looks up
 // one entry per character. The two sentinels are surrogates, which never
 // stand for a letter here.
-constexpr char16_t kNoLetter = 0xD800;    // a combining mark: nothing
+constexpr char16_t kNoLetter = 0xD800; // a combining mark: nothing
 constexpr char16_t kManyLetters = 0xD801; // more than one: appendBaseOf() when met
 
 const char16_t *bmpTable()
@@ -59,9 +59,12 @@ const char16_t *bmpTable()
             }
             letters.clear();
             appendBaseOf(c, letters);
-            t[c] = letters.isEmpty()                               ? kNoLetter
-                : (letters.size() == 1 && letters[0] < 0x10000) ? char16_t(letters[0])
-                                                                 : kManyLetters;
+            if (letters.isEmpty())
+                t[c] = kNoLetter;
+            else if (letters.size() == 1 && letters[0] < 0x10000)
+                t[c] = char16_t(letters[0]);
+            else
+                t[c] = kManyLetters;
         }
         return t;
     }();
