@@ -115,14 +115,18 @@ private:
 
 } // namespace
 
-std::u32string baseLetters(QStringView text)
+BaseKey baseKey(QStringView text) noexcept
 {
-    std::u32string letters;
-    letters.reserve(size_t(text.size()));
+    // 21 bits hold any code point plus one; 0 marks the end of a short text.
+    quint64 words[2] = {0, 0};
     BaseLetterReader reader(text);
-    for (qint32 c = reader.next(); c >= 0; c = reader.next())
-        letters.push_back(char32_t(c));
-    return letters;
+    for (int i = 0; i < 6; ++i) {
+        const qint32 c = reader.next();
+        if (c < 0)
+            break;
+        words[i / 3] |= quint64(c + 1) << (21 * (2 - i % 3));
+    }
+    return BaseKey{words[0], words[1]};
 }
 
 int compareBaseLetters(QStringView a, QStringView b) noexcept

@@ -9,12 +9,19 @@
 
 #include <QStringView>
 
-#include <string>
-
 namespace corvane {
 
-// The base letters of text: a precomputed key for sorting many texts.
-std::u32string baseLetters(QStringView text);
+// The first six base letters of a text packed into two words: texts with
+// different keys are in the order of compareBaseLetters by key; equal keys
+// leave it to compareBaseLetters. A key worked out once for each of many texts
+// makes most comparisons of a sort two integer compares.
+struct BaseKey
+{
+    quint64 hi = 0, lo = 0;
+    friend bool operator==(const BaseKey &, const BaseKey &) = default;
+    friend bool operator<(const BaseKey &a, const BaseKey &b) { return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo; }
+};
+BaseKey baseKey(QStringView text) noexcept;
 
 // -1, 0 or 1 as the base letters of a are before, the same as or after those of
 // b: by code point, a text before any longer one it begins. Nothing is

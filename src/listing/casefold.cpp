@@ -77,10 +77,10 @@ struct SortKey
     qsizetype index = 0;
 };
 
-// The other texts are sorted by their base letters, worked out once each.
-struct BaseKey
+// The other texts are sorted by the key of their base letters.
+struct OtherKey
 {
-    std::u32string letters;
+    BaseKey key;
     qsizetype index = 0;
 };
 
@@ -89,7 +89,7 @@ struct BaseKey
 void sortInItemOrder(QStringList &texts)
 {
     std::vector<SortKey> keyed;
-    std::vector<BaseKey> others;
+    std::vector<OtherKey> others;
     keyed.reserve(size_t(texts.size()));
     for (qsizetype i = 0; i < texts.size(); ++i) {
         SortKey key;
@@ -97,7 +97,7 @@ void sortInItemOrder(QStringList &texts)
         if (itemKey(texts.at(i).utf16(), texts.at(i).size(), key.key))
             keyed.push_back(key);
         else
-            others.push_back(BaseKey{baseLetters(texts.at(i)), i});
+            others.push_back(OtherKey{baseKey(texts.at(i)), i});
     }
     // Equal keys mean equal folded prefixes; the full comparison decides then.
     std::sort(keyed.begin(), keyed.end(), [&](const SortKey &a, const SortKey &b) {
@@ -105,9 +105,9 @@ void sortInItemOrder(QStringList &texts)
             return a.key < b.key;
         return itemLess(texts.at(a.index), texts.at(b.index));
     });
-    std::sort(others.begin(), others.end(), [&](const BaseKey &a, const BaseKey &b) {
-        if (const int base = a.letters.compare(b.letters))
-            return base < 0;
+    std::sort(others.begin(), others.end(), [&](const OtherKey &a, const OtherKey &b) {
+        if (!(a.key == b.key))
+            return a.key < b.key;
         return itemLess(texts.at(a.index), texts.at(b.index));
     });
 
