@@ -1,5 +1,7 @@
 // Fuzzes the text made from a file name's bytes, the path encoding and NoExtension.
 
+#include "listing/baseletters.h"
+#include "listing/casefold.h"
 #include "listing/filenames.h"
 
 #include <QString>
@@ -39,5 +41,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } else if (shown.contains(u'.')) {
         std::abort();
     }
+
+    // The item order, split at the middle into two texts: antisymmetric, equal
+    // only for equal texts, 0 ignoring case exactly for the duplicate test, and
+    // the base letters decide first, their packed keys agreeing where they differ.
+    const QStringView a = QStringView(shown).first(shown.size() / 2), b = QStringView(shown).sliced(shown.size() / 2);
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    const int order = sign(corvane::itemCompare(a, b));
+    if (order != -sign(corvane::itemCompare(b, a)) || (order == 0) != (a == b))
+        std::abort();
+    const int folded = sign(corvane::compareIgnoringCase(a, b));
+    if ((folded == 0) != corvane::sameIgnoringCase(a, b) || (folded != 0 && folded != order))
+        std::abort();
+    const int base = sign(corvane::compareBaseLetters(a, b));
+    const corvane::BaseKey keyA = corvane::baseKey(a), keyB = corvane::baseKey(b);
+    const int byKey = keyA == keyB ? 0 : keyA < keyB ? -1 : 1;
+    if ((byKey != 0 && byKey != base) || (base != 0 && base != folded))
+        std::abort();
     return 0;
 }

@@ -14,6 +14,8 @@ private slots:
     void displayName_data();
     void displayName();
     void caseRule();
+    void itemOrder_data();
+    void itemOrder();
     void quickPathsAgreeWithQt();
 };
 
@@ -100,18 +102,93 @@ void TestFileNames::caseRule()
     }
     QVERIFY(!sameIgnoringCase(QString::fromUtf8("Straße"), u"STRASSE"));
     QVERIFY(!sameIgnoringCase(QString::fromUtf8("ı"), u"i")); // dotless i stays apart
+    // Accents sort beside their plain letters but are never duplicates of them,
+    // nor is a precomposed letter of its decomposed form.
+    QVERIFY(!sameIgnoringCase(QString::fromUtf8("école"), u"ecole"));
+    QVERIFY(!sameIgnoringCase(QString::fromUtf8("café"), QString::fromUtf8("cafe\u0301")));
+    QVERIFY(sameIgnoringCase(QString::fromUtf8("ÉCOLE"), QString::fromUtf8("école")));
     QVERIFY(itemLess(u"apple", u"Banana"));
     QVERIFY(itemLess(u"Banana", u"cherry"));
     QCOMPARE(indexOfIgnoringCase(QStringLiteral("Song.Mp3"), QStringLiteral("MP3")), 5);
     QCOMPARE(indexOfIgnoringCase(QStringLiteral("mp3"), QStringLiteral("Song.MP3")), -1);
 }
 
+void TestFileNames::itemOrder_data()
+{
+    // Each row lists texts in the order the list must give them.
+    QTest::addColumn<QStringList>("ordered");
+    auto row = [](const char *name, const char *texts) {
+        QTest::newRow(name) << QString::fromUtf8(texts).split(u'|');
+    };
+    row("e, é, f", "E|e|É|é|f");
+    row("a, ä, b", "A|a|Ä|ä|b");
+    row("n, ñ, o", "n|Ñ|ñ|nino|niño|nube|o");
+    row("words", "Apfel|Ärger|ärgerlich|Arm|école|été|etude|Zèbre|Zug");
+    row("decomposed before precomposed", "cafe|cafe\u0301|café|CAFÉS|cafés|cafeteria");
+    row("stacked marks", "o|o\u0308\u0304|ö|Ö\u0304|ȫ|p");
+    row("digits before letters", "007|10|1é|9|a|À|b");
+    row("ties by the exact text", "ECOLE|Ecole|ecole|ÉCOLE|École|école|Ecoles");
+    row("no decomposition: code point place", "lodz|strasse|strat|straße|zulu|ß|æble|Ærø|øre|łódź");
+    row("dotted and dotless i", "I|i|I\u0307|İ|j|z|ı");
+    row("signs that decompose", "a|å|\u212B|b|Kelvin|\u212Aelvin|z");
+    row("other scripts after Latin", "ž|zebra|Zürich|ø|Ωmega|е|가|東京|\U00010428");
+    row("other scripts' accents", "Ωmega|ωρα|ώρα|е|ё|ж|가|각|갸|나");
+}
+
+void TestFileNames::itemOrder()
+{
+    QFETCH(QStringList, ordered);
+    auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (qsizetype i = 0; i < ordered.size(); ++i) {
+        for (qsizetype j = 0; j < ordered.size(); ++j) {
+            const int expected = sign(int(i - j));
+            const QString &a = ordered.at(i), &b = ordered.at(j);
+            QVERIFY2(sign(itemCompare(a, b)) == expected, qPrintable(a + u' ' + b));
+            // Ignoring case the order is the same, ties aside.
+            const int folded = sign(compareIgnoringCase(a, b));
+            QVERIFY2(folded == (sameIgnoringCase(a, b) ? 0 : expected), qPrintable(a + u' ' + b));
+        }
+    }
+    // The quick sort, from the reversed and from a shuffled order.
+    QStringList texts(ordered.rbegin(), ordered.rend());
+    sortInItemOrder(texts);
+    QCOMPARE(texts, ordered);
+    texts = ordered;
+    for (qsizetype i = 0; i + 2 < texts.size(); i += 3)
+        texts.swapItemsAt(i, i + 2);
+    std::rotate(texts.begin(), texts.begin() + texts.size() / 2, texts.end());
+    sortInItemOrder(texts);
+    QCOMPARE(texts, ordered);
+}
+
+namespace {
+
+// The base letters of a text worked out by hand from Qt's own tables: each code
+// point case-folded, the whole text decomposed, the marks dropped, folded again.
+QList<uint> referenceBase(const QString &text)
+{
+    QList<uint> folded = text.toUcs4();
+    for (uint &c : folded)
+        c = QChar::toCaseFolded(c);
+    QList<uint> base;
+    for (const uint c : QString::fromUcs4(reinterpret_cast<const char32_t *>(folded.constData()), folded.size())
+                            .normalized(QString::NormalizationForm_D)
+                            .toUcs4())
+        if (!QChar::isMark(c))
+            base.append(QChar::toCaseFolded(c));
+    return base;
+}
+
+} // namespace
+
 void TestFileNames::quickPathsAgreeWithQt()
 {
-    // The ASCII quick paths of the comparison and the word search must give
-    // exactly Qt's case-insensitive answers, also around non-ASCII letters that
-    // fold to ASCII (Kelvin sign, long s) and characters outside the BMP.
-    const QString alphabet = QString::fromUtf8("aAbBkKsS._ 0KſéÉΣσς")
+    // The quick paths of the comparison and the word search must give exactly
+    // the order built from Qt's tables (base letters, then Qt's case-insensitive
+    // order, then the exact text) and Qt's case-insensitive answers, also around
+    // non-ASCII letters that fold to ASCII (Kelvin sign, long s), combining
+    // marks, Hangul and characters outside the BMP.
+    const QString alphabet = QString::fromUtf8("aAbBkKsS._ 0\u212AſéÉΣσςİıøßÅ\u0301\u0308가각")
         + QString::fromUtf8("𐐀𐐨");
     QList<QString> pieces;
     for (qsizetype i = 0; i < alphabet.size(); ++i) {
@@ -135,8 +212,15 @@ void TestFileNames::quickPathsAgreeWithQt()
     for (int round = 0; round < 20000; ++round) {
         const QString a = randomText(6), b = randomText(6);
         const int qt = sign(QStringView(a).compare(b, Qt::CaseInsensitive));
+        const QList<uint> baseA = referenceBase(a), baseB = referenceBase(b);
+        const int base = baseA == baseB ? 0
+            : std::lexicographical_compare(baseA.begin(), baseA.end(), baseB.begin(), baseB.end()) ? -1
+                                                                                                   : 1;
         const int ours = sign(itemCompare(a, b));
-        if (qt != 0)
+        QCOMPARE(sign(compareIgnoringCase(a, b)), base != 0 ? base : qt);
+        if (base != 0)
+            QCOMPARE(ours, base);
+        else if (qt != 0)
             QCOMPARE(ours, qt);
         else
             QCOMPARE(ours, sign(QStringView(a).compare(b, Qt::CaseSensitive)));

@@ -110,7 +110,9 @@ void TestFolderReader::mixedNamesInItemOrder()
     QTemporaryDir tmp;
     const QStringList stems = {"song", "SONG", "Song_0000_long_prefix", "z", "Z", "_", "0",
                                QString::fromUtf8("\xC3\xA9t\xC3\xA9"), QString::fromUtf8("\xE2\x84\xAA"), "k",
-                               QString::fromUtf8("\xCE\xA3"), QString::fromUtf8("\xCF\x83")};
+                               QString::fromUtf8("\xCE\xA3"), QString::fromUtf8("\xCF\x83"),
+                               // accented letters stand between their plain ones and the next
+                               "e", "f", QString::fromUtf8("E\xCC\x81"), QString::fromUtf8("\xC3\xA4"), "b"};
     QStringList made;
     for (int i = 0; i < 240; ++i) {
         const QString name = stems.at(i % stems.size()) + stems.at((i / 7) % stems.size()) + QString::number(i % 13);

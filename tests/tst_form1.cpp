@@ -30,6 +30,7 @@ private slots:
     void refreshWithCheck1();
     void refreshCountAndCommands();
     void wordFilterThroughRefresh();
+    void accentedNamesInAlphabeticalOrder();
     void unreadableFolderKeepsWindowUsable();
 
 private:
@@ -255,6 +256,43 @@ void TestForm1::wordFilterThroughRefresh()
     QCOMPARE(w.items().count(), 0);
     QVERIFY(!f.CreateTXT->isEnabled());
     QCOMPARE(f.File1->listCount(), 4); // the file box still holds the names
+}
+
+void TestForm1::accentedNamesInAlphabeticalOrder()
+{
+    // File1 and List1 show one alphabetical order: accented letters beside their
+    // plain ones, a decomposed letter beside its precomposed form, letters of
+    // other scripts after the Latin ones. Twins ignoring case are listed once.
+    const QString accents = m_dir->path() + QStringLiteral("/accents");
+    const QString more = m_dir->path() + QStringLiteral("/more");
+    makeFiles(accents,
+              QString::fromUtf8("zèbre|Zug|école|ecole|ÉCOLE|Ärger|apfel|cafe\u0301|café|øre|10").split(u'|'));
+    makeFiles(more, QString::fromUtf8("Ecole|ZÈBRE|éa|Zoé").split(u'|'));
+    Window w;
+    Form1 &f = *w.form;
+    auto shownInList1 = [&f] {
+        QStringList shown;
+        for (int row = 0; row < f.List1->model()->rowCount(); ++row)
+            shown.append(f.List1->model()->index(row, 0).data().toString());
+        return shown;
+    };
+    f.Check1->setChecked(true);
+    f.File1->setPath(accents);
+    f.RefreshList();
+    const QStringList fileBox
+        = QString::fromUtf8("10|apfel|Ärger|cafe\u0301|café|ecole|ÉCOLE|école|zèbre|Zug|øre").split(u'|');
+    QCOMPARE(f.File1->names(), fileBox);
+    QStringList listed = fileBox;
+    listed.removeOne(QString::fromUtf8("école"));
+    QCOMPARE(shownInList1(), listed);
+
+    // Merged with another folder's names: twins stay out, new names go to their places.
+    f.Check1->setChecked(false);
+    f.File1->setPath(more);
+    f.RefreshList();
+    QCOMPARE(f.File1->names(), QString::fromUtf8("éa|Ecole|ZÈBRE|Zoé").split(u'|'));
+    QCOMPARE(shownInList1(),
+             QString::fromUtf8("10|apfel|Ärger|cafe\u0301|café|éa|ecole|ÉCOLE|zèbre|Zoé|Zug|øre").split(u'|'));
 }
 
 void TestForm1::unreadableFolderKeepsWindowUsable()

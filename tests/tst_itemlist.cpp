@@ -5,6 +5,7 @@
 #include "listing/wordfilter.h"
 
 #include <QAbstractItemModelTester>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
@@ -40,6 +41,8 @@ private slots:
     void countToolTipText();
     void quickSortAgreesWithItemOrder();
     void searchAndHashMergesAgree();
+    void mergeAccentedNames_data();
+    void mergeAccentedNames();
     void hugeListsLetGoOnTheSide();
 };
 
@@ -223,7 +226,8 @@ void TestItemList::countToolTipText()
 namespace {
 
 // Names that share long prefixes, differ only in case, or hold non-ASCII
-// letters (some folding to ASCII) inside and after the first 16 characters.
+// letters (some folding to ASCII, some accented, some decomposed) inside and
+// after the first 16 characters.
 QStringList mixedNames(int count, quint32 seed)
 {
     const QStringList parts = {QStringLiteral("song_0000"), QStringLiteral("SONG_0000"),
@@ -231,7 +235,8 @@ QStringList mixedNames(int count, quint32 seed)
                                QString::fromUtf8("\xC3\xA9t\xC3\xA9"), QString::fromUtf8("\xE2\x84\xAA" "elvin"),
                                QStringLiteral("k"), QString::fromUtf8("\xCE\xA3"), QString::fromUtf8("\xCF\x82"),
                                QStringLiteral("_"), QStringLiteral("."), QStringLiteral("z"), QStringLiteral("Z"),
-                               QStringLiteral("0")};
+                               QStringLiteral("0"), QString::fromUtf8("E\xCC\x81"), QString::fromUtf8("\xC3\x84"),
+                               QStringLiteral("e"), QString::fromUtf8("\xC3\xB8")};
     auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
     QStringList out;
     for (int i = 0; i < count; ++i) {
@@ -283,6 +288,52 @@ void TestItemList::searchAndHashMergesAgree()
     byHashToo.mergeNames(first + second);
     QCOMPARE(byWalk.texts(), byHashToo.texts());
     QVERIFY(!bySearch.texts().contains(QStringLiteral("new ONE")));
+}
+
+void TestItemList::mergeAccentedNames_data()
+{
+    // Accented, decomposed and plain names merged into a list by each of the
+    // three ways: a binary search per name, one walk along both, a hash pass.
+    QTest::addColumn<int>("listed");
+    QTest::addColumn<int>("merged");
+    QTest::addColumn<bool>("sortedNames");
+    QTest::newRow("few names into a long list") << 6000 << 40 << false;
+    QTest::newRow("sorted names") << 2000 << 2000 << true;
+    QTest::newRow("unsorted names") << 2000 << 2000 << false;
+}
+
+void TestItemList::mergeAccentedNames()
+{
+    QFETCH(int, listed);
+    QFETCH(int, merged);
+    QFETCH(bool, sortedNames);
+    const QStringList base = mixedNames(listed, 21);
+    QStringList names = mixedNames(merged, 22);
+    for (qsizetype i = 0; i < base.size(); i += base.size() / 20)
+        names.append(base.at(i).toUpper()); // mostly twins of listed items
+    if (sortedNames)
+        sortInItemOrder(names);
+    ItemList list;
+    list.mergeNames(base);
+    const bool bySearch = names.size() * 24 < list.count();
+    QCOMPARE(bySearch, merged < 100);
+    list.mergeNames(names);
+
+    // The same by hand: the first spelling of each case-folded text, sorted.
+    QSet<QString> seen;
+    QStringList expected;
+    for (const QString &name : base + names) {
+        QList<uint> folded = name.toUcs4();
+        for (uint &c : folded)
+            c = QChar::toCaseFolded(c);
+        const QString key = QString::fromUcs4(reinterpret_cast<const char32_t *>(folded.constData()), folded.size());
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            expected.append(name);
+        }
+    }
+    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
+    QCOMPARE(list.texts(), expected);
 }
 
 void TestItemList::hugeListsLetGoOnTheSide()

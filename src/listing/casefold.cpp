@@ -1,5 +1,7 @@
 #include "listing/casefold.h"
 
+#include "listing/baseletters.h"
+
 #include <QChar>
 
 #include <algorithm>
@@ -17,6 +19,10 @@ inline char16_t asciiLower(char16_t c)
 // Qt's case-insensitive order (folded code units, then length), with a fast
 // path for ASCII: names are mostly ASCII, and this runs millions of times in a
 // sort. Anything else is handed to Qt from the first differing character on.
+// ByBaseLetters puts the base letters first: the item order ignoring case.
+// Both orders map each character on its own, so the equal prefix is skipped
+// alike; and the ASCII letters are their own base letters.
+template <bool ByBaseLetters>
 int foldedCompare(QStringView a, QStringView b) noexcept
 {
     const qsizetype n = std::min(a.size(), b.size());
@@ -34,8 +40,14 @@ int foldedCompare(QStringView a, QStringView b) noexcept
         }
         // A low surrogate is folded together with the high one before it.
         const qsizetype from = (i > 0 && QChar::isHighSurrogate(pa[i - 1])) ? i - 1 : i;
+        if constexpr (ByBaseLetters) {
+            if (const int base = compareBaseLetters(a.sliced(from), b.sliced(from)))
+                return base;
+        }
         return a.sliced(from).compare(b.sliced(from), Qt::CaseInsensitive);
     }
+    // One text begins the other ignoring case: the shorter is first in both
+    // orders, since what the longer adds is either base letters or marks.
     if (a.size() == b.size())
         return 0;
     return a.size() < b.size() ? -1 : 1;
@@ -53,7 +65,7 @@ bool isAscii(QStringView s) noexcept
 
 int compareIgnoringCase(QStringView a, QStringView b) noexcept
 {
-    return foldedCompare(a, b);
+    return foldedCompare<true>(a, b);
 }
 
 namespace {
@@ -65,12 +77,19 @@ struct SortKey
     qsizetype index = 0;
 };
 
+// The other texts are sorted by the key of their base letters.
+struct OtherKey
+{
+    BaseKey key;
+    qsizetype index = 0;
+};
+
 } // namespace
 
 void sortInItemOrder(QStringList &texts)
 {
     std::vector<SortKey> keyed;
-    std::vector<qsizetype> others;
+    std::vector<OtherKey> others;
     keyed.reserve(size_t(texts.size()));
     for (qsizetype i = 0; i < texts.size(); ++i) {
         SortKey key;
@@ -78,7 +97,7 @@ void sortInItemOrder(QStringList &texts)
         if (itemKey(texts.at(i).utf16(), texts.at(i).size(), key.key))
             keyed.push_back(key);
         else
-            others.push_back(i);
+            others.push_back(OtherKey{baseKey(texts.at(i)), i});
     }
     // Equal keys mean equal folded prefixes; the full comparison decides then.
     std::sort(keyed.begin(), keyed.end(), [&](const SortKey &a, const SortKey &b) {
@@ -86,16 +105,19 @@ void sortInItemOrder(QStringList &texts)
             return a.key < b.key;
         return itemLess(texts.at(a.index), texts.at(b.index));
     });
-    std::sort(others.begin(), others.end(),
-              [&](qsizetype a, qsizetype b) { return itemLess(texts.at(a), texts.at(b)); });
+    std::sort(others.begin(), others.end(), [&](const OtherKey &a, const OtherKey &b) {
+        if (!(a.key == b.key))
+            return a.key < b.key;
+        return itemLess(texts.at(a.index), texts.at(b.index));
+    });
 
     QStringList sorted;
     sorted.reserve(texts.size());
     size_t k = 0, o = 0;
     while (k < keyed.size() || o < others.size()) {
         const bool takeKeyed = o == others.size()
-            || (k < keyed.size() && !itemLess(texts.at(others[o]), texts.at(keyed[k].index)));
-        const qsizetype from = takeKeyed ? keyed[k++].index : others[o++];
+            || (k < keyed.size() && !itemLess(texts.at(others[o].index), texts.at(keyed[k].index)));
+        const qsizetype from = takeKeyed ? keyed[k++].index : others[o++].index;
         sorted.append(std::move(texts[from]));
     }
     texts = std::move(sorted);
@@ -103,7 +125,7 @@ void sortInItemOrder(QStringList &texts)
 
 int itemCompare(QStringView a, QStringView b) noexcept
 {
-    const int folded = foldedCompare(a, b);
+    const int folded = foldedCompare<true>(a, b);
     if (folded != 0)
         return folded;
     return a.compare(b, Qt::CaseSensitive);
@@ -111,7 +133,7 @@ int itemCompare(QStringView a, QStringView b) noexcept
 
 bool sameIgnoringCase(QStringView a, QStringView b) noexcept
 {
-    return a.size() == b.size() ? foldedCompare(a, b) == 0 : a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.size() == b.size() ? foldedCompare<false>(a, b) == 0 : a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 quint64 foldedHash(QStringView text) noexcept

@@ -2,6 +2,9 @@
 // One case rule for the whole program: simple Unicode case folding, the same in
 // every locale. Sorting, the duplicate test and the word filter all use it, so
 // they can never disagree about which texts are "the same ignoring case".
+// Sorting puts the base letters (listing/baseletters.h) first, so accented
+// letters stand with their plain ones; texts the same ignoring case have the
+// same base letters and so still stand together.
 
 #include <QString>
 #include <QStringList>
@@ -9,14 +12,16 @@
 
 namespace corvane {
 
-// Order of the item list: case ignored, ties broken by the exact text so that
-// the order is total and deterministic.
+// Order of the item list: by base letters (case and diacritics ignored), then
+// by the case-folded text, then by the exact text, so that the order is total
+// and deterministic and the same in every locale.
 int itemCompare(QStringView a, QStringView b) noexcept;
 inline bool itemLess(QStringView a, QStringView b) noexcept { return itemCompare(a, b) < 0; }
 
 // Sort key of a text whose first 16 characters are ASCII (and not NUL): those
-// characters lower-cased and packed big-endian into two words. Texts with
-// different keys are in item order by key; equal keys leave it to itemCompare.
+// characters lower-cased (their own base letters) and packed big-endian into
+// two words. Texts with different keys are in item order by key; equal keys
+// leave it to itemCompare.
 // False, with no key, for any other text.
 struct ItemKey
 {
@@ -45,7 +50,9 @@ bool itemKey(const Char *s, qsizetype n, ItemKey &key) noexcept
 // large lists of mostly ASCII names; the result is the same.
 void sortInItemOrder(QStringList &texts);
 
-// -1, 0 or 1 as a is before, the same as or after b ignoring case (ties not broken).
+// The item order without the last level: < 0, 0 or > 0 as a is before, the
+// same as or after b ignoring case (ties not broken). 0 exactly when
+// sameIgnoringCase(a, b). Searches in a sorted list must use this order.
 int compareIgnoringCase(QStringView a, QStringView b) noexcept;
 
 // True when a and b are equal ignoring case (the duplicate test).

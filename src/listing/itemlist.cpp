@@ -164,7 +164,8 @@ QStringList ItemList::newNamesBySearch(const QStringList &names) const
         const QString &name = names.at(order[k]);
         if (k > 0 && sameIgnoringCase(names.at(order[k - 1]), name))
             continue;
-        // In a sorted list the items equal to name ignoring case stand together.
+        // In a sorted list the items equal to name ignoring case stand together,
+        // where the item order without its tie-break puts them.
         const auto it = std::lower_bound(m_items.begin(), m_items.end(), name,
                                          [](const QString &item, const QString &key) {
                                              return compareIgnoringCase(item, key) < 0;
@@ -177,8 +178,9 @@ QStringList ItemList::newNamesBySearch(const QStringList &names) const
 
 QStringList ItemList::newNamesByWalk(const QStringList &names) const
 {
-    // Both sides in item order: one walk along each, like a merge. Names equal
-    // ignoring case stand together, the first of them first.
+    // Both sides in item order: one walk along each, like a merge, compared by
+    // that order without its tie-break. Names equal ignoring case stand
+    // together, the first of them first.
     QStringList added;
     qsizetype i = 0;
     const qsizetype n = m_items.size();
