@@ -11,6 +11,7 @@
 //   form1_shaping.cpp    display options, file types, word filter commands
 //   form1_editing.cpp    the item list's pop-up menu and hand edits
 //   form1_output.cpp     text document, web page, printing
+//   form1_workflow.cpp   copying the list
 
 #include "app/controls.h"
 #include "listing/itemlist.h"
@@ -71,6 +72,10 @@ public:
     void SetColors(const qint16 &colour);
     void RefreshList();
 
+    // The marked items, or all when none is marked, as the text document's
+    // lines ending in LF, onto the clipboard; an empty list leaves it alone.
+    void copyToClipboard();
+
 public slots:
     // Main window
     void Form_Initialize();
@@ -112,6 +117,8 @@ private:
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.
     void showCount();
+    // Copy keys (form1_workflow.cpp).
+    void setUpWorkflow();
 
     Services m_services;
     ItemList m_items;
