@@ -73,7 +73,10 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" || fa
 field() { sed -n "s/^$1=//p" "$desktop"; }
 [[ "$(field Name)" == "Corvane+" ]] || fail "desktop Name"
 [[ "$(field Icon)" == "$id" ]] || fail "desktop Icon"
-[[ -x "$root/usr/bin/$(field Exec)" ]] || fail "desktop Exec does not name the installed program"
+# File managers offer "Open With Corvane+" on a folder and pass it as %f.
+[[ "$(field Exec)" == "corvane %f" ]] || fail "desktop Exec is not 'corvane %f'"
+[[ -x "$root/usr/bin/$(field Exec | cut -d' ' -f1)" ]] || fail "desktop Exec does not name the installed program"
+[[ "$(field MimeType)" == "inode/directory;" ]] || fail "desktop MimeType"
 grep -q "<id>$id</id>" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "metainfo id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" \
   || fail "metainfo launchable"
@@ -92,6 +95,16 @@ if ! (cd "$scratch/work" && CORVANE_QUIT_AFTER_SHOW=1 QT_QPA_PLATFORM=offscreen 
       timeout 60 "$root/usr/bin/corvane"); then
   fail "the unpacked program did not show its window and end"
 fi
+# ... also when given a folder, as the file manager starts it.
+if ! (cd / && CORVANE_QUIT_AFTER_SHOW=1 QT_QPA_PLATFORM=offscreen \
+      timeout 60 "$root/usr/bin/corvane" "$scratch/work"); then
+  fail "the unpacked program given a folder did not show its window and end"
+fi
+# --help and --version print one text each and need no display.
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --help) || fail "--help status"
+[[ "$help" == "Usage: corvane [FOLDER]"* ]] || fail "--help prints: $help"
+[[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --version)" == "Corvane+ $version" ]] \
+  || fail "--version"
 
 if [[ $failures -ne 0 ]]; then
   echo "$failures check(s) failed" >&2
