@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package into a scratch folder and checks what a user gets:
-# the file list, Depends covering every library the program links, a valid menu
-# entry and AppStream file, icons of the right sizes, and the unpacked program
-# starting offscreen far enough to show its window.
+# the file list, Depends covering every library the program links, no error or
+# warning from lintian, a valid menu entry and AppStream file, icons of the
+# right sizes, and the unpacked program starting offscreen far enough to show
+# its window, with and without a folder; --help and --version.
 #
 #   tests/check-package.sh BUILD_DIR CPACK_COMMAND VERSION
 set -euo pipefail
@@ -33,11 +34,14 @@ root="$scratch/root"
 expected=$(printf '%s\n' \
   usr/bin/corvane \
   "usr/share/applications/$id.desktop" \
+  usr/share/doc/corvane/changelog.gz \
+  usr/share/doc/corvane/copyright \
   "usr/share/icons/hicolor/128x128/apps/$id.png" \
   "usr/share/icons/hicolor/16x16/apps/$id.png" \
   "usr/share/icons/hicolor/32x32/apps/$id.png" \
   "usr/share/icons/hicolor/48x48/apps/$id.png" \
   "usr/share/icons/hicolor/scalable/apps/$id.svg" \
+  "usr/share/man/man1/corvane.1.gz" \
   "usr/share/metainfo/$id.metainfo.xml" | sort)
 actual=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort)
 if [[ "$actual" != "$expected" ]]; then
@@ -65,6 +69,16 @@ while read -r soname; do
     fail "Depends lacks $owner (for $soname)"
   fi
 done < <(LC_ALL=C readelf -d "$root/usr/bin/corvane" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+
+# ---- Debian's own checker: any error or warning fails ----
+if ! lintian_out=$(lintian --fail-on error,warning "$deb" 2>&1); then
+  echo "$lintian_out" >&2
+  fail "lintian"
+fi
+# The copyright file is machine-readable and states the About box's licence.
+head -n1 "$root/usr/share/doc/corvane/copyright" \
+  | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' || fail "copyright format"
+grep -q 'All rights reserved' "$root/usr/share/doc/corvane/copyright" || fail "copyright licence"
 
 # ---- Menu entry and AppStream data ----
 desktop="$root/usr/share/applications/$id.desktop"
