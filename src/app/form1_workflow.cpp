@@ -105,9 +105,9 @@ namespace {
 
 // Takes a drop as a copy or a link, never as a move: a file manager that saw
 // a move would remove what was dropped.
-bool acceptDrop(QDropEvent *event)
+bool acceptDrop(QDropEvent *event, const QStringList &paths)
 {
-    if (droppedPaths(event->mimeData()).isEmpty()) {
+    if (paths.isEmpty()) {
         event->ignore();
         return false;
     }
@@ -126,21 +126,22 @@ bool acceptDrop(QDropEvent *event)
 
 void Form1::dragEnterEvent(QDragEnterEvent *event)
 {
-    acceptDrop(event);
+    acceptDrop(event, droppedPaths(event->mimeData()));
 }
 
 void Form1::dragMoveEvent(QDragMoveEvent *event)
 {
-    acceptDrop(event);
+    acceptDrop(event, droppedPaths(event->mimeData()));
 }
 
 void Form1::dropEvent(QDropEvent *event)
 {
-    if (!acceptDrop(event))
+    // The data is read once: on X11 each read asks the dragging program again.
+    const QStringList paths = droppedPaths(event->mimeData());
+    if (!acceptDrop(event, paths))
         return;
     // Opened once the drop has returned: the file manager is not kept waiting
     // while a large folder is read.
-    const QStringList paths = droppedPaths(event->mimeData());
     QTimer::singleShot(0, this, [this, paths] { openFolders(paths); });
 }
 
