@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package into a scratch folder and checks what a user gets:
-# the file list, Depends covering every library the program links, a valid menu
-# entry and AppStream file, icons of the right sizes, and the unpacked program
-# starting offscreen far enough to show its window.
+# the file list, Depends covering every library the program links, no error or
+# warning from lintian, a valid menu entry and AppStream file, icons of the
+# right sizes, and the unpacked program starting offscreen far enough to show
+# its window, with and without a folder; --help and --version.
 #
 #   tests/check-package.sh BUILD_DIR CPACK_COMMAND VERSION
 set -euo pipefail
@@ -33,11 +34,14 @@ root="$scratch/root"
 expected=$(printf '%s\n' \
   usr/bin/corvane \
   "usr/share/applications/$id.desktop" \
+  usr/share/doc/corvane/changelog.gz \
+  usr/share/doc/corvane/copyright \
   "usr/share/icons/hicolor/128x128/apps/$id.png" \
   "usr/share/icons/hicolor/16x16/apps/$id.png" \
   "usr/share/icons/hicolor/32x32/apps/$id.png" \
   "usr/share/icons/hicolor/48x48/apps/$id.png" \
   "usr/share/icons/hicolor/scalable/apps/$id.svg" \
+  "usr/share/man/man1/corvane.1.gz" \
   "usr/share/metainfo/$id.metainfo.xml" | sort)
 actual=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort)
 if [[ "$actual" != "$expected" ]]; then
@@ -66,6 +70,16 @@ while read -r soname; do
   fi
 done < <(LC_ALL=C readelf -d "$root/usr/bin/corvane" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
 
+# ---- Debian's own checker: any error or warning fails ----
+if ! lintian_out=$(lintian --fail-on error,warning "$deb" 2>&1); then
+  echo "$lintian_out" >&2
+  fail "lintian"
+fi
+# The copyright file is machine-readable and states the About box's licence.
+head -n1 "$root/usr/share/doc/corvane/copyright" \
+  | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' || fail "copyright format"
+grep -q 'All rights reserved' "$root/usr/share/doc/corvane/copyright" || fail "copyright licence"
+
 # ---- Menu entry and AppStream data ----
 desktop="$root/usr/share/applications/$id.desktop"
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
@@ -73,7 +87,10 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" || fa
 field() { sed -n "s/^$1=//p" "$desktop"; }
 [[ "$(field Name)" == "Corvane+" ]] || fail "desktop Name"
 [[ "$(field Icon)" == "$id" ]] || fail "desktop Icon"
-[[ -x "$root/usr/bin/$(field Exec)" ]] || fail "desktop Exec does not name the installed program"
+# File managers offer "Open With Corvane+" on a folder and pass it as %f.
+[[ "$(field Exec)" == "corvane %f" ]] || fail "desktop Exec is not 'corvane %f'"
+[[ -x "$root/usr/bin/$(field Exec | cut -d' ' -f1)" ]] || fail "desktop Exec does not name the installed program"
+[[ "$(field MimeType)" == "inode/directory;" ]] || fail "desktop MimeType"
 grep -q "<id>$id</id>" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "metainfo id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" \
   || fail "metainfo launchable"
@@ -92,6 +109,16 @@ if ! (cd "$scratch/work" && CORVANE_QUIT_AFTER_SHOW=1 QT_QPA_PLATFORM=offscreen 
       timeout 60 "$root/usr/bin/corvane"); then
   fail "the unpacked program did not show its window and end"
 fi
+# ... also when given a folder, as the file manager starts it.
+if ! (cd / && CORVANE_QUIT_AFTER_SHOW=1 QT_QPA_PLATFORM=offscreen \
+      timeout 60 "$root/usr/bin/corvane" "$scratch/work"); then
+  fail "the unpacked program given a folder did not show its window and end"
+fi
+# --help and --version print one text each and need no display.
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --help) || fail "--help status"
+[[ "$help" == "Usage: corvane [FOLDER]"* ]] || fail "--help prints: $help"
+[[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --version)" == "Corvane+ $version" ]] \
+  || fail "--version"
 
 if [[ $failures -ne 0 ]]; then
   echo "$failures check(s) failed" >&2

@@ -174,6 +174,8 @@ void TestAccessibility::countDescriptionFollowsList()
     QCOMPARE(f.List1->toolTip(), countToolTip(files.size()));
     QVERIFY2(spoken(f.List1, QAccessible::Description).startsWith(count),
              qPrintable(spoken(f.List1, QAccessible::Description)));
+    // The copy keys are told along with the count.
+    QVERIFY(spoken(f.List1, QAccessible::Description).contains(QStringLiteral("Ctrl+C copies")));
 }
 
 void TestAccessibility::tabOrder()

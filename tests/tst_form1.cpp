@@ -1,15 +1,21 @@
 #include "app/form1.h"
 #include "app/palette.h"
+#include "app/startup.h"
+#include "platform/qtservices.h"
 #include "support/scripted.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <cstring>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -32,6 +38,10 @@ private slots:
     void wordFilterThroughRefresh();
     void accentedNamesInAlphabeticalOrder();
     void unreadableFolderKeepsWindowUsable();
+    void commandLine_data();
+    void commandLine();
+    void startFolder_data();
+    void startFolder();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -307,6 +317,82 @@ void TestForm1::unreadableFolderKeepsWindowUsable()
     f.File1->setPath(m_dir->path());
     f.RefreshList();
     QCOMPARE(w.items().count(), 4);
+}
+
+void TestForm1::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitStatus"); // -1: the program goes on
+    QTest::addColumn<QString>("output");  // the start of what is printed
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("no argument") << QStringList{} << -1 << QString() << QString();
+    QTest::newRow("a folder") << QStringList{"/tmp"} << -1 << QString() << "/tmp";
+    QTest::newRow("the first of several") << QStringList{"one", "two"} << -1 << QString() << "one";
+    QTest::newRow("a name like an option after --") << QStringList{"--", "-x"} << -1 << QString() << "-x";
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: corvane [FOLDER]\n" << QString();
+    QTest::newRow("-h beside a folder") << QStringList{"/tmp", "-h"} << 0 << "Usage: corvane [FOLDER]\n"
+                                        << QString();
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "Corvane+ " CORVANE_VERSION "\n" << QString();
+    QTest::newRow("an unknown option") << QStringList{"--recursive", "/tmp"} << 1
+                                       << "corvane: Unknown option 'recursive'." << QString();
+    QTest::newRow("a toolkit option is none of ours") << QStringList{"-platform", "xcb"} << 1
+                                                      << "corvane: Unknown option 'platform'." << QString();
+}
+
+void TestForm1::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitStatus);
+    QFETCH(QString, output);
+    QFETCH(QString, folder);
+    const CommandLine line = readCommandLine(QStringList{"corvane"} + arguments);
+    QCOMPARE(line.exitStatus.value_or(-1), exitStatus);
+    // Help and version go to standard output, a wrong option to standard error.
+    const QString printed = exitStatus == 1 ? line.error : line.output;
+    QVERIFY2(printed.startsWith(output), qPrintable(printed));
+    QCOMPARE((exitStatus == 1 ? line.output : line.error), QString());
+    QCOMPARE(line.folder, folder);
+}
+
+void TestForm1::startFolder_data()
+{
+    QTest::addColumn<QString>("argument"); // "@" is the folder started in
+    QTest::addColumn<QString>("folder");   // where the program starts; empty: where it was started
+    QTest::addColumn<int>("error");
+    QTest::newRow("a folder") << "@/sub" << "sub" << 0;
+    QTest::newRow("a relative folder") << "sub/" << "sub" << 0;
+    QTest::newRow("a file: its folder") << "@/sub/inner.txt" << "sub" << 0;
+    QTest::newRow("a file given by its name alone") << "b.doc" << "" << 0;
+    QTest::newRow("a name that does not exist") << "@/gone" << "" << ENOENT;
+    QTest::newRow("a path through a file") << "@/b.doc/x" << "" << ENOTDIR;
+}
+
+void TestForm1::startFolder()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, folder);
+    QFETCH(int, error);
+    argument.replace(u'@', m_dir->path());
+    ScriptedDialogs dialogs;
+    QCOMPARE(enterStartFolder(QFile::encodeName(argument), dialogs), error == 0);
+    const QString expected = folder.isEmpty() ? m_dir->path() : m_dir->path() + u'/' + folder;
+    if (error == 0) {
+        QVERIFY(dialogs.messages.isEmpty());
+    } else {
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(dialogs.messages[0].text,
+                 QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(" :\r\r") + argument);
+        QCOMPARE(dialogs.messages[0].title, QStringLiteral("WARNING"));
+        QCOMPARE(dialogs.messages[0].icon, MessageIcon::Critical);
+    }
+    // The drives, the tree, the file box and the list all start there.
+    QCOMPARE(QDir::currentPath(), expected);
+    QCOMPARE(QtDrives().currentFolder().folder, expected);
+    Window w;
+    QCOMPARE(w.form->Dir1->path(), expected);
+    QCOMPARE(w.form->File1->path(), expected);
+    QCOMPARE(w.texts(), folder.isEmpty() ? QStringList({".hidden", "A.txt", "b.doc", "c"})
+                                         : QStringList({"inner.txt"}));
 }
 
 QTEST_MAIN(TestForm1)

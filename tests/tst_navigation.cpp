@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,6 +45,10 @@ private slots:
     void removedFolderThroughWindow();
     void drivesFollowTheMountTable();
     void loopMountedVolume();
+    void dropOpensFolders_data();
+    void dropOpensFolders();
+    void dropRefused_data();
+    void dropRefused();
 
 private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
@@ -350,6 +356,33 @@ QString run(const QString &program, const QStringList &arguments)
 
 } // namespace
 
+namespace {
+
+const Qt::DropActions copyOrMove = Qt::CopyAction | Qt::MoveAction;
+
+// Sends the drag's entry, a move and the drop to the window as the window
+// system would; returns whether each was accepted and as which action.
+QList<std::pair<bool, Qt::DropAction>> dragAndDrop(Form1 &form, const QList<QUrl> &urls, Qt::DropActions actions)
+{
+    QMimeData data;
+    if (urls.isEmpty())
+        data.setText(QStringLiteral("plain words"));
+    else
+        data.setUrls(urls);
+    const QPoint at = form.List1->geometry().center();
+    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(at + QPoint(5, 5), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(at + QPoint(5, 5), actions, &data, Qt::LeftButton, Qt::NoModifier);
+    QList<std::pair<bool, Qt::DropAction>> outcome;
+    for (QDropEvent *event : {static_cast<QDropEvent *>(&enter), static_cast<QDropEvent *>(&move), &drop}) {
+        QCoreApplication::sendEvent(&form, event);
+        outcome.append({event->isAccepted(), event->dropAction()});
+    }
+    return outcome;
+}
+
+} // namespace
+
 void TestNavigation::drivesFollowTheMountTable()
 {
     // The real QtDrives on a mount table the test writes. "A/wo" shares the
@@ -433,6 +466,108 @@ void TestNavigation::loopMountedVolume()
     QCOMPARE(w.texts(), QStringList({"w1.txt", "W2.md"}));
     openDriveList(*f.Drive1);
     QCOMPARE(f.Drive1->findData(mountPoint), -1);
+}
+
+void TestNavigation::dropOpensFolders_data()
+{
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<bool>("clearList");
+    QTest::addColumn<QString>("failingDrive"); // B cannot be made current, for this reason
+    QTest::addColumn<QStringList>("listed");   // File1's folder at each rebuild
+    QTest::addColumn<int>("drive");
+    QTest::addColumn<QStringList>("texts");
+    const QStringList a{"w1.txt", "W2.md"};
+    const QStringList b{"b1.txt", "b2.doc"};
+    QTest::newRow("folder on its drive") << QStringList{"A/work/sub"} << true << QString() << QStringList{"A/work/sub"}
+                                         << 0 << QStringList{"s1.txt"};
+    QTest::newRow("file: its folder, drive follows")
+        << QStringList{"B/b2.doc"} << true << QString() << QStringList{"B"} << 1 << b;
+    QTest::newRow("several merge in order") << QStringList{"B", "A/work/sub"} << false << QString()
+                                            << QStringList{"B", "A/work/sub"} << 0
+                                            << QStringList{"b1.txt", "b2.doc", "s1.txt", "w1.txt", "W2.md"};
+    QTest::newRow("several, each clears the list")
+        << QStringList{"A/top.txt", "B"} << true << QString() << QStringList{"A", "B"} << 1 << b;
+    QTest::newRow("the folder shown is read again")
+        << QStringList{"A/work"} << true << QString() << QStringList{"A/work"} << 0 << a;
+    QTest::newRow("a folder that is gone fails as in the tree")
+        << QStringList{"A/gone"} << true << QString() << QStringList{"A/gone"} << 0 << QStringList{};
+    QTest::newRow("drive that cannot be made current")
+        << QStringList{"B", "A/work/sub"} << true << QStringLiteral("No medium found") << QStringList{"A/work/sub"}
+        << 0 << QStringList{"s1.txt"};
+}
+
+void TestNavigation::dropOpensFolders()
+{
+    QFETCH(QStringList, dropped);
+    QFETCH(bool, clearList);
+    QFETCH(QString, failingDrive);
+    QFETCH(QStringList, listed);
+    QFETCH(int, drive);
+    QFETCH(QStringList, texts);
+    auto w = twoVolumes([&](ScriptedDrives &d) {
+        if (!failingDrive.isEmpty())
+            d.failing.insert(path("B"), failingDrive);
+    });
+    Form1 &f = *w->form;
+    f.Check1->setChecked(clearList);
+    RefreshCounter refreshes(f);
+    QList<QUrl> urls;
+    for (const QString &rel : dropped)
+        urls.append(QUrl::fromLocalFile(path(rel)));
+
+    // Taken as a copy, never as a move: the file manager keeps its files.
+    const auto outcome = dragAndDrop(f, urls, copyOrMove);
+    for (const auto &[accepted, action] : outcome) {
+        QVERIFY(accepted);
+        QCOMPARE(action, Qt::CopyAction);
+    }
+    QStringList folders;
+    for (const QString &rel : listed)
+        folders.append(path(rel));
+    QTRY_COMPARE(refreshes.folders, folders);
+    QCOMPARE(f.Dir1->path(), folders.last());
+    QCOMPARE(f.Drive1->currentIndex(), drive);
+    QCOMPARE(w->scripted.drives->current, drive == 0 ? path("A") : path("B"));
+    QCOMPARE(w->texts(), texts);
+    QCOMPARE(f.File1->lastError().isEmpty(), !listed.contains(QStringLiteral("A/gone")));
+    if (failingDrive.isEmpty()) {
+        QVERIFY(w->dialogs().messages.isEmpty());
+    } else {
+        QCOMPARE(w->dialogs().messages.size(), 1);
+        QCOMPARE(w->dialogs().messages[0].text, failingDrive);
+        QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
+        QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+    }
+}
+
+void TestNavigation::dropRefused_data()
+{
+    QTest::addColumn<QList<QUrl>>("urls"); // none: the drag carries plain text
+    QTest::addColumn<int>("actions");
+    QTest::newRow("web address") << QList<QUrl>{QUrl(QStringLiteral("https://corvane.example/B"))}
+                                 << int(copyOrMove);
+    QTest::newRow("local folder beside a remote one")
+        << QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp")), QUrl(QStringLiteral("sftp://host/tmp"))}
+        << int(copyOrMove);
+    QTest::newRow("text, no address") << QList<QUrl>{} << int(copyOrMove);
+    QTest::newRow("only a move offered") << QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp"))}
+                                         << int(Qt::MoveAction);
+}
+
+void TestNavigation::dropRefused()
+{
+    QFETCH(QList<QUrl>, urls);
+    QFETCH(int, actions);
+    auto w = twoVolumes();
+    Form1 &f = *w->form;
+    RefreshCounter refreshes(f);
+    // Refused from the entry on, so the pointer shows it before the drop.
+    for (const auto &event : dragAndDrop(f, urls, Qt::DropActions(actions)))
+        QVERIFY(!event.first);
+    QCoreApplication::processEvents();
+    QCOMPARE(refreshes.count(), 0);
+    QCOMPARE(f.Dir1->path(), path("A/work"));
+    QCOMPARE(w->texts(), QStringList({"w1.txt", "W2.md"}));
 }
 
 QTEST_MAIN(TestNavigation)

@@ -8,7 +8,9 @@
 #include "support/scripted.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -68,6 +70,8 @@ private slots:
     void outputLine();
     void textDocument_data();
     void textDocument();
+    void copiedText_data();
+    void copiedText();
     void htmlDocument_data();
     void htmlDocument();
     void writeReplacesAndResolves_data();
@@ -90,6 +94,8 @@ private slots:
     void createHtmOpensExactlyThePage_data();
     void createHtmOpensExactlyThePage();
     void createHtmOpenFailureKeepsPage();
+    void copyKeys_data();
+    void copyKeys();
     void printListsItemsUnchanged();
     void printFailureIsReported();
     void qtShellHandsOverAFileUrl_data();
@@ -175,6 +181,43 @@ void TestOutput::textDocument()
     QFETCH(bool, showExtensions);
     QFETCH(QByteArray, expected);
     QCOMPARE(corvane::textDocument(items, numbered, showExtensions), expected);
+}
+
+void TestOutput::copiedText_data()
+{
+    QTest::addColumn<QList<qsizetype>>("rows"); // none: the whole list
+    QTest::addColumn<bool>("numbered");
+    QTest::addColumn<bool>("showExtensions");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("whole list, LF only") << QList<qsizetype>{} << false << true
+                                         << QByteArray("a.txt\nb.doc\nc\nd.x\ne\nf\ng\nh\ni\nj.md\nk.md\n");
+    QTest::newRow("whole list numbered, no extensions")
+        << QList<qsizetype>{} << true << false
+        << QByteArray(" 1 a\n 2 b\n 3 c\n 4 d\n 5 e\n 6 f\n 7 g\n 8 h\n 9 i\n 10 j\n 11 k\n");
+    QTest::newRow("rows keep their list numbers") << QList<qsizetype>{1, 9, 10} << true << true
+                                                  << QByteArray(" 2 b.doc\n 10 j.md\n 11 k.md\n");
+    QTest::newRow("number carries a digit") << QList<qsizetype>{0, 8, 9} << true << true
+                                            << QByteArray(" 1 a.txt\n 9 i\n 10 j.md\n");
+    QTest::newRow("rows without numbers") << QList<qsizetype>{3, 10} << false << false << QByteArray("d\nk\n");
+}
+
+void TestOutput::copiedText()
+{
+    QFETCH(QList<qsizetype>, rows);
+    QFETCH(bool, numbered);
+    QFETCH(bool, showExtensions);
+    QFETCH(QByteArray, expected);
+    const QStringList items{"a.txt", "b.doc", "c", "d.x", "e", "f", "g", "h", "i", "j.md", "k.md"};
+    if (rows.isEmpty()) {
+        QCOMPARE(corvane::copiedText(items, numbered, showExtensions), expected);
+        // The same lines as the document, but for the line end.
+        QCOMPARE(corvane::textDocument(items, numbered, showExtensions).replace("\r\n", "\n"), expected);
+        for (qsizetype i = 0; i < items.size(); ++i)
+            rows.append(i);
+    }
+    QCOMPARE(corvane::copiedText(items, std::span<const qsizetype>(rows.constData(), size_t(rows.size())),
+                                 numbered, showExtensions),
+             expected);
 }
 
 void TestOutput::htmlDocument_data()
@@ -522,6 +565,49 @@ void TestOutput::createHtmOpenFailureKeepsPage()
     QCOMPARE(w->dialogs().messages[1].title, QStringLiteral("WARNING"));
     QCOMPARE(w->dialogs().messages[1].icon, MessageIcon::Critical);
     QVERIFY(readAll(QStringLiteral("page.htm")).endsWith("a.txt<br>\r\n</html>\r\n"));
+}
+
+void TestOutput::copyKeys_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QList<int>>("marked");
+    QTest::addColumn<bool>("numbered");
+    QTest::addColumn<bool>("showExtensions");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("expected");
+    const QStringList abc{"a.txt", "b.doc", "c.md"};
+    QTest::newRow("none marked: the whole list") << abc << QList<int>{} << false << true << int(Qt::Key_C)
+                                                 << "a.txt\nb.doc\nc.md\n";
+    QTest::newRow("the marked items only") << abc << QList<int>{0, 2} << false << true << int(Qt::Key_C)
+                                           << "a.txt\nc.md\n";
+    QTest::newRow("enumerated by list position") << abc << QList<int>{2} << true << true << int(Qt::Key_C)
+                                                 << " 3 c.md\n";
+    QTest::newRow("ctrl+insert, extensions off") << abc << QList<int>{} << true << false << int(Qt::Key_Insert)
+                                                 << " 1 a\n 2 b\n 3 c\n";
+    QTest::newRow("empty list leaves the clipboard") << QStringList{} << QList<int>{} << false << true
+                                                     << int(Qt::Key_C) << "kept";
+}
+
+void TestOutput::copyKeys()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QList<int>, marked);
+    QFETCH(bool, numbered);
+    QFETCH(bool, showExtensions);
+    QFETCH(int, key);
+    QFETCH(QString, expected);
+    auto w = windowWith(files);
+    Form1 &f = *w->form;
+    f.Enumerate->setChecked(numbered);
+    f.ShowExtensions = showExtensions ? -1 : 0;
+    for (int row : marked)
+        f.items().setMarked(row, true);
+    f.items().setCurrentRow(files.isEmpty() ? -1 : 1); // the view's own copy would take this one
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    QTest::keyClick(f.List1, Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+    QCOMPARE(w->texts(), files); // copying changes nothing
+    QCOMPARE(f.items().markedCount(), marked.size());
 }
 
 void TestOutput::printListsItemsUnchanged()

@@ -108,6 +108,7 @@ Form1::Form1(Services services, QWidget *parent)
     createControls();
     createMenus();
     setUpAccessibility();
+    setUpWorkflow();
     Form_Initialize();
 }
 

@@ -11,6 +11,7 @@
 //   form1_shaping.cpp    display options, file types, word filter commands
 //   form1_editing.cpp    the item list's pop-up menu and hand edits
 //   form1_output.cpp     text document, web page, printing
+//   form1_workflow.cpp   copying the list, folders dropped on the window
 
 #include "app/controls.h"
 #include "listing/itemlist.h"
@@ -71,6 +72,13 @@ public:
     void SetColors(const qint16 &colour);
     void RefreshList();
 
+    // The marked items, or all when none is marked, as the text document's
+    // lines ending in LF, onto the clipboard; an empty list leaves it alone.
+    void copyToClipboard();
+    // Opens each folder (a file: its folder) in turn as if chosen in the tree,
+    // the drive list following to its drive.
+    void openFolders(const QStringList &paths);
+
 public slots:
     // Main window
     void Form_Initialize();
@@ -99,6 +107,11 @@ public slots:
     void CreateHTM_Click();
     void PrintList_Click();
 
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void createControls();
     void createMenus();
@@ -112,6 +125,9 @@ private:
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.
     void showCount();
+    // Copy keys and drops (form1_workflow.cpp).
+    void setUpWorkflow();
+    void openFolder(const QString &folder);
 
     Services m_services;
     ItemList m_items;

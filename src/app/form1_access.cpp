@@ -102,7 +102,8 @@ void Form1::showCount()
     List1->setToolTip(countToolTip(count));
     const QString items = count == 1 ? QStringLiteral("1 item") : QString::number(count) + QStringLiteral(" items");
     List1->setAccessibleDescription(
-        items + QStringLiteral(" in the list. Space marks the current item; the Menu key opens the item commands"));
+        items + QStringLiteral(" in the list. Space marks the current item; Ctrl+C copies the marked items, or all when none is "
+                       "marked; the Menu key opens the item commands"));
 }
 
 } // namespace corvane

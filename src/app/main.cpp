@@ -1,6 +1,9 @@
 #include "app/form1.h"
+#include "app/startup.h"
+#include "platform/qtservices.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QStyleFactory>
 #include <QTimer>
 #include <QWindow>
@@ -9,6 +12,16 @@
 
 int main(int argc, char *argv[])
 {
+    // The command line first: --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QFile::decodeName(argv[i]));
+    const corvane::CommandLine command = corvane::readCommandLine(arguments);
+    if (command.exitStatus) {
+        std::fputs(command.output.toLocal8Bit().constData(), stdout);
+        std::fputs(command.error.toLocal8Bit().constData(), stderr);
+        return *command.exitStatus;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         std::fputs("corvane: no display found. Start it on a desktop, or without one under a\n"
@@ -23,6 +36,18 @@ int main(int argc, char *argv[])
     // Fusion honours the window's colours on every desktop theme.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
+    if (!command.folder.isEmpty()) {
+        // The folder argument as the bytes given, whatever its name's encoding.
+        QByteArray folder = QFile::encodeName(command.folder);
+        for (int i = 1; i < argc; ++i)
+            if (QFile::decodeName(argv[i]) == command.folder) {
+                folder = argv[i];
+                break;
+            }
+        corvane::QtDialogs dialogs;
+        corvane::enterStartFolder(folder, dialogs);
+    }
+    // Made after the start folder is entered: the drives take the working folder.
     corvane::Form1 window(corvane::Services::desktop());
     window.show();
     // For the package check only: CORVANE_QUIT_AFTER_SHOW=1 ends the program with

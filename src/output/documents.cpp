@@ -14,6 +14,8 @@ namespace {
 
 constexpr char lineEnd[] = "\r\n";
 
+enum class LineEnd { CrLf, Lf };
+
 void appendLine(QByteArray &out, const QString &line)
 {
     out += line.toUtf8();
@@ -35,11 +37,14 @@ qsizetype estimate(const QStringList &items)
 class LineWriter
 {
 public:
-    LineWriter(QByteArray &out, bool escape) : m_out(out), m_escape(escape), m_used(out.size()) {}
+    LineWriter(QByteArray &out, bool escape, LineEnd end = LineEnd::CrLf)
+        : m_out(out), m_escape(escape), m_crlf(end == LineEnd::CrLf), m_used(out.size())
+    {
+    }
     ~LineWriter() { m_out.resize(m_used); }
 
     // The output line of item index (as outputLine forms it), then suffix and
-    // CR LF. The number holds no dot, so dropping the extension of the numbered
+    // the line end. The number holds no dot, so dropping the extension of the numbered
     // line is the same as dropping it from the item.
     void itemLine(const QString &item, qsizetype index, bool numbered, bool showExtensions, QByteArrayView suffix)
     {
@@ -59,7 +64,8 @@ public:
         }
         p = m_escape ? utf8<true>(p, text) : utf8<false>(p, text);
         p = std::copy(suffix.begin(), suffix.end(), p);
-        *p++ = '\r';
+        if (m_crlf)
+            *p++ = '\r';
         *p++ = '\n';
         m_used = p - m_out.data();
     }
@@ -191,6 +197,7 @@ private:
 
     QByteArray &m_out;
     const bool m_escape;
+    const bool m_crlf;
     qsizetype m_used;
     qsizetype m_position = 0;
     char m_number[24] = {};
@@ -219,6 +226,35 @@ QByteArray textDocument(const QStringList &items, bool numbered, bool showExtens
             prefetchAhead(items, i);
             writer.itemLine(items.at(i), i, numbered, showExtensions, {});
         }
+    }
+    return out;
+}
+
+QByteArray copiedText(const QStringList &items, bool numbered, bool showExtensions)
+{
+    QByteArray out;
+    out.reserve(estimate(items));
+    {
+        LineWriter writer(out, false, LineEnd::Lf);
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            prefetchAhead(items, i);
+            writer.itemLine(items.at(i), i, numbered, showExtensions, {});
+        }
+    }
+    return out;
+}
+
+QByteArray copiedText(const QStringList &items, std::span<const qsizetype> rows, bool numbered, bool showExtensions)
+{
+    QByteArray out;
+    qsizetype size = 0;
+    for (const qsizetype row : rows)
+        size += items.at(row).size() + 12;
+    out.reserve(size);
+    {
+        LineWriter writer(out, false, LineEnd::Lf);
+        for (const qsizetype row : rows)
+            writer.itemLine(items.at(row), row, numbered, showExtensions, {});
     }
     return out;
 }

@@ -7,10 +7,18 @@
 #include <QString>
 #include <QStringList>
 
+#include <span>
+
 namespace corvane {
 
 // One output line per item, nothing else; an empty list gives no bytes.
 QByteArray textDocument(const QStringList &items, bool numbered, bool showExtensions);
+
+// What a copy of the list puts on the clipboard: the text document's lines of
+// the rows given (ascending), each numbered by its row as in the document, each
+// ending in LF; the first form takes every row.
+QByteArray copiedText(const QStringList &items, bool numbered, bool showExtensions);
+QByteArray copiedText(const QStringList &items, std::span<const qsizetype> rows, bool numbered, bool showExtensions);
 
 // The page: <html>, the title, an empty head, the heading, one line per item
 // ending in <br>, </html> — n + 6 lines. The title and every item line are

@@ -1,0 +1,191 @@
+#include "app/form1.h"
+
+// Ways into and out of the window beside its menus: Ctrl+C copies the list as
+// plain text, and folders dropped from a file manager are opened as if chosen
+// in the folder tree.
+
+#include "output/documents.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+// Ctrl+C and Ctrl+Insert in List1 copy; the view's own copy (the current item
+// only) never sees them.
+class CopyKeys : public QObject
+{
+public:
+    CopyKeys(ItemListView *list, Form1 *form) : QObject(list), m_list(list), m_form(form) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_list || (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if (modifiers != Qt::ControlModifier || (key->key() != Qt::Key_C && key->key() != Qt::Key_Insert))
+            return false;
+        // Claimed as an override, so no shortcut of the window takes the keys.
+        key->accept();
+        if (event->type() == QEvent::KeyPress)
+            m_form->copyToClipboard();
+        return true;
+    }
+
+private:
+    ItemListView *m_list;
+    Form1 *m_form;
+};
+
+// The local files and folders a drop carries, in the order given; nothing when
+// the drop carries anything else.
+QStringList droppedPaths(const QMimeData *data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    QStringList paths;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile() || url.toLocalFile().isEmpty())
+            return {}; // one thing that is no local file or folder refuses the whole drop
+        paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+} // namespace
+
+void Form1::setUpWorkflow()
+{
+    List1->installEventFilter(new CopyKeys(List1, this));
+    setAcceptDrops(true);
+}
+
+void Form1::copyToClipboard()
+{
+    const QStringList &texts = m_items.texts();
+    if (texts.isEmpty())
+        return; // nothing to copy: whatever the clipboard holds stays
+    const bool numbered = Enumerate->isChecked();
+    const bool extensions = ShowExtensions != 0;
+    QByteArray text;
+    if (m_items.markedCount() == 0) {
+        text = copiedText(texts, numbered, extensions);
+    } else {
+        std::vector<qsizetype> rows;
+        rows.reserve(size_t(m_items.markedCount()));
+        for (qsizetype i = 0; i < m_items.count(); ++i)
+            if (m_items.isMarked(i))
+                rows.push_back(i);
+        text = copiedText(texts, rows, numbered, extensions);
+    }
+    // Handed over as UTF-8 bytes: no second copy of a long list as a QString.
+    auto *data = new QMimeData;
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
+    data->setData(QStringLiteral("text/plain"), text);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+namespace {
+
+// Takes a drop as a copy or a link, never as a move: a file manager that saw
+// a move would remove what was dropped.
+bool acceptDrop(QDropEvent *event, const QStringList &paths)
+{
+    if (paths.isEmpty()) {
+        event->ignore();
+        return false;
+    }
+    for (Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions() & action) {
+            event->setDropAction(action);
+            event->accept();
+            return true;
+        }
+    }
+    event->ignore();
+    return false;
+}
+
+} // namespace
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    acceptDrop(event, droppedPaths(event->mimeData()));
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent *event)
+{
+    acceptDrop(event, droppedPaths(event->mimeData()));
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    // The data is read once: on X11 each read asks the dragging program again.
+    const QStringList paths = droppedPaths(event->mimeData());
+    if (!acceptDrop(event, paths))
+        return;
+    // Opened once the drop has returned: the file manager is not kept waiting
+    // while a large folder is read.
+    QTimer::singleShot(0, this, [this, paths] { openFolders(paths); });
+}
+
+void Form1::openFolders(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        // A file stands for its folder; anything else, even a path that is gone,
+        // goes to the tree as it is and fails there as a chosen folder would.
+        const QFileInfo info(path);
+        const QString folder = info.exists() && !info.isDir() ? info.absolutePath() : QDir::cleanPath(path);
+        openFolder(folder);
+    }
+}
+
+void Form1::openFolder(const QString &folder)
+{
+    // The drive whose root holds the folder; the longest root wins ("/" holds all).
+    int drive = -1;
+    qsizetype longest = -1;
+    for (int i = 0; i < Drive1->count(); ++i) {
+        const QString root = QDir::cleanPath(Drive1->itemData(i).toString());
+        const bool holds = folder == root || folder.startsWith(root.endsWith(u'/') ? root : root + u'/');
+        if (holds && root.size() > longest) {
+            drive = i;
+            longest = root.size();
+        }
+    }
+    if (drive >= 0 && drive != Drive1->currentIndex()) {
+        // The drive list follows: that drive becomes current as when picked, but
+        // its own folder is not listed on the way.
+        const QString root = Drive1->itemData(drive).toString();
+        const ServiceResult made = m_services.drives->makeCurrent(root);
+        if (!made.ok()) {
+            m_services.dialogs->messageBox(made.error, QStringLiteral("WARNING"), MessageIcon::Critical);
+            return;
+        }
+        const QSignalBlocker quiet(Drive1);
+        Drive1->setCurrentIndex(drive);
+        Dir1->setRoot(m_services.drives->currentRoot());
+    }
+    if (Dir1->path() == folder)
+        Dir1_Change(); // the folder shown already: read it again all the same
+    else
+        Dir1->setPath(folder);
+}
+
+} // namespace corvane
