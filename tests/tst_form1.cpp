@@ -26,6 +26,7 @@ private slots:
     void colours_data();
     void colours();
     void setColorsPalette();
+    void colourCoversEnlargedWindow();
     void infoMessage();
     void refreshWithCheck1();
     void refreshCountAndCommands();
@@ -175,6 +176,30 @@ void TestForm1::setColorsPalette()
     QCOMPARE(w.form->List1->palette().color(QPalette::Base), QColor(192, 192, 192));
     w.form->SetColors(15);
     QCOMPARE(w.form->Check1->palette().color(QPalette::Window), QColor(255, 255, 255));
+}
+
+void TestForm1::colourCoversEnlargedWindow()
+{
+    Window w([](ScriptedServices &s) { s.random->values = {0.5}; });
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    const QSize designed = f.size();
+    f.resize(1000, 900);
+    QTRY_COMPARE(f.size(), QSize(1000, 900));
+    const QImage shot = f.grab().toImage();
+    const int top = f.centralWidget()->y();
+    // Beyond the 686 x 538 client area: the right band, the bottom band, the corner.
+    for (const QPoint at : {QPoint(900, top + 100), QPoint(300, top + 800), QPoint(995, 895)})
+        QCOMPARE(shot.pixelColor(at), qbColor(3));
+    // The controls keep their places and File1 its own dark grey.
+    QCOMPARE(f.List1->geometry(), QRect(224, 8, 457, 498));
+    QCOMPARE(f.Check1->geometry(), QRect(280, 512, 321, 17));
+    const QPoint file1 = f.File1->mapTo(&f, QPoint(f.File1->width() / 2, f.File1->height() - 8));
+    QCOMPARE(shot.pixelColor(file1), designBackground());
+    // Back to the designed size, and no smaller.
+    f.resize(300, 200);
+    QTRY_COMPARE(f.size(), designed);
 }
 
 void TestForm1::infoMessage()
