@@ -113,6 +113,17 @@ void TestForm1::menus()
         bar.append(menuCaption(a));
     QCOMPARE(bar, QStringList({"Set File Types", "Make WEB Page", "Create TXT", "File Filter", "Print",
                                "Options", "Info"}));
+    // The bar stays in the window, whatever the desktop offers, with every
+    // entry shown on it.
+    QVERIFY(!f.menuBar()->isNativeMenuBar());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(f.menuBar()->isVisible());
+    for (QAction *a : f.menuBar()->actions()) {
+        const QRect place = f.menuBar()->actionGeometry(a);
+        QVERIFY2(a->isVisible() && !place.isEmpty() && f.menuBar()->rect().contains(place),
+                 qPrintable(menuCaption(a)));
+    }
     QStringList filter, options, popup;
     for (QAction *a : f.FilterMenu->actions())
         filter.append(menuCaption(a));

@@ -197,6 +197,10 @@ void Form1::fillDrives()
 void Form1::createMenus()
 {
     QMenuBar *bar = menuBar();
+    // A desktop's global menu bar would take the bar out of the window and
+    // show only its menus there, dropping the five commands that stand on the
+    // bar itself; the bar stays in the window.
+    bar->setNativeMenuBar(false);
     auto command = [this](const char *name, const QString &caption) {
         auto *action = new QAction(this);
         action->setObjectName(QString::fromLatin1(name));
