@@ -58,10 +58,11 @@ private:
 
 void TestForm1::initTestCase()
 {
-    // Where a session bus is at hand (tst_form1_global_menu runs on X with
-    // one), it offers a global menu bar before any window exists.
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
+    // tst_form1_global_menu runs on X with a session bus of its own, where the
+    // test offers a global menu bar before any window exists.
+    if (qEnvironmentVariableIsSet("CORVANE_TEST_GLOBAL_MENU")) {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY(bus.isConnected());
         QVERIFY(bus.registerObject(QStringLiteral("/com/canonical/AppMenu/Registrar"), new GlobalMenu,
                                    QDBusConnection::ExportAllSlots));
         QVERIFY(bus.registerService(QStringLiteral("com.canonical.AppMenu.Registrar")));
