@@ -98,8 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!hasLineBreak(item) && hasLineBreak(line))
         std::abort();
 
-    // The documents: one CR LF per line, the page n + 6 lines, every item
-    // line escaped and ending in <br>.
+    // The documents: one CR LF per line, the text without a byte-order mark
+    // and the page led by one, the page n + 6 lines, every item line escaped
+    // and ending in <br>.
     const QStringList items{item, item};
     const QByteArray text = corvane::textDocument(items, numbered, showExtensions);
     const QByteArray first = corvane::outputLine(item, 0, numbered, showExtensions).toUtf8() + "\r\n";
@@ -107,6 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (text != first + second)
         std::abort();
     const QByteArray page = corvane::htmlDocument(items, item, numbered, showExtensions);
+    if (!page.startsWith("\xEF\xBB\xBF<html>\r\n"))
+        std::abort();
     if (!hasLineBreak(item)) {
         const QList<QByteArray> lines = page.split('\n');
         if (lines.size() != 2 + 6 + 1 || !lines.last().isEmpty())

@@ -1,7 +1,7 @@
 // What a screen reader hears and where the keyboard goes: the accessible names
 // and descriptions of the controls and menus, the item count that follows the
-// list, the tab order, the menu bar under the keyboard and the item list's
-// pop-up opened without a mouse.
+// list, the marks of the items and their changes, the tab order, the menu bar
+// under the keyboard and the item list's pop-up opened without a mouse.
 
 #include "app/form1.h"
 #include "listing/refresh.h"
@@ -15,9 +15,14 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -58,7 +63,72 @@ QMenu *popupDuring(const std::function<void()> &open)
     return seen;
 }
 
+// What a screen reader is told about List1 while a listener is installed: one
+// line per changed mark or name of an item (with the cell's state at that
+// moment, which is what the reader speaks) and per change of the list's rows.
+QWidget *g_heardList = nullptr;
+QStringList g_heard;
+
+void hearList(QAccessibleEvent *event)
+{
+    if (!g_heardList)
+        return;
+    if (event->type() == QAccessible::TableModelChanged && event->object() == g_heardList) {
+        const auto *change = static_cast<QAccessibleTableModelChangeEvent *>(event);
+        static const char *const kinds[] = {"reset", "data", "inserted", "columns inserted", "removed",
+                                            "columns removed"};
+        QString line = QLatin1String(kinds[change->modelChangeType()]);
+        if (change->firstRow() >= 0)
+            line += QStringLiteral(" %1-%2").arg(change->firstRow()).arg(change->lastRow());
+        g_heard << line;
+        return;
+    }
+    const bool mark = event->type() == QAccessible::StateChanged
+        && static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().checked;
+    if (!mark && event->type() != QAccessible::NameChanged)
+        return;
+    QAccessibleInterface *cell = event->accessibleInterface();
+    if (!cell || !cell->tableCellInterface() || cell->parent()->object() != g_heardList)
+        return;
+    g_heard << QStringLiteral("%1 %2 %3")
+                   .arg(mark ? QStringLiteral("mark") : QStringLiteral("name"), cell->text(QAccessible::Name),
+                        cell->state().checked ? QStringLiteral("checked") : QStringLiteral("not checked"));
+}
+
+// Every item's cell says its text and its mark, and the marked ones are
+// drawn highlighted.
+void checkCells(ItemListView *list)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(list);
+    QVERIFY(iface && iface->tableInterface());
+    QAccessibleTableInterface *table = iface->tableInterface();
+    const ItemList &items = *list->items();
+    QCOMPARE(table->rowCount(), int(items.count()));
+    const QImage shot = list->viewport()->grab().toImage();
+    for (int row = 0; row < items.count(); ++row) {
+        QAccessibleInterface *cell = table->cellAt(row, 0);
+        QVERIFY(cell);
+        QCOMPARE(cell->text(QAccessible::Name), items.text(row));
+        QVERIFY(cell->state().checkable);
+        QCOMPARE(bool(cell->state().checked), items.isMarked(row));
+        // The style shades the current item a little: the colour drawn is the
+        // nearer of the two.
+        const QRect place = list->visualRect(items.index(row));
+        const QColor drawn = shot.pixelColor(place.right() - 2, place.center().y());
+        const auto distance = [&](QPalette::ColorRole role) {
+            const QColor c = list->palette().color(role);
+            return qAbs(drawn.red() - c.red()) + qAbs(drawn.green() - c.green()) + qAbs(drawn.blue() - c.blue());
+        };
+        QVERIFY2((distance(QPalette::Highlight) < distance(QPalette::Base)) == items.isMarked(row),
+                 qPrintable(QStringLiteral("row %1 drawn %2").arg(row).arg(drawn.name())));
+    }
+}
+
+enum class MarkAction { Click, Space, SelectAll, Erase, Rename, Refresh, RefreshKeepingMarks };
+
 } // namespace
+
+Q_DECLARE_METATYPE(MarkAction)
 
 class TestAccessibility : public QObject
 {
@@ -71,6 +141,8 @@ private slots:
     void menuItemsSpeakTheirCaptions();
     void countDescriptionFollowsList_data();
     void countDescriptionFollowsList();
+    void marksReachScreenReaders_data();
+    void marksReachScreenReaders();
     void tabOrder();
     void keyboardReachesMenuBarCommands();
     void keyboardOpensItemCommands();
@@ -176,6 +248,86 @@ void TestAccessibility::countDescriptionFollowsList()
              qPrintable(spoken(f.List1, QAccessible::Description)));
     // The copy keys are told along with the count.
     QVERIFY(spoken(f.List1, QAccessible::Description).contains(QStringLiteral("Ctrl+C copies")));
+}
+
+void TestAccessibility::marksReachScreenReaders_data()
+{
+    // The list holds A.txt, b.doc and c; `marked` and `current` are set before
+    // the action.
+    QTest::addColumn<MarkAction>("action");
+    QTest::addColumn<QList<int>>("marked");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<QStringList>("heard");
+    QTest::newRow("click marks") << MarkAction::Click << QList<int>{} << -1
+                                 << QStringList({"data 1-1", "mark b.doc checked"});
+    QTest::newRow("space unmarks") << MarkAction::Space << QList<int>{2} << 2
+                                   << QStringList({"data 2-2", "mark c not checked"});
+    QTest::newRow("select all") << MarkAction::SelectAll << QList<int>{1} << 0
+                                << QStringList({"data 0-2", "mark A.txt checked", "mark b.doc checked",
+                                                "mark c checked"});
+    QTest::newRow("erase") << MarkAction::Erase << QList<int>{0, 2} << 1
+                           << QStringList({"removed 2-2", "removed 0-0"});
+    QTest::newRow("rename keeps the mark") << MarkAction::Rename << QList<int>{1} << 1
+                                           << QStringList({"data 1-1", "name z.txt checked"});
+    QTest::newRow("refresh clears") << MarkAction::Refresh << QList<int>{0, 1} << 0
+                                    << QStringList({"reset", "inserted 0-0", "inserted 1-1", "inserted 2-2"});
+    QTest::newRow("refresh keeps marks") << MarkAction::RefreshKeepingMarks << QList<int>{0, 1} << 1
+                                         << QStringList({"inserted 0-0"});
+}
+
+void TestAccessibility::marksReachScreenReaders()
+{
+    QFETCH(MarkAction, action);
+    QFETCH(QList<int>, marked);
+    QFETCH(int, current);
+    QFETCH(QStringList, heard);
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    for (int row : marked)
+        w.items().setMarked(row, true);
+    w.items().setCurrentRow(current);
+    f.List1->setFocus();
+    checkCells(f.List1);
+
+    // A screen reader switches the platform's accessibility on; offscreen
+    // nothing does, so the test does it.
+    QPlatformAccessibility *platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QVERIFY(platform);
+    platform->setActive(true);
+    g_heardList = f.List1;
+    g_heard.clear();
+    const auto previous = QAccessible::installUpdateHandler(hearList);
+    const auto restore = qScopeGuard([&] {
+        QAccessible::installUpdateHandler(previous);
+        platform->setActive(false);
+        g_heardList = nullptr;
+    });
+    switch (action) {
+    case MarkAction::Click:
+        QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {},
+                          f.List1->visualRect(w.items().index(1)).center());
+        break;
+    case MarkAction::Space: QTest::keyClick(f.List1, Qt::Key_Space); break;
+    case MarkAction::SelectAll: f.SelectAll->trigger(); break;
+    case MarkAction::Erase: f.EraseSelected->trigger(); break;
+    case MarkAction::Rename:
+        w.dialogs().answers = {QStringLiteral("z.txt")};
+        f.Rename->trigger();
+        break;
+    case MarkAction::Refresh: f.RefreshList(); break;
+    case MarkAction::RefreshKeepingMarks:
+        // A new name goes in before the marked items, which move down.
+        f.Check1->setChecked(false);
+        makeFiles(m_dir->path(), {"0.new"});
+        f.File1->refresh();
+        f.RefreshList();
+        QVERIFY(w.items().isMarked(1) && w.items().isMarked(2));
+        break;
+    }
+    QCOMPARE(g_heard.join(u'|'), heard.join(u'|'));
+    checkCells(f.List1);
 }
 
 void TestAccessibility::tabOrder()

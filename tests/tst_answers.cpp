@@ -196,8 +196,8 @@ void TestAnswers::documentName()
         QCOMPARE(messages[0].icon, MessageIcon::Information);
         QCOMPARE(messages[0].text, (web ? QStringLiteral("File :") : QStringLiteral("File : ")) + name
                                        + QStringLiteral(" saved in folder :\r\r") + QFileInfo(path).absolutePath());
-        const QByteArray document = web ? QByteArray("<html>\r\n<title>T</title>\r\n<head>\r\n</head>\r\n<h2>T</h2>\r\n"
-                                                     "x.txt<br>\r\n</html>\r\n")
+        const QByteArray document = web ? QByteArray("\xEF\xBB\xBF<html>\r\n<title>T</title>\r\n<head>\r\n</head>\r\n"
+                                                     "<h2>T</h2>\r\nx.txt<br>\r\n</html>\r\n")
                                         : QByteArray("x.txt\r\n");
         expected.insert(QFile::encodeName(written), "f:" + document);
         if (web)

@@ -9,6 +9,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QDBusConnection>
+#include <QDBusObjectPath>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -20,10 +22,26 @@
 using namespace corvane;
 using namespace corvane::test;
 
+namespace {
+
+// A desktop's global menu bar, as Plasma and Unity offer it: Qt moves the
+// menu bar of every window that appears afterwards to it, out of the window.
+class GlobalMenu : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "com.canonical.AppMenu.Registrar")
+public slots:
+    void RegisterWindow(uint, const QDBusObjectPath &) {}
+    void UnregisterWindow(uint) {}
+};
+
+} // namespace
+
 class TestForm1 : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void startUpState();
@@ -32,6 +50,7 @@ private slots:
     void colours_data();
     void colours();
     void setColorsPalette();
+    void colourCoversEnlargedWindow();
     void infoMessage();
     void refreshWithCheck1();
     void refreshCountAndCommands();
@@ -47,6 +66,19 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_oldCwd;
 };
+
+void TestForm1::initTestCase()
+{
+    // tst_form1_global_menu runs on X with a session bus of its own, where the
+    // test offers a global menu bar before any window exists.
+    if (qEnvironmentVariableIsSet("CORVANE_TEST_GLOBAL_MENU")) {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY(bus.isConnected());
+        QVERIFY(bus.registerObject(QStringLiteral("/com/canonical/AppMenu/Registrar"), new GlobalMenu,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService(QStringLiteral("com.canonical.AppMenu.Registrar")));
+    }
+}
 
 void TestForm1::init()
 {
@@ -123,6 +155,17 @@ void TestForm1::menus()
         bar.append(menuCaption(a));
     QCOMPARE(bar, QStringList({"Set File Types", "Make WEB Page", "Create TXT", "File Filter", "Print",
                                "Options", "Info"}));
+    // The bar stays in the window, also on a desktop with a global menu bar,
+    // with every entry shown on it.
+    QVERIFY(!f.menuBar()->isNativeMenuBar());
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QVERIFY(f.menuBar()->isVisible());
+    for (QAction *a : f.menuBar()->actions()) {
+        const QRect place = f.menuBar()->actionGeometry(a);
+        QVERIFY2(a->isVisible() && !place.isEmpty() && f.menuBar()->rect().contains(place),
+                 qPrintable(menuCaption(a)));
+    }
     QStringList filter, options, popup;
     for (QAction *a : f.FilterMenu->actions())
         filter.append(menuCaption(a));
@@ -186,6 +229,30 @@ void TestForm1::setColorsPalette()
     QCOMPARE(w.form->List1->palette().color(QPalette::Base), QColor(192, 192, 192));
     w.form->SetColors(15);
     QCOMPARE(w.form->Check1->palette().color(QPalette::Window), QColor(255, 255, 255));
+}
+
+void TestForm1::colourCoversEnlargedWindow()
+{
+    Window w([](ScriptedServices &s) { s.random->values = {0.5}; });
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    const QSize designed = f.size();
+    f.resize(1000, 900);
+    QTRY_COMPARE(f.size(), QSize(1000, 900));
+    const QImage shot = f.grab().toImage();
+    const int top = f.centralWidget()->y();
+    // Beyond the 686 x 538 client area: the right band, the bottom band, the corner.
+    for (const QPoint at : {QPoint(900, top + 100), QPoint(300, top + 800), QPoint(995, 895)})
+        QCOMPARE(shot.pixelColor(at), qbColor(3));
+    // The controls keep their places and File1 its own dark grey.
+    QCOMPARE(f.List1->geometry(), QRect(224, 8, 457, 498));
+    QCOMPARE(f.Check1->geometry(), QRect(280, 512, 321, 17));
+    const QPoint file1 = f.File1->mapTo(&f, QPoint(f.File1->width() / 2, f.File1->height() - 8));
+    QCOMPARE(shot.pixelColor(file1), designBackground());
+    // Back to the designed size, and no smaller.
+    f.resize(300, 200);
+    QTRY_COMPARE(f.size(), designed);
 }
 
 void TestForm1::infoMessage()

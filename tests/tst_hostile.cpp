@@ -136,7 +136,9 @@ bool hasLineBreak(const QString &text)
 // The web page through python3's HTML parser: one text per event, start tags
 // as "<tag>" (attributes, if any, as JSON), end tags as "</tag>", character
 // data (references resolved) as "text:" and the data, anything else by kind.
-// The page must be UTF-8: python decodes it strictly.
+// The page must start with the UTF-8 byte-order mark, which a browser takes as
+// the page's encoding and drops, and be UTF-8 after it: python decodes it
+// strictly.
 const char parsePage[] = R"PY(
 import json, sys
 from html.parser import HTMLParser
@@ -167,7 +169,10 @@ class Events(HTMLParser):
     def unknown_decl(self, data):
         self.add('unknown:' + data)
 
-page = open(sys.argv[1], 'rb').read().decode('utf-8')
+raw = open(sys.argv[1], 'rb').read()
+if not raw.startswith(b'\xef\xbb\xbf'):
+    sys.exit('no UTF-8 byte-order mark')
+page = raw[3:].decode('utf-8')
 parser = Events()
 parser.feed(page)
 parser.close()

@@ -28,6 +28,8 @@ using namespace corvane::test;
 namespace {
 
 const QString namePrompt = QStringLiteral("Insert file name.\rThe extension will be automatically added.");
+// What the web page starts with: the UTF-8 byte-order mark.
+const QByteArray utf8Mark("\xEF\xBB\xBF");
 
 // Remembers how many boxes had been shown when the page was handed over.
 class OrderedShell : public RecordingShell
@@ -261,7 +263,10 @@ void TestOutput::htmlDocument()
     QFETCH(bool, numbered);
     QFETCH(bool, showExtensions);
     QFETCH(QByteArray, expected);
-    QCOMPARE(corvane::htmlDocument(items, title, numbered, showExtensions), expected);
+    // The mark, then the page byte for byte as it would be without it.
+    const QByteArray page = corvane::htmlDocument(items, title, numbered, showExtensions);
+    QCOMPARE(page.first(3), utf8Mark);
+    QCOMPARE(page.sliced(3), expected);
 }
 
 void TestOutput::writeReplacesAndResolves_data()
@@ -501,7 +506,7 @@ void TestOutput::createHtmDefaults()
     QCOMPARE(w.dialogs().inputs[1].title, QStringLiteral("Page title"));
     QCOMPARE(w.dialogs().inputs[1].defaultText, QStringLiteral("Corvane"));
     QCOMPARE(readAll(QStringLiteral("corvane.htm")),
-             QByteArray("<html>\r\n<title>Corvane</title>\r\n<head>\r\n</head>\r\n<h2>Corvane</h2>\r\n"
+             utf8Mark + QByteArray("<html>\r\n<title>Corvane</title>\r\n<head>\r\n</head>\r\n<h2>Corvane</h2>\r\n"
                         "alpha.txt<br>\r\nbeta.doc<br>\r\n</html>\r\n"));
     QCOMPARE(w.dialogs().messages.size(), 1);
     QCOMPARE(w.dialogs().messages[0].text, QStringLiteral("File :corvane.htm saved in folder :\r\r") + m_dir->path());
@@ -520,13 +525,13 @@ void TestOutput::createHtmTitleAndNumbering()
     w->dialogs().answers = {QStringLiteral("index.htm")}; // the title box is cancelled
     w->form->CreateHTM_Click();
     QCOMPARE(readAll(QStringLiteral("index.htm.htm")),
-             QByteArray("<html>\r\n<title></title>\r\n<head>\r\n</head>\r\n<h2></h2>\r\n"
+             utf8Mark + QByteArray("<html>\r\n<title></title>\r\n<head>\r\n</head>\r\n<h2></h2>\r\n"
                         " 1 alpha<br>\r\n 2 beta<br>\r\n</html>\r\n"));
     w->items().clear();
     w->dialogs().answers = {QStringLiteral("empty"), QStringLiteral("  A & B  ")};
     w->form->CreateHTM_Click();
     QCOMPARE(readAll(QStringLiteral("empty.htm")),
-             QByteArray("<html>\r\n<title>A &amp; B</title>\r\n<head>\r\n</head>\r\n<h2>A &amp; B</h2>\r\n</html>\r\n"));
+             utf8Mark + QByteArray("<html>\r\n<title>A &amp; B</title>\r\n<head>\r\n</head>\r\n<h2>A &amp; B</h2>\r\n</html>\r\n"));
     QCOMPARE(w->scripted.shell->opened.size(), 2);
 }
 

@@ -5,6 +5,7 @@
 #include "listing/folderreader.h"
 #include "listing/release.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QGuiApplication>
 #include <QHelpEvent>
@@ -138,7 +139,8 @@ void FileBox::refresh()
 
 namespace {
 
-// Draws marked items the way selected items are drawn.
+// Draws marked items the way selected items are drawn, without the check box
+// that the items' check state would otherwise bring.
 class MarkDelegate : public QStyledItemDelegate
 {
 public:
@@ -148,6 +150,7 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
+        option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
         if (index.data(ItemList::MarkedRole).toBool())
             option->state |= QStyle::State_Selected;
         else
@@ -205,6 +208,55 @@ ItemListView::ItemListView(ItemList *items, QWidget *parent) : QListView(parent)
                     m_items->setCurrentRow(current.isValid() ? current.row() : -1);
             });
     connect(items, &ItemList::currentRowChanged, this, &ItemListView::followModel);
+    connect(items, &QAbstractItemModel::dataChanged, this, &ItemListView::announceChange);
+}
+
+void ItemListView::announceChange(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles)
+{
+    // Rows that come and go are told by the view itself (a table change, or a
+    // reset for bulk changes); a changed mark or text is told here, on the
+    // item's cell, once the model holds the new value.
+    if (!QAccessible::isActive() || !first.isValid() || !last.isValid())
+        return;
+    const bool marks = roles.isEmpty() || roles.contains(ItemList::MarkedRole);
+    const bool text = roles.isEmpty() || roles.contains(Qt::DisplayRole);
+    if (!marks && !text)
+        return;
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface *table = list ? list->tableInterface() : nullptr;
+    if (!table)
+        return;
+    const auto tell = [&](int row) {
+        QAccessibleInterface *cell = table->cellAt(row, 0);
+        if (!cell)
+            return;
+        if (marks) {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(cell, changed);
+            QAccessible::updateAccessibility(&event);
+        }
+        if (text) {
+            QAccessibleEvent event(cell, QAccessible::NameChanged);
+            QAccessible::updateAccessibility(&event);
+        }
+    };
+    if (first.row() == last.row()) {
+        tell(first.row());
+        return;
+    }
+    // A change over many rows (Select all on a million items) is told for the
+    // current item and the items on screen only: a screen reader speaks the
+    // item it is on and reads any other afresh when it gets there.
+    const QModelIndex top = indexAt(QPoint(0, 0));
+    const QModelIndex bottom = indexAt(QPoint(0, viewport()->height() - 1));
+    const int from = std::max(first.row(), top.isValid() ? top.row() : last.row() + 1);
+    const int to = std::min(last.row(), bottom.isValid() ? bottom.row() : int(m_items->count() - 1));
+    const qsizetype current = m_items->currentRow();
+    if (current >= first.row() && current <= last.row() && (current < from || current > to))
+        tell(int(current));
+    for (int row = from; row <= to; ++row)
+        tell(row);
 }
 
 void ItemListView::followModel()

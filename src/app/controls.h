@@ -110,7 +110,8 @@ private:
 // 4 middle, 0 any other) before the list handles it; only a left press acts on
 // the list itself, so a right press changes neither the marks nor the current
 // item and is left to the window (its pop-up menu). The view has no context
-// menu of its own and passes none to its parents.
+// menu of its own and passes none to its parents. Screen readers hear each
+// item's mark as its "checked" state, and every change of a mark or a text.
 class ItemListView : public QListView
 {
     Q_OBJECT
@@ -136,6 +137,8 @@ protected:
 
 private:
     void followModel(); // puts the view's current index on the model's current row
+    // Tells screen readers of changed marks and texts.
+    void announceChange(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles);
 
     ItemList *m_items;
     bool m_modelChanging = false;

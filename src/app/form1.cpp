@@ -118,7 +118,10 @@ void Form1::createControls()
 {
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
-    client->setFixedSize(686, 538); // 10290 x 8070 twips
+    // 10290 x 8070 twips at least. The window opens at that size and may be
+    // enlarged: the client area then grows with it, so its colour covers the
+    // whole window, while the controls keep their places at its top left.
+    client->setMinimumSize(686, 538);
     // The window's own font; every control below carries a font of its own.
     QFont windowFont = sansFont(QStringLiteral("Arial"));
     windowFont.setPointSizeF(14.25);
@@ -211,6 +214,10 @@ void Form1::fillDrives()
 void Form1::createMenus()
 {
     QMenuBar *bar = menuBar();
+    // A desktop's global menu bar would take the bar out of the window and
+    // show only its menus there, dropping the five commands that stand on the
+    // bar itself; the bar stays in the window.
+    bar->setNativeMenuBar(false);
     auto command = [this](const char *name, const QString &caption) {
         auto *action = new QAction(this);
         action->setObjectName(QString::fromLatin1(name));

@@ -15,6 +15,9 @@ namespace {
 // its scroll position and current item); larger changes are one model reset.
 constexpr qsizetype kRowByRowLimit = 32;
 
+// The roles a change of mark touches.
+const QList<int> kMarkRoles = {ItemList::MarkedRole, Qt::CheckStateRole};
+
 // Open-addressing set of texts compared ignoring case. It stores only the
 // folded hash and an index into a text source, so it costs 12 bytes a slot.
 class FoldedSet
@@ -82,7 +85,7 @@ void ItemList::setMarked(qsizetype i, bool marked)
     m = marked ? 1 : 0;
     m_markedCount += marked ? 1 : -1;
     const QModelIndex idx = index(int(i));
-    emit dataChanged(idx, idx, {MarkedRole});
+    emit dataChanged(idx, idx, kMarkRoles);
 }
 
 void ItemList::setCurrentRow(qsizetype row)
@@ -313,7 +316,7 @@ void ItemList::markAll()
         return;
     std::fill(m_marks.begin(), m_marks.end(), 1);
     m_markedCount = m_items.size();
-    emit dataChanged(index(0), index(int(m_items.size() - 1)), {MarkedRole});
+    emit dataChanged(index(0), index(int(m_items.size() - 1)), kMarkRoles);
 }
 
 int ItemList::rowCount(const QModelIndex &parent) const
@@ -331,6 +334,8 @@ QVariant ItemList::data(const QModelIndex &index, int role) const
         return m_items.at(index.row());
     case MarkedRole:
         return m_marks[size_t(index.row())] != 0;
+    case Qt::CheckStateRole:
+        return m_marks[size_t(index.row())] != 0 ? Qt::Checked : Qt::Unchecked;
     default:
         return {};
     }
@@ -340,7 +345,9 @@ Qt::ItemFlags ItemList::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    // Checkable: a screen reader then says "checked" or "not checked" for every
+    // item. Marks change only through setMarked and markAll, never setData.
+    return Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
 }
 
 } // namespace corvane

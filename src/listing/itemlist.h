@@ -15,6 +15,8 @@ class ItemList : public QAbstractListModel
 {
     Q_OBJECT
 public:
+    // A mark is also given as the item's check state (Qt::Checked or
+    // Qt::Unchecked), the form in which views and screen readers read it.
     enum Roles { MarkedRole = Qt::UserRole + 1 };
 
     explicit ItemList(QObject *parent = nullptr);

@@ -283,6 +283,7 @@ QByteArray htmlDocument(const QStringList &items, const QString &title, bool num
     const QString shownTitle = escapeHtml(displayName(title.toUtf8()));
     QByteArray out;
     out.reserve(estimate(items) + items.size() * 4 + 2 * shownTitle.size() + 64);
+    out += "\xEF\xBB\xBF"; // the encoding, for the browser; see documents.h
     appendLine(out, QStringLiteral("<html>"));
     appendLine(out, QStringLiteral("<title>") + shownTitle + QStringLiteral("</title>"));
     appendLine(out, QStringLiteral("<head>"));

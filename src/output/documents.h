@@ -1,7 +1,7 @@
 #pragma once
-// The bytes of the two documents the list is exported to. Both are UTF-8
-// without a byte-order mark, every line ending in CR LF (the last one too),
-// built in one buffer so that a long list costs one write.
+// The bytes of the two documents the list is exported to. Both are UTF-8,
+// every line ending in CR LF (the last one too), built in one buffer so that a
+// long list costs one write.
 
 #include <QByteArray>
 #include <QString>
@@ -21,9 +21,12 @@ QByteArray copiedText(const QStringList &items, bool numbered, bool showExtensio
 QByteArray copiedText(const QStringList &items, std::span<const qsizetype> rows, bool numbered, bool showExtensions);
 
 // The page: <html>, the title, an empty head, the heading, one line per item
-// ending in <br>, </html> — n + 6 lines. The title and every item line are
-// escaped, since file names are data and the page opens in a browser; control
-// characters in the title become visible escapes (\n, \xHH) as in names.
+// ending in <br>, </html> — n + 6 lines, the first of them led by the UTF-8
+// byte-order mark (EF BB BF): a browser opening the file from disk takes the
+// encoding from it, where it would otherwise guess one and garble every name
+// that is not ASCII. The text document has no mark. The title and every item
+// line are escaped, since file names are data and the page opens in a browser;
+// control characters in the title become visible escapes (\n, \xHH) as in names.
 QByteArray htmlDocument(const QStringList &items, const QString &title, bool numbered, bool showExtensions);
 
 // & < > " ' as character references; everything else unchanged.
