@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace corvane {
 
@@ -44,6 +46,12 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         }
         if (!S_ISREG(st.st_mode)) {
             result.error = QStringLiteral("Not a regular file");
+            return result;
+        }
+        // A document the user may not write is refused with the system's
+        // reason, as opening it for writing would be; it is never replaced.
+        if (::faccessat(AT_FDCWD, QFile::encodeName(result.absolutePath).constData(), W_OK, AT_EACCESS) != 0) {
+            result.error = systemErrorText(errno);
             return result;
         }
     } else if (errno != ENOENT) {
