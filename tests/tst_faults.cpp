@@ -598,6 +598,7 @@ void TestFaults::documentNotWritable_data()
     QTest::newRow("page, its folder not writable") << true << "../out/doc" << "out" << 0555 << "";
     QTest::newRow("text, over a document in a folder not writable")
         << false << "../out/doc" << "out" << 0555 << "out/doc.txt";
+    QTest::newRow("page, through a folder that cannot be searched") << true << "../out/doc" << "out" << 0600 << "";
     QTest::newRow("text, a read-only document") << false << "doc" << "work/doc.txt" << 0444 << "work/doc.txt";
     QTest::newRow("page, a read-only document") << true << "doc" << "work/doc.htm" << 0444 << "work/doc.htm";
     QTest::newRow("text, working folder not writable") << false << "doc" << "work" << 0555 << "";
