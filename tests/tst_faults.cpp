@@ -4,8 +4,10 @@
 #include "support/files.h"
 #include "support/scripted.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QDirIterator>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -20,14 +22,17 @@
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 // The window under failing disks and folders that change under it: a document
 // cut short by a file-size limit or a full file system, a folder removed while
-// a name is being asked for, folders removed while shown or while being read.
-// Every fault that root can get past (permissions) is left out: CI runs as root.
+// a name is being asked for, folders removed while shown or while being read;
+// and folders and documents the user may not read or write. Root gets past
+// every permission, so those tests skip as root: CI runs them in its pass as
+// an unprivileged user (.ci/user-pass).
 
 using namespace corvane;
 using namespace corvane::test;
@@ -120,6 +125,36 @@ void verifyFailure(const QList<MessageRecord> &messages, int err)
     QCOMPARE(messages[0].icon, MessageIcon::Critical);
 }
 
+// Gives path the permission bits mode for as long as it lives, then u+rwx
+// back, so the temporary folder can be removed whatever way the test ends.
+struct Locked
+{
+    QByteArray at;
+    Locked(const QString &path, mode_t mode) : at(QFile::encodeName(path))
+    {
+        if (::chmod(at.constData(), mode) != 0)
+            qFatal("cannot chmod %s", at.constData());
+    }
+    ~Locked() { ::chmod(at.constData(), 0700); }
+    Locked(const Locked &) = delete;
+    Locked &operator=(const Locked &) = delete;
+};
+
+// Every entry below folder with its size, so a test sees anything written,
+// grown or left behind.
+QStringList tree(const QString &folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        found.append(it.filePath() + u' ' + QString::number(it.fileInfo().size()));
+    }
+    found.sort();
+    return found;
+}
+
 // Unmounts a file system mounted by a test, whatever way the test ends.
 struct Mounted
 {
@@ -132,6 +167,13 @@ struct Mounted
 };
 
 } // namespace
+
+// Root may read and write whatever the permission bits say.
+#define SKIP_AS_ROOT()                                                                                             \
+    do {                                                                                                           \
+        if (::geteuid() == 0)                                                                                      \
+            QSKIP("root gets past file permissions; runs as an unprivileged user (.ci/user-pass)");               \
+    } while (false)
 
 class TestFaults : public QObject
 {
@@ -150,6 +192,13 @@ private slots:
     void shownFolderRemoved();
     void rememberedFolderRemovedWhileShown();
     void hugeFolderEmptiedWhileListed();
+
+    void unreadableFolderOpened_data();
+    void unreadableFolderOpened();
+    void unreadableRememberedFolder_data();
+    void unreadableRememberedFolder();
+    void documentNotWritable_data();
+    void documentNotWritable();
 
 private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
@@ -444,6 +493,148 @@ void TestFaults::hugeFolderEmptiedWhileListed()
     verifyConsistent(f);
     f.Dir1->setPath(path("A"));
     QCOMPARE(w.texts(), QStringList({"a1.txt"}));
+    verifyConsistent(f);
+}
+
+void TestFaults::unreadableFolderOpened_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("cleared"); // Check1
+    QTest::newRow("neither read nor search, list cleared") << 0000 << true;
+    QTest::newRow("search only, list kept") << 0100 << false;
+}
+
+void TestFaults::unreadableFolderOpened()
+{
+    SKIP_AS_ROOT();
+    QFETCH(int, mode);
+    QFETCH(bool, cleared);
+    makeFiles(path("A"), {"locked/l1.txt", "locked/inner/i1.txt"});
+    Window w;
+    Form1 &f = *w.form;
+    f.Dir1->setPath(path("A"));
+    f.Check1->setChecked(cleared);
+    auto *model = qobject_cast<FolderTreeModel *>(f.Dir1->model());
+    QVERIFY(model);
+    {
+        const Locked lock(path("A/locked"), mode_t(mode));
+        emit f.Dir1->clicked(model->indexForPath(path("A/locked")));
+
+        // File1 is empty and says why, to the eye and to a screen reader; the
+        // list is rebuilt from nothing; no box.
+        QCOMPARE(f.Dir1->path(), path("A/locked"));
+        QCOMPARE(f.File1->path(), path("A/locked"));
+        QCOMPARE(f.File1->listCount(), 0);
+        QCOMPARE(f.File1->toolTip(), systemError(EACCES));
+        const QString spoken = QAccessible::queryAccessibleInterface(f.File1)->text(QAccessible::Description);
+        QVERIFY2(spoken.contains(systemError(EACCES)), qPrintable(spoken));
+        QCOMPARE(w.texts(), cleared ? QStringList() : QStringList({"a1.txt"}));
+        QVERIFY(w.dialogs().messages.isEmpty());
+        verifyConsistent(f);
+        QCOMPARE(model->rowCount(model->indexForPath(path("A/locked"))), 0);
+    }
+
+    // Readable again, it opens as any folder, with its subfolder in the tree.
+    f.Check1->setChecked(true);
+    f.Dir1->setPath(path("A"));
+    emit f.Dir1->clicked(model->indexForPath(path("A/locked")));
+    QCOMPARE(w.texts(), QStringList({"l1.txt"}));
+    QVERIFY(f.File1->toolTip().isEmpty());
+    QVERIFY(!QAccessible::queryAccessibleInterface(f.File1)->text(QAccessible::Description).contains(
+        systemError(EACCES)));
+    const QModelIndex opened = model->indexForPath(path("A/locked"));
+    QCOMPARE(model->rowCount(opened), 1);
+    QCOMPARE(model->index(0, 0, opened).data().toString(), QStringLiteral("inner"));
+    verifyConsistent(f);
+}
+
+void TestFaults::unreadableRememberedFolder_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("neither read nor search") << 0000;
+    QTest::newRow("search only") << 0100;
+    QTest::newRow("read only") << 0400;
+}
+
+void TestFaults::unreadableRememberedFolder()
+{
+    SKIP_AS_ROOT();
+    QFETCH(int, mode);
+    // The real drives: the working folder's volume remembers the working
+    // folder, which the user may no longer read when the drive is picked.
+    Window w([](ScriptedServices &s) {
+        s.services.drives = std::make_unique<QtDrives>();
+        s.drives = nullptr;
+    });
+    Form1 &f = *w.form;
+    QCOMPARE(w.texts(), QStringList({"w1.txt", "w2.doc"}));
+    {
+        const Locked lock(path("work"), mode_t(mode));
+        f.Drive1_Change(); // the same drive picked again
+        verifyFailure(w.dialogs().messages, EACCES);
+        QCOMPARE(f.Dir1->path(), path("work"));
+        QCOMPARE(f.File1->path(), path("work"));
+        QCOMPARE(w.texts(), QStringList({"w1.txt", "w2.doc"}));
+        verifyConsistent(f);
+    }
+
+    // Readable again, the drive shows it.
+    w.dialogs().messages.clear();
+    f.Dir1->setPath(path("A"));
+    f.Drive1_Change();
+    QVERIFY(w.dialogs().messages.isEmpty());
+    QCOMPARE(f.Dir1->path(), path("work"));
+    QCOMPARE(w.texts(), QStringList({"w1.txt", "w2.doc"}));
+}
+
+void TestFaults::documentNotWritable_data()
+{
+    QTest::addColumn<bool>("web");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("locked"); // relative to the temporary folder
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QString>("old"); // an existing document; empty: none
+    QTest::newRow("text, its folder not writable") << false << "../out/doc" << "out" << 0555 << "";
+    QTest::newRow("page, its folder not writable") << true << "../out/doc" << "out" << 0555 << "";
+    QTest::newRow("text, over a document in a folder not writable")
+        << false << "../out/doc" << "out" << 0555 << "out/doc.txt";
+    QTest::newRow("page, through a folder that cannot be searched") << true << "../out/doc" << "out" << 0600 << "";
+    QTest::newRow("text, a read-only document") << false << "doc" << "work/doc.txt" << 0444 << "work/doc.txt";
+    QTest::newRow("page, a read-only document") << true << "doc" << "work/doc.htm" << 0444 << "work/doc.htm";
+    QTest::newRow("text, working folder not writable") << false << "doc" << "work" << 0555 << "";
+    QTest::newRow("page, working folder not writable over a document")
+        << true << "doc" << "work" << 0555 << "work/doc.htm";
+}
+
+void TestFaults::documentNotWritable()
+{
+    SKIP_AS_ROOT();
+    QFETCH(bool, web);
+    QFETCH(QString, answer);
+    QFETCH(QString, locked);
+    QFETCH(int, mode);
+    QFETCH(QString, old);
+    QVERIFY(QDir().mkpath(path("out")));
+    const QByteArray oldBytes("the old document\r\n");
+    if (!old.isEmpty())
+        writeBytes(path(old), oldBytes);
+    Window w;
+    Form1 &f = *w.form;
+    const QStringList listed = w.texts();
+    const QStringList before = tree(m_dir->path());
+    const QStringList rootBefore = entries(QStringLiteral("/"));
+    const Locked lock(path(locked), mode_t(mode));
+
+    w.dialogs().answers = {answer, QStringLiteral("Title")};
+    web ? f.CreateHTM_Click() : f.CreateTXT_Click();
+    verifyFailure(w.dialogs().messages, EACCES);
+    QVERIFY(w.scripted.shell->opened.isEmpty());
+    if (!old.isEmpty())
+        QCOMPARE(readAll(path(old)), oldBytes);
+    // Nothing written anywhere instead: not beside it, not at the root.
+    QCOMPARE(tree(m_dir->path()), before);
+    QCOMPARE(entries(QStringLiteral("/")), rootBefore);
+    QCOMPARE(w.texts(), listed);
     verifyConsistent(f);
 }
 

@@ -133,6 +133,21 @@ void FileBox::refresh()
     m_error = std::move(listing.error);
     // A folder that cannot be read shows as an empty box that says why.
     setToolTip(m_error);
+    describe();
+}
+
+void FileBox::setDescription(const QString &description)
+{
+    m_description = description;
+    describe();
+}
+
+void FileBox::describe()
+{
+    const QString text =
+        m_error.isEmpty() ? m_description : m_description + QStringLiteral(". This folder cannot be read: ") + m_error;
+    if (accessibleDescription() != text)
+        setAccessibleDescription(text);
 }
 
 // ---- ItemListView ----------------------------------------------------------

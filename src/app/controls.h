@@ -94,14 +94,20 @@ public:
     const QString &list(qsizetype i) const { return m_names.at(i); }
     // The system's description of why the last read failed; empty after a good read.
     const QString &lastError() const { return m_error; }
+    // What a screen reader is told about the box; after a failed read the
+    // reason follows, as the tooltip shows it.
+    void setDescription(const QString &description);
 
 private:
+    void describe();
+
     QStringListModel *m_model;
     QString m_path;
     Pattern m_pattern;
     QStringList m_names;
     QStringList m_subfolders;
     QString m_error;
+    QString m_description;
 };
 
 // The item list view: shows an ItemList with its marks; a left click toggles

@@ -74,7 +74,7 @@ void Form1::setUpAccessibility()
     Dir1->setAccessibleName(QStringLiteral("Folders"));
     Dir1->setAccessibleDescription(QStringLiteral("The folders of the drive; opening one lists its files"));
     File1->setAccessibleName(QStringLiteral("Files in this folder"));
-    File1->setAccessibleDescription(
+    File1->setDescription(
         QStringLiteral("The files of the chosen folder that match the file types; they fill the item list"));
     List1->setAccessibleName(QStringLiteral("Items"));
     // Check1 is spoken by its caption.

@@ -76,6 +76,12 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
             result.error = QStringLiteral("Not a regular file");
             return result;
         }
+        // A document the user may not write is refused with the system's
+        // reason, as opening it for writing would be; it is never replaced.
+        if (::faccessat(AT_FDCWD, QFile::encodeName(result.absolutePath).constData(), W_OK, AT_EACCESS) != 0) {
+            result.error = systemErrorText(errno);
+            return result;
+        }
     } else if (errno != ENOENT) {
         // Too long, a link loop, a path through a file: the system's reason. A
         // missing file (or the missing target of a link) is simply created.

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -158,6 +159,12 @@ FolderResult QtDrives::currentFolder()
         return {{}, systemErrorText(errno)};
     if (!S_ISDIR(info.st_mode))
         return {{}, systemErrorText(ENOTDIR)};
+    // A folder the user may not read is a drive that cannot be read: the
+    // change stops here instead of showing an empty folder.
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return {{}, systemErrorText(errno)};
+    ::close(fd);
     return {folder, {}};
 }
 
