@@ -1,6 +1,8 @@
 #include "app/foldertree.h"
 #include "app/form1.h"
+#include "listing/filenames.h"
 #include "platform/qtservices.h"
+#include "support/hostilefolder.h"
 #include "support/refreshcounter.h"
 #include "support/scripted.h"
 
@@ -17,6 +19,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -71,6 +76,7 @@ void TestNavigation::init()
 void TestNavigation::cleanup()
 {
     QDir::setCurrent(m_oldCwd);
+    removeTree(m_dir->path()); // names that are not UTF-8 too
     m_dir.reset();
 }
 
@@ -491,6 +497,9 @@ void TestNavigation::dropOpensFolders_data()
         << QStringList{"A/work"} << true << QString() << QStringList{"A/work"} << 0 << a;
     QTest::newRow("a folder that is gone fails as in the tree")
         << QStringList{"A/gone"} << true << QString() << QStringList{"A/gone"} << 0 << QStringList{};
+    const QString odd = pathFromBytes("A/d-\xFF"); // a name that is not UTF-8
+    QTest::newRow("a folder named with byte 0xFF") << QStringList{odd} << true << QString() << QStringList{odd} << 0
+                                                   << QStringList{"in.txt"};
     QTest::newRow("drive that cannot be made current")
         << QStringList{"B", "A/work/sub"} << true << QStringLiteral("No medium found") << QStringList{"A/work/sub"}
         << 0 << QStringList{"s1.txt"};
@@ -512,8 +521,16 @@ void TestNavigation::dropOpensFolders()
     f.Check1->setChecked(clearList);
     RefreshCounter refreshes(f);
     QList<QUrl> urls;
-    for (const QString &rel : dropped)
-        urls.append(QUrl::fromLocalFile(path(rel)));
+    for (const QString &rel : dropped) {
+        const QByteArray bytes = pathToBytes(path(rel));
+        if (rel.toUtf8() != pathToBytes(rel)) { // made here: makeFiles names are UTF-8
+            QCOMPARE(::mkdir(bytes.constData(), 0755), 0);
+            QCOMPARE(::close(::open(QByteArray(bytes + "/in.txt").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644)),
+                     0);
+        }
+        // The address as a file manager writes it: the path's bytes, percent-encoded.
+        urls.append(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/")));
+    }
 
     // Taken as a copy, never as a move: the file manager keeps its files.
     const auto outcome = dragAndDrop(f, urls, copyOrMove);

@@ -4,6 +4,7 @@
 // plain text, and folders dropped from a file manager are opened as if chosen
 // in the folder tree.
 
+#include "listing/filenames.h"
 #include "output/documents.h"
 
 #include <QAction>
@@ -12,14 +13,16 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace corvane {
 
@@ -63,7 +66,9 @@ QStringList droppedPaths(const QMimeData *data)
     for (const QUrl &url : data->urls()) {
         if (!url.isLocalFile() || url.toLocalFile().isEmpty())
             return {}; // one thing that is no local file or folder refuses the whole drop
-        paths.append(url.toLocalFile());
+        // The address's path as the bytes it names: toLocalFile() would decode
+        // a name that is not UTF-8 with loss.
+        paths.append(pathFromBytes(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
     }
     return paths;
 }
@@ -150,9 +155,10 @@ void Form1::openFolders(const QStringList &paths)
     for (const QString &path : paths) {
         // A file stands for its folder; anything else, even a path that is gone,
         // goes to the tree as it is and fails there as a chosen folder would.
-        const QFileInfo info(path);
-        const QString folder = info.exists() && !info.isDir() ? info.absolutePath() : QDir::cleanPath(path);
-        openFolder(folder);
+        const QString clean = QDir::cleanPath(path);
+        struct stat info;
+        const bool file = ::stat(pathToBytes(clean).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+        openFolder(file ? clean.left(std::max<qsizetype>(clean.lastIndexOf(u'/'), 1)) : clean);
     }
 }
 

@@ -1,9 +1,9 @@
 #include "app/form1.h"
 #include "app/startup.h"
+#include "listing/filenames.h"
 #include "platform/qtservices.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QStyleFactory>
 #include <QTimer>
 #include <QWindow>
@@ -13,9 +13,11 @@
 int main(int argc, char *argv[])
 {
     // The command line first: --help and --version need no display.
+    // Arguments are bytes; decoded without loss, so a folder of any name can be
+    // named back to the system.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(QFile::decodeName(argv[i]));
+        arguments.append(corvane::pathFromBytes(argv[i]));
     const corvane::CommandLine command = corvane::readCommandLine(arguments);
     if (command.exitStatus) {
         std::fputs(command.output.toLocal8Bit().constData(), stdout);
@@ -37,15 +39,8 @@ int main(int argc, char *argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     if (!command.folder.isEmpty()) {
-        // The folder argument as the bytes given, whatever its name's encoding.
-        QByteArray folder = QFile::encodeName(command.folder);
-        for (int i = 1; i < argc; ++i)
-            if (QFile::decodeName(argv[i]) == command.folder) {
-                folder = argv[i];
-                break;
-            }
         corvane::QtDialogs dialogs;
-        corvane::enterStartFolder(folder, dialogs);
+        corvane::enterStartFolder(corvane::pathToBytes(command.folder), dialogs);
     }
     // Made after the start folder is entered: the drives take the working folder.
     corvane::Form1 window(corvane::Services::desktop());

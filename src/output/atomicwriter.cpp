@@ -78,7 +78,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         }
         // A document the user may not write is refused with the system's
         // reason, as opening it for writing would be; it is never replaced.
-        if (::faccessat(AT_FDCWD, QFile::encodeName(result.absolutePath).constData(), W_OK, AT_EACCESS) != 0) {
+        if (::faccessat(AT_FDCWD, pathToBytes(result.absolutePath).constData(), W_OK, AT_EACCESS) != 0) {
             result.error = systemErrorText(errno);
             return result;
         }

@@ -161,7 +161,7 @@ FolderResult QtDrives::currentFolder()
         return {{}, systemErrorText(ENOTDIR)};
     // A folder the user may not read is a drive that cannot be read: the
     // change stops here instead of showing an empty folder.
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(pathToBytes(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return {{}, systemErrorText(errno)};
     ::close(fd);
