@@ -230,7 +230,7 @@ void TestAnswers::writerRefusesWhatIsNotAFile()
         name = "doc.txt";
     }
     const Snapshot before = snapshot(m_dir->path());
-    const WriteResult result = writeFileAtomically(QString::fromLatin1(name), "never written\r\n");
+    const Result<QString> result = writeFileAtomically(QString::fromLatin1(name), "never written\r\n");
     QCOMPARE(result.error, QStringLiteral("Not a regular file"));
     QCOMPARE(snapshot(m_dir->path()), before);
     struct stat st;

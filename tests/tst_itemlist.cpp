@@ -37,7 +37,6 @@ private slots:
     void mergeFolderSettings();
     void wordFilter_data();
     void wordFilter();
-    void countToolTipText();
     void quickSortAgreesWithItemOrder();
     void searchAndHashMergesAgree();
     void hugeListsLetGoOnTheSide();
@@ -211,13 +210,6 @@ void TestItemList::wordFilter()
     list.mergeNames({"my song.mp3", "Song.Mp3", "song.txt", "x.doc"});
     ApplyWordFilter(list, word, mode);
     QCOMPARE(list.texts(), expected);
-}
-
-void TestItemList::countToolTipText()
-{
-    QCOMPARE(countToolTip(12), QStringLiteral(" Files :  12 "));
-    QCOMPARE(countToolTip(0), QStringLiteral(" Files :  0 "));
-    QCOMPARE(countToolTip(1000000), QStringLiteral(" Files :  1000000 "));
 }
 
 namespace {

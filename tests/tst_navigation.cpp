@@ -254,19 +254,19 @@ void TestNavigation::qtDrivesVolumes()
     QVERIFY(roots.contains(drives.currentRoot()));
     for (const char *pseudo : {"/proc", "/sys", "/dev/pts"})
         QVERIFY(!roots.contains(QString::fromLatin1(pseudo)));
-    QCOMPARE(drives.currentFolder().folder, path("A/work"));
+    QCOMPARE(drives.currentFolder().value, path("A/work"));
 }
 
 void TestNavigation::qtDrivesMakeCurrent()
 {
     QtDrives drives;
     QVERIFY(QDir::setCurrent(path("B")));
-    const ServiceResult made = drives.makeCurrent(drives.currentRoot());
+    const Result<> made = drives.makeCurrent(drives.currentRoot());
     QVERIFY2(made.ok(), qPrintable(made.error));
     QCOMPARE(QDir::currentPath(), path("A/work"));
-    const FolderResult folder = drives.currentFolder();
+    const Result<QString> folder = drives.currentFolder();
     QVERIFY(folder.ok());
-    QCOMPARE(folder.folder, path("A/work"));
+    QCOMPARE(folder.value, path("A/work"));
 }
 
 void TestNavigation::qtDrivesFolderGone_data()
@@ -289,9 +289,9 @@ void TestNavigation::qtDrivesFolderGone()
     const QString description = QString::fromLocal8Bit(std::strerror(error));
     QCOMPARE(drives.makeCurrent(drives.currentRoot()).error, description);
     QCOMPARE(QDir::currentPath(), path("B"));
-    const FolderResult folder = drives.currentFolder();
+    const Result<QString> folder = drives.currentFolder();
     QCOMPARE(folder.error, description);
-    QVERIFY(folder.folder.isEmpty());
+    QVERIFY(folder.value.isEmpty());
 }
 
 void TestNavigation::removedFolderThroughWindow()

@@ -32,7 +32,7 @@ class OrderedShell : public RecordingShell
 public:
     explicit OrderedShell(ScriptedDialogs *dialogs) : m_dialogs(dialogs) {}
     QList<qsizetype> messagesBefore;
-    ServiceResult openDocument(const QString &absolutePath) override
+    Result<> openDocument(const QString &absolutePath) override
     {
         messagesBefore.append(m_dialogs->messages.size());
         return RecordingShell::openDocument(absolutePath);
@@ -239,12 +239,12 @@ void TestOutput::writeReplacesAndResolves()
     if (!old.isNull())
         writeBytes(name, old);
     const QByteArray data("line one\r\nline two\r\n");
-    const WriteResult result = writeFileAtomically(name, data);
+    const Result<QString> result = writeFileAtomically(name, data);
     QVERIFY2(result.ok(), qPrintable(result.error));
     const QString expectedFolder = folder.isEmpty() ? m_dir->path() : m_dir->filePath(folder);
-    QCOMPARE(result.folder(), expectedFolder);
-    QCOMPARE(result.absolutePath, expectedFolder + u'/' + QFileInfo(name).fileName());
-    QCOMPARE(readAll(result.absolutePath), data);
+    QCOMPARE(QFileInfo(result.value).absolutePath(), expectedFolder);
+    QCOMPARE(result.value, expectedFolder + u'/' + QFileInfo(name).fileName());
+    QCOMPARE(readAll(result.value), data);
     // Nothing but the document is left beside it.
     const QStringList expected = folder.isEmpty() ? QStringList{QStringLiteral("doc.txt"), QStringLiteral("sub")}
                                                   : QStringList{QFileInfo(name).fileName()};
@@ -267,7 +267,7 @@ void TestOutput::writeFailureLeavesEverything()
     writeBytes(QStringLiteral("plain.txt"), "keep me");
     QVERIFY(QDir().mkdir(QStringLiteral("folder.txt")));
     const QStringList before = entries(m_dir->path());
-    const WriteResult result = writeFileAtomically(name, "new bytes");
+    const Result<QString> result = writeFileAtomically(name, "new bytes");
     QVERIFY(!result.ok());
     QVERIFY2(result.error.contains(description, Qt::CaseInsensitive), qPrintable(result.error));
     QCOMPARE(entries(m_dir->path()), before);
@@ -290,7 +290,7 @@ void TestOutput::writeCutShortByFileSizeLimit()
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        const WriteResult result = writeFileAtomically(QStringLiteral("doc.txt"), QByteArray(65536, 'n'));
+        const Result<QString> result = writeFileAtomically(QStringLiteral("doc.txt"), QByteArray(65536, 'n'));
         const QByteArray report = result.error.toUtf8();
         [[maybe_unused]] const auto n = ::write(pipeFds[1], report.constData(), size_t(report.size()));
         ::_exit(result.ok() ? 1 : 0);
@@ -554,7 +554,7 @@ void TestOutput::qtShellHandsOverAFileUrl()
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
     const QString page = m_dir->filePath(QStringLiteral("a;b #c $(x) 'q' é.htm"));
     QtShell shell;
-    const ServiceResult result = shell.openDocument(page);
+    const Result<> result = shell.openDocument(page);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QVERIFY(result.ok());
     QCOMPARE(catcher.urls.size(), 1);

@@ -1,16 +1,9 @@
 #include "app/foldertree.h"
 
-#include "listing/casefold.h"
+#include "listing/folderreader.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <algorithm>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace corvane {
 
@@ -21,6 +14,7 @@ struct FolderTreeModel::Node
     Node *parent = nullptr;
     int row = 0;
     bool fetched = false;
+    QString error; // why its subfolders could not be read; empty when they could
     std::vector<std::unique_ptr<Node>> children;
 
     Node *appendChild(const QString &childName)
@@ -67,35 +61,13 @@ QString FolderTreeModel::root() const
     return m_top->children.empty() ? QString() : m_top->children.front()->path;
 }
 
-QStringList FolderTreeModel::subfoldersOf(const QString &path) const
+Result<QStringList> FolderTreeModel::subfoldersOf(const QString &path) const
 {
     if (m_source) {
         if (std::optional<QStringList> known = m_source(path))
-            return *known;
+            return {*known, {}};
     }
-    QStringList names;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return names;
-    DIR *dir = fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return names;
-    }
-    while (const dirent *e = readdir(dir)) {
-        if (e->d_name[0] == '.')
-            continue; // ".", ".." and hidden folders
-        bool folder = e->d_type == DT_DIR;
-        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-            struct stat st;
-            folder = fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (folder)
-            names.append(QFile::decodeName(e->d_name));
-    }
-    closedir(dir);
-    sortInItemOrder(names);
-    return names;
+    return readSubfolders(path);
 }
 
 void FolderTreeModel::fetchMore(const QModelIndex &parent)
@@ -104,7 +76,9 @@ void FolderTreeModel::fetchMore(const QModelIndex &parent)
     if (!node || node->fetched)
         return;
     node->fetched = true;
-    const QStringList names = subfoldersOf(node->path);
+    Result<QStringList> read = subfoldersOf(node->path);
+    node->error = std::move(read.error);
+    const QStringList &names = read.value;
     if (names.isEmpty())
         return;
     beginInsertRows(parent, 0, int(names.size()) - 1);
@@ -212,9 +186,15 @@ QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return role == Qt::DisplayRole ? nodeOf(index)->name : nodeOf(index)->path;
-    return {};
+    const Node *node = nodeOf(index);
+    switch (role) {
+    case Qt::DisplayRole: return node->name;
+    // A folder whose subfolders could not be read says why, to the eye and to
+    // a screen reader.
+    case Qt::ToolTipRole: return node->error.isEmpty() ? node->path : node->path + u'\n' + node->error;
+    case Qt::AccessibleDescriptionRole: return node->error;
+    default: return {};
+    }
 }
 
 bool FolderTreeModel::hasChildren(const QModelIndex &parent) const

@@ -3,7 +3,7 @@
 //
 // The window is wiring: each handler reads the controls and the four window
 // variables, calls the core (listing/, editing/, output/) and turns results
-// into message boxes. Everything it needs from the desktop that a test cannot
+// into message boxes; every failure shows in the one "WARNING" box. Everything it needs from the desktop that a test cannot
 // drive for real (boxes, printer, browser, beep, random colour, volumes) comes
 // through the Services it is given. Handlers are split by subsystem:
 //   form1.cpp            controls, menus, start-up, colours, Info, RefreshList
@@ -107,7 +107,16 @@ private:
     void updateOutputCommands();
     // Output commands (form1_output.cpp).
     QString askDocumentName(const QString &title, const QString &extension);
-    void showFailure(const QString &description);
+    // Shows why result failed in the "WARNING" box; true when it failed, so
+    // that the command ends there.
+    template <typename T>
+    bool warnOnFailure(const Result<T> &result)
+    {
+        if (result.ok())
+            return false;
+        m_services.dialogs->messageBox(result.error, QStringLiteral("WARNING"), MessageIcon::Critical);
+        return true;
+    }
     // Accessible names and descriptions, keyboard access to the pop-up (form1_access.cpp).
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.
@@ -119,6 +128,9 @@ private:
 
 // The about message: four lines joined by two CR characters each.
 QString aboutText();
+
+// The count tooltip of the item list: " Files : " + " " + count + " ".
+QString countToolTip(qsizetype count);
 
 // A menu item's caption as the user reads it; "&" stands for itself.
 QString menuCaption(const QAction *action);

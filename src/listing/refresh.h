@@ -24,7 +24,4 @@ QStringList namesForList(const QStringList &fileNames, bool showExtensions);
 // (the first spelling wins), then applies the word filter.
 void mergeFolder(ItemList &list, const QStringList &fileNames, const RefreshSettings &settings);
 
-// The count tooltip of the item list: " Files : " + " " + count + " ".
-QString countToolTip(qsizetype count);
-
 } // namespace corvane

@@ -1,6 +1,6 @@
 #include "output/atomicwriter.h"
 
-#include "listing/systemerror.h"
+#include "base/systemerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,12 +14,7 @@
 
 namespace corvane {
 
-QString WriteResult::folder() const
-{
-    return QFileInfo(absolutePath).absolutePath();
-}
-
-WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
+Result<QString> writeFileAtomically(const QString &name, const QByteArray &data)
 {
     // A name without a folder of its own goes to the working folder. When that
     // folder has been removed there is no path to resolve the name against (the
@@ -32,12 +27,12 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
     }
 
     const QFileInfo target(name);
-    WriteResult result{target.absoluteFilePath(), {}};
+    Result<QString> result{target.absoluteFilePath(), {}};
     // Only a regular file (or a link to one) is replaced. A folder, a FIFO, a
     // socket or a device would otherwise be swapped for a regular file without
     // a word, and a link to itself for a file. No name is ever opened here.
     struct stat st;
-    if (::stat(QFile::encodeName(result.absolutePath).constData(), &st) == 0) {
+    if (::stat(QFile::encodeName(result.value).constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             result.error = systemErrorText(EISDIR);
             return result;
@@ -53,7 +48,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         return result;
     }
 
-    QSaveFile file(result.absolutePath);
+    QSaveFile file(result.value);
     // Unbuffered: every write reaches the file at once and reports what really
     // happened, so a short write on a full disk cannot hide in a buffer.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
@@ -77,9 +72,9 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         result.error = file.errorString();
         return result;
     }
-    const QString real = QFileInfo(result.absolutePath).canonicalFilePath();
+    const QString real = QFileInfo(result.value).canonicalFilePath();
     if (!real.isEmpty())
-        result.absolutePath = real;
+        result.value = real;
     return result;
 }
 

@@ -1,6 +1,6 @@
 #include "platform/qtservices.h"
 
-#include "listing/systemerror.h"
+#include "base/systemerror.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -53,11 +53,11 @@ void QtDialogs::messageBox(const QString &text, const QString &title, MessageIco
     box.exec();
 }
 
-ServiceResult QtShell::openDocument(const QString &absolutePath)
+Result<> QtShell::openDocument(const QString &absolutePath)
 {
     // A file URL, never a command line: no name can reach a shell.
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(absolutePath)))
-        return {QStringLiteral("No program could be started to open %1").arg(absolutePath)};
+        return {{}, QStringLiteral("No program could be started to open %1").arg(absolutePath)};
     return {};
 }
 
@@ -105,16 +105,16 @@ QList<Volume> QtDrives::volumes()
     return result;
 }
 
-ServiceResult QtDrives::makeCurrent(const QString &root)
+Result<> QtDrives::makeCurrent(const QString &root)
 {
     const QString folder = m_remembered.value(root, root);
     if (::chdir(QFile::encodeName(folder).constData()) != 0)
-        return {systemErrorText(errno)};
+        return {{}, systemErrorText(errno)};
     m_current = root;
     return {};
 }
 
-FolderResult QtDrives::currentFolder()
+Result<QString> QtDrives::currentFolder()
 {
     const QString folder = m_remembered.value(m_current, m_current);
     // The folder may have gone since the volume was made current.

@@ -19,13 +19,13 @@ public:
 class QtPrinter : public Printer
 {
 public:
-    ServiceResult printLines(const QStringList &lines, int pointSize) override;
+    Result<> printLines(const QStringList &lines, int pointSize) override;
 };
 
 class QtShell : public Shell
 {
 public:
-    ServiceResult openDocument(const QString &absolutePath) override;
+    Result<> openDocument(const QString &absolutePath) override;
 };
 
 class QtDrives : public Drives
@@ -33,9 +33,9 @@ class QtDrives : public Drives
 public:
     QtDrives();
     QList<Volume> volumes() override;
-    ServiceResult makeCurrent(const QString &root) override;
+    Result<> makeCurrent(const QString &root) override;
     QString currentRoot() override { return m_current; }
-    FolderResult currentFolder() override;
+    Result<QString> currentFolder() override;
 
 private:
     QHash<QString, QString> m_remembered; // volume root -> remembered folder

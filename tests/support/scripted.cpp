@@ -19,31 +19,31 @@ void ScriptedDialogs::messageBox(const QString &text, const QString &title, Mess
     messages.append({text, title, icon});
 }
 
-ServiceResult RecordingPrinter::printLines(const QStringList &lines, int pointSize)
+Result<> RecordingPrinter::printLines(const QStringList &lines, int pointSize)
 {
     if (!failWith.isEmpty())
-        return {failWith};
+        return {{}, failWith};
     jobs.append(lines);
     pointSizes.append(pointSize);
     return {};
 }
 
-ServiceResult RecordingShell::openDocument(const QString &absolutePath)
+Result<> RecordingShell::openDocument(const QString &absolutePath)
 {
     opened.append(absolutePath);
-    return {failWith};
+    return {{}, failWith};
 }
 
-ServiceResult ScriptedDrives::makeCurrent(const QString &root)
+Result<> ScriptedDrives::makeCurrent(const QString &root)
 {
     madeCurrent.append(root);
     if (failing.contains(root))
-        return {failing.value(root)};
+        return {{}, failing.value(root)};
     current = root;
     return {};
 }
 
-FolderResult ScriptedDrives::currentFolder()
+Result<QString> ScriptedDrives::currentFolder()
 {
     if (folderFailing.contains(current))
         return {{}, folderFailing.value(current)};

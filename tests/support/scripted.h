@@ -47,7 +47,7 @@ public:
     QList<QStringList> jobs;
     QList<int> pointSizes;
 
-    ServiceResult printLines(const QStringList &lines, int pointSize) override;
+    Result<> printLines(const QStringList &lines, int pointSize) override;
 };
 
 class RecordingShell : public Shell
@@ -55,7 +55,7 @@ class RecordingShell : public Shell
 public:
     QString failWith;
     QStringList opened;
-    ServiceResult openDocument(const QString &absolutePath) override;
+    Result<> openDocument(const QString &absolutePath) override;
 };
 
 class ScriptedDrives : public Drives
@@ -69,9 +69,9 @@ public:
     QStringList madeCurrent;
 
     QList<Volume> volumes() override { return list; }
-    ServiceResult makeCurrent(const QString &root) override;
+    Result<> makeCurrent(const QString &root) override;
     QString currentRoot() override { return current; }
-    FolderResult currentFolder() override;
+    Result<QString> currentFolder() override;
 };
 
 class CountingBeep : public Beep
