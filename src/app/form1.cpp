@@ -2,7 +2,6 @@
 
 #include "app/palette.h"
 #include "listing/refresh.h"
-#include "listing/wordfilter.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -287,22 +286,9 @@ void Form1::Info_Click()
 void Form1::RefreshList()
 {
     const BusyCursor busy;
-    // Each step runs on its own: a step that fails is skipped and the next one
-    // still runs, so the tooltip and the output commands always end up current.
-    auto step = [](auto &&work) {
-        try {
-            work();
-        } catch (...) {
-        }
-    };
-    step([&] {
-        if (Check1->isChecked())
-            m_items.clear();
-    });
-    step([&] { m_items.mergeNames(namesForList(File1->names(), ShowExtensions != 0)); });
-    step([&] { ApplyWordFilter(m_items, FilterWord, FilterMode); });
-    step([&] { showCount(); });
-    step([&] { updateOutputCommands(); });
+    mergeFolder(m_items, File1->names(), {Check1->isChecked(), ShowExtensions != 0, FilterWord, FilterMode});
+    showCount();
+    updateOutputCommands();
 }
 
 void Form1::updateOutputCommands()

@@ -41,9 +41,7 @@ int asciiItemCompare(QByteArrayView a, QByteArrayView b)
 {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
-        // By hand, not tolower(): that one follows the locale.
-        const char la = (a[i] >= 'A' && a[i] <= 'Z') ? char(a[i] + ('a' - 'A')) : a[i];
-        const char lb = (b[i] >= 'A' && b[i] <= 'Z') ? char(b[i] + ('a' - 'A')) : b[i];
+        const char la = asciiLower(a[i]), lb = asciiLower(b[i]);
         if (la != lb)
             return la < lb ? -1 : 1;
     }

@@ -1,7 +1,8 @@
 #pragma once
 // The bytes of the two documents the list is exported to. Both are UTF-8
 // without a byte-order mark, every line ending in CR LF (the last one too),
-// built in one buffer so that a long list costs one write.
+// built in one buffer so that a long list costs one write. & < > " ' on the
+// page become character references; a lone surrogate becomes "?".
 
 #include <QByteArray>
 #include <QString>
@@ -9,7 +10,9 @@
 
 namespace corvane {
 
-// One output line per item, nothing else; an empty list gives no bytes.
+// One output line per item, nothing else; an empty list gives no bytes. The
+// output line is " 1 text" when numbered, then, while extensions are hidden,
+// NoExtension over the whole line (numbering comes first).
 QByteArray textDocument(const QStringList &items, bool numbered, bool showExtensions);
 
 // The page: <html>, the title, an empty head, the heading, one line per item
@@ -17,8 +20,5 @@ QByteArray textDocument(const QStringList &items, bool numbered, bool showExtens
 // escaped, since file names are data and the page opens in a browser; control
 // characters in the title become visible escapes (\n, \xHH) as in names.
 QByteArray htmlDocument(const QStringList &items, const QString &title, bool numbered, bool showExtensions);
-
-// & < > " ' as character references; everything else unchanged.
-QString escapeHtml(const QString &text);
 
 } // namespace corvane
