@@ -227,12 +227,12 @@ int main(int argc, char **argv)
     // The word filter and erase over the whole list, on a copy each run.
     const QStringList names = readFolder(big, Pattern()).value.names;
     ItemList list;
-    for (int mode : {1, 2}) {
+    for (WordFilterMode mode : {WordFilterMode::ListOnly, WordFilterMode::Exclude}) {
         const double ms = measure(runs, [&] {
             list.clear();
             list.mergeNames(names);
         }, [&] { ApplyWordFilter(list, QStringLiteral("song"), mode); });
-        rows.append({mode == 1 ? QStringLiteral("word filter: list only") : QStringLiteral("word filter: exclude"),
+        rows.append({mode == WordFilterMode::ListOnly ? QStringLiteral("word filter: list only") : QStringLiteral("word filter: exclude"),
                      names.size(), ms, floorMs, 0.3, false});
     }
     const double eraseMs = measure(runs, [&] {

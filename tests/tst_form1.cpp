@@ -57,7 +57,7 @@ void TestForm1::startUpState()
     Window w;
     Form1 &f = *w.form;
     QCOMPARE(f.windowTitle(), QStringLiteral("Corvane+"));
-    QCOMPARE(f.ShowExtensions, qint16(-1));
+    QCOMPARE(f.ShowExtensions, true);
     QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions ON"));
     QVERIFY(f.Check1->isChecked());
     QCOMPARE(f.Check1->font().pointSizeF(), 12.0);
@@ -67,7 +67,7 @@ void TestForm1::startUpState()
     QCOMPARE(w.texts(), QStringList({".hidden", "A.txt", "b.doc", "c"}));
     QVERIFY(f.FileTypes.isEmpty());
     QVERIFY(f.FilterWord.isEmpty());
-    QVERIFY(f.FilterMode != 1 && f.FilterMode != 2);
+    QCOMPARE(f.FilterMode, WordFilterMode::None);
     QCOMPARE(w.scripted.random->seeded, 1);
     QCOMPARE(w.scripted.random->draws, 1);
     QVERIFY(!f.windowIcon().isNull());
@@ -210,7 +210,7 @@ void TestForm1::refreshWithCheck1()
     QCOMPARE(w.texts(), QStringList({"a.TXT", "new.md"}));
     // Extensions off, unchecked: the other form is added beside.
     f.Check1->setChecked(false);
-    f.ShowExtensions = 0;
+    f.ShowExtensions = false;
     f.RefreshList();
     QCOMPARE(w.texts(), QStringList({"a", "a.TXT", "new", "new.md"}));
 }
@@ -246,7 +246,7 @@ void TestForm1::wordFilterThroughRefresh()
     f.FilterWord = QStringLiteral("TXT");
     f.RefreshList(); // no mode chosen yet: nothing removed
     QCOMPARE(w.items().count(), 4);
-    f.FilterMode = 1;
+    f.FilterMode = WordFilterMode::ListOnly;
     f.RefreshList();
     QCOMPARE(w.texts(), QStringList({"A.txt"}));
     QCOMPARE(f.List1->toolTip(), QStringLiteral(" Files :  1 "));

@@ -334,7 +334,7 @@ void TestOutput::createTxtWorkedExamples()
     auto w = windowWith({"a.txt", "b.doc"});
     Form1 &f = *w->form;
     f.Enumerate->setChecked(numbered);
-    f.ShowExtensions = showExtensions ? -1 : 0;
+    f.ShowExtensions = showExtensions;
     f.items().setMarked(1, true); // marks play no part
     w->dialogs().answers = {QStringLiteral("corvane")};
     f.CreateTXT_Click();
@@ -475,7 +475,7 @@ void TestOutput::createHtmTitleAndNumbering()
 {
     auto w = windowWith({"alpha.txt", "beta.doc"});
     w->form->Enumerate->setChecked(true);
-    w->form->ShowExtensions = 0;
+    w->form->ShowExtensions = false;
     w->dialogs().answers = {QStringLiteral("index.htm")}; // the title box is cancelled
     w->form->CreateHTM_Click();
     QCOMPARE(readAll(QStringLiteral("index.htm.htm")),
@@ -530,7 +530,7 @@ void TestOutput::printListsItemsUnchanged()
 {
     auto w = windowWith({"b.doc", "a.txt", "report.final.doc"});
     w->form->Enumerate->setChecked(true);
-    w->form->ShowExtensions = 0;
+    w->form->ShowExtensions = false;
     w->form->PrintList_Click();
     w->items().clear();
     w->form->PrintList_Click(); // an empty list still makes (and ends) a document

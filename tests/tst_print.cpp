@@ -100,7 +100,7 @@ void TestPrint::printsEveryLineOnTheDefaultPrinter()
     auto w = printingWindow(files);
     // Neither numbering nor hidden extensions reach the printer.
     w->form->Enumerate->setChecked(true);
-    w->form->ShowExtensions = 0;
+    w->form->ShowExtensions = false;
     const QStringList items = w->texts();
     QCOMPARE(items.size(), files.size());
     w->form->PrintList_Click();

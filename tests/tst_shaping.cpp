@@ -85,12 +85,12 @@ void TestShaping::displayExtensions()
     RefreshCounter refreshes(f);
 
     f.DisplayEXT->trigger();
-    QCOMPARE(f.ShowExtensions, qint16(0));
+    QCOMPARE(f.ShowExtensions, false);
     QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions OFF"));
     QCOMPARE(w.texts(), afterOff);
 
     f.DisplayEXT->trigger();
-    QCOMPARE(f.ShowExtensions, qint16(-1));
+    QCOMPARE(f.ShowExtensions, true);
     QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions ON"));
     QCOMPARE(w.texts(), afterOn);
     QCOMPARE(refreshes.count(), 2);
@@ -316,21 +316,21 @@ void TestShaping::filterModes()
 
     f.ListOnly->trigger();
     QVERIFY(f.ListOnly->isChecked() && !f.Exclude->isChecked());
-    QCOMPARE(f.FilterMode, 1);
+    QCOMPARE(f.FilterMode, WordFilterMode::ListOnly);
     QCOMPARE(w.texts(), QStringList({"LOUD.MP3", "odd..mp3", "song.mp3"}));
     f.ListOnly->trigger(); // already checked: stays checked
     QVERIFY(f.ListOnly->isChecked() && !f.Exclude->isChecked());
 
     f.Exclude->trigger();
     QVERIFY(!f.ListOnly->isChecked() && f.Exclude->isChecked());
-    QCOMPARE(f.FilterMode, 2);
+    QCOMPARE(f.FilterMode, WordFilterMode::Exclude);
     QCOMPARE(w.texts(), QStringList({"noext", "notes.txt", "prog.exe", "readme.md"}));
     f.Exclude->trigger();
     QVERIFY(f.Exclude->isChecked());
 
     // The word cleared: mode and check mark stay, nothing is removed.
     f.SelectWord->trigger();
-    QCOMPARE(f.FilterMode, 2);
+    QCOMPARE(f.FilterMode, WordFilterMode::Exclude);
     QVERIFY(f.Exclude->isChecked());
     QCOMPARE(w.texts(), allFiles);
 }

@@ -77,7 +77,6 @@ public:
     // The folders in Path that are not hidden, from the same read.
     const QStringList &subfolders() const { return m_subfolders; }
     qsizetype listCount() const { return m_names.size(); }
-    const QString &list(qsizetype i) const { return m_names.at(i); }
     // The system's description of why the last read failed; empty after a good read.
     const QString &lastError() const { return m_error; }
 
@@ -104,7 +103,6 @@ public:
     explicit ItemListView(ItemList *items, QWidget *parent = nullptr);
 
     ItemList *items() const { return m_items; }
-    qsizetype listIndex() const { return m_items->currentRow(); }
     // Where the pointer is on the screen while mouseDown is being emitted;
     // nothing at any other time.
     std::optional<QPoint> pressGlobalPosition() const { return m_pressAt; }

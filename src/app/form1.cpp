@@ -223,6 +223,7 @@ void Form1::createMenus()
     Options->setObjectName(QStringLiteral("Options"));
     DisplayEXT = command("DisplayEXT", QStringLiteral("Extensions ON"));
     Enumerate = command("Enumerate", QStringLiteral("Enumerate items"));
+    // Its check mark is all there is to numbering: the documents read it.
     Enumerate->setCheckable(true);
     Options->addActions({DisplayEXT, Enumerate});
 
@@ -247,7 +248,6 @@ void Form1::createMenus()
     connect(Exclude, &QAction::triggered, this, &Form1::Exclude_Click);
     connect(PrintList, &QAction::triggered, this, &Form1::PrintList_Click);
     connect(DisplayEXT, &QAction::triggered, this, &Form1::DisplayEXT_Click);
-    connect(Enumerate, &QAction::triggered, this, &Form1::Enumerate_Click);
     connect(SelectMenu, &QMenu::aboutToShow, this, &Form1::SelectMenu_Click);
     connect(Rename, &QAction::triggered, this, &Form1::Rename_Click);
     connect(EraseSelected, &QAction::triggered, this, &Form1::EraseSelected_Click);
@@ -260,17 +260,16 @@ void Form1::Form_Initialize()
 {
     m_services.random->seedFromTimeOfDay();
     randomColours();
-    ShowExtensions = -1;
+    ShowExtensions = true;
     RefreshList();
 }
 
 void Form1::randomColours()
 {
-    const auto colour = qint16(int(m_services.random->next() * 5) + 1);
-    SetColors(colour);
+    SetColors(int(m_services.random->next() * 5) + 1);
 }
 
-void Form1::SetColors(const qint16 &colour)
+void Form1::SetColors(int colour)
 {
     const QColor background = qbColor(colour);
     for (QWidget *target : {centralWidget(), static_cast<QWidget *>(List1), static_cast<QWidget *>(Dir1),
@@ -286,7 +285,7 @@ void Form1::Info_Click()
 void Form1::RefreshList()
 {
     const BusyCursor busy;
-    mergeFolder(m_items, File1->names(), {Check1->isChecked(), ShowExtensions != 0, FilterWord, FilterMode});
+    mergeFolder(m_items, File1->names(), {Check1->isChecked(), ShowExtensions, FilterWord, FilterMode});
     showCount();
     updateOutputCommands();
 }

@@ -14,6 +14,7 @@
 
 #include "app/controls.h"
 #include "listing/itemlist.h"
+#include "listing/wordfilter.h"
 #include "platform/services.h"
 
 #include <QMainWindow>
@@ -59,16 +60,16 @@ public:
     QAction *Info = nullptr;
 
     // Window variables.
-    qint16 ShowExtensions = 0; // true is -1, false 0
+    bool ShowExtensions = false;
     QString FileTypes;
     QString FilterWord;
-    int FilterMode = 0; // 1 list only, 2 exclude; 0 until one is chosen
+    WordFilterMode FilterMode = WordFilterMode::None;
 
     ItemList &items() { return m_items; }
     Services &services() { return m_services; }
 
     // Procedures of the window.
-    void SetColors(const qint16 &colour);
+    void SetColors(int colour);
     void RefreshList();
 
 public slots:
@@ -81,7 +82,6 @@ public slots:
     void Check1_Click();
     // Shaping the list
     void DisplayEXT_Click();
-    void Enumerate_Click();
     void FileType_Click();
     void FilterMenu_Click();
     void SelectWord_Click();

@@ -38,7 +38,7 @@ void Form1::CreateTXT_Click()
     if (name.isEmpty())
         return;
     const Result<QString> written =
-        writeFileAtomically(name, textDocument(m_items.texts(), Enumerate->isChecked(), ShowExtensions != 0));
+        writeFileAtomically(name, textDocument(m_items.texts(), Enumerate->isChecked(), ShowExtensions));
     if (warnOnFailure(written))
         return;
     m_services.dialogs->messageBox(QStringLiteral("File : ") + name + QStringLiteral(" saved in folder :\r\r")
@@ -55,7 +55,7 @@ void Form1::CreateHTM_Click()
     const QString title = trimSpaces(m_services.dialogs->inputBox(
         QStringLiteral("Insert title."), QStringLiteral("Page title"), QStringLiteral("Corvane")));
     const Result<QString> written =
-        writeFileAtomically(name, htmlDocument(m_items.texts(), title, Enumerate->isChecked(), ShowExtensions != 0));
+        writeFileAtomically(name, htmlDocument(m_items.texts(), title, Enumerate->isChecked(), ShowExtensions));
     if (warnOnFailure(written))
         return;
     m_services.dialogs->messageBox(QStringLiteral("File :") + name + QStringLiteral(" saved in folder :\r\r")
