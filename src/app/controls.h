@@ -38,10 +38,10 @@ class DirTree : public QTreeView
 public:
     explicit DirTree(QWidget *parent = nullptr);
 
-    QString path() const { return m_path; }
-    void setPath(const QString &path);
     // The volume whose folders the tree shows.
     void setRoot(const QString &root);
+    QString path() const { return m_path; }
+    void setPath(const QString &path);
     // See FolderTreeModel::setSubfolderSource.
     void setSubfolderSource(std::function<std::optional<QStringList>(const QString &)> source);
 

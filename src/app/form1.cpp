@@ -120,38 +120,22 @@ void Form1::createControls()
     paintBackground(client, designBackground());
     setCentralWidget(client);
 
-    Drive1 = new QComboBox(client);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(twips(120, 120, 3135, 360));
-    Drive1->setFont(controlFont(9.75, true));
-
-    Dir1 = new DirTree(client);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(twips(120, 600, 3135, 7110));
-    Dir1->setFont(controlFont(9.75, true));
-
-    List1 = new ItemListView(&m_items, client);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setGeometry(twips(3360, 120, 6855, 7470));
-    List1->setFont(controlFont(13.5, false));
-
-    File1 = new FileBox(client);
-    File1->setObjectName(QStringLiteral("File1"));
-    File1->setGeometry(twips(7680, 5640, 2055, 1590));
-    File1->setFont(controlFont(12, true));
-
-    Check1 = new QCheckBox(QStringLiteral("Clear list when new folder is selected"), client);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setGeometry(twips(4200, 7680, 4815, 255));
-    Check1->setFont(controlFont(12, true));
-    Check1->setChecked(true);
-
-    for (QWidget *control : {static_cast<QWidget *>(Drive1), static_cast<QWidget *>(Dir1),
-                             static_cast<QWidget *>(List1), static_cast<QWidget *>(File1),
-                             static_cast<QWidget *>(Check1)}) {
+    // Each control: its name, its place in twips, its font, the design colours.
+    auto place = [](auto *control, const char *name, QRect where, qreal points, bool bold) {
+        control->setObjectName(QString::fromLatin1(name));
+        control->setGeometry(where);
+        control->setFont(controlFont(points, bold));
         paintBackground(control, designBackground());
         paintText(control, designText());
-    }
+        return control;
+    };
+    Drive1 = place(new QComboBox(client), "Drive1", twips(120, 120, 3135, 360), 9.75, true);
+    Dir1 = place(new DirTree(client), "Dir1", twips(120, 600, 3135, 7110), 9.75, true);
+    List1 = place(new ItemListView(&m_items, client), "List1", twips(3360, 120, 6855, 7470), 13.5, false);
+    File1 = place(new FileBox(client), "File1", twips(7680, 5640, 2055, 1590), 12, true);
+    Check1 = place(new QCheckBox(QStringLiteral("Clear list when new folder is selected"), client), "Check1",
+                   twips(4200, 7680, 4815, 255), 12, true);
+    Check1->setChecked(true);
     File1->raise(); // its rectangle lies inside List1's
 
     QWidget::setTabOrder(File1, Dir1);
