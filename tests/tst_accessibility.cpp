@@ -75,14 +75,12 @@ private slots:
     void keyboardOpensItemCommands();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 void TestAccessibility::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     makeFiles(m_dir->path(), {"b.doc", "A.txt", "c"});
     QVERIFY(QDir::setCurrent(m_dir->path()));
@@ -90,7 +88,6 @@ void TestAccessibility::init()
 
 void TestAccessibility::cleanup()
 {
-    QDir::setCurrent(m_oldCwd);
     m_dir.reset();
 }
 

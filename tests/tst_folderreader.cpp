@@ -2,7 +2,7 @@
 #include "listing/folderreader.h"
 
 #include "support/hostilefolder.h"
-#include "support/scripted.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvane;
@@ -33,14 +32,12 @@ private slots:
     void unreadableFolderKeepsWindowUsable();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 void TestForm1::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     makeFiles(m_dir->path(), {"b.doc", "A.txt", ".hidden", "c", "sub/inner.txt"});
     QVERIFY(QDir::setCurrent(m_dir->path()));
@@ -48,7 +45,6 @@ void TestForm1::init()
 
 void TestForm1::cleanup()
 {
-    QDir::setCurrent(m_oldCwd);
     m_dir.reset();
 }
 

@@ -11,7 +11,6 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QStringDecoder>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -212,9 +211,8 @@ private:
     QString names() const { return m_dir->filePath(QStringLiteral("names")); }
     QString out() const { return m_dir->filePath(QStringLiteral("out")); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<test::WorkFolder> m_dir;
     std::unique_ptr<Window> m_window;
-    QString m_oldCwd;
 };
 
 void TestHostile::initTestCase()
@@ -231,8 +229,7 @@ void TestHostile::initTestCase()
 
 void TestHostile::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir().mkdir(names()));
     QVERIFY(QDir().mkdir(out()));
@@ -252,7 +249,6 @@ void TestHostile::cleanup()
         QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
         QVERIFY(fifoHasNoReader(fifo));
     }
-    QDir::setCurrent(m_oldCwd);
     if (m_dir)
         QVERIFY(removeTree(m_dir->path()));
     m_dir.reset();

@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QStorageInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -44,14 +43,12 @@ private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
     std::unique_ptr<Window> twoVolumes(const std::function<void(ScriptedDrives &)> &extra = {});
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 void TestNavigation::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     makeFiles(m_dir->path(), {"A/work/w1.txt", "A/work/W2.md", "A/work/sub/s1.txt", "A/top.txt", "B/b1.txt",
                               "B/b2.doc"});
@@ -60,7 +57,6 @@ void TestNavigation::init()
 
 void TestNavigation::cleanup()
 {
-    QDir::setCurrent(m_oldCwd);
     m_dir.reset();
 }
 

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -38,8 +37,7 @@ private slots:
 private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 const QStringList allFiles = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "readme.md",
@@ -47,8 +45,7 @@ const QStringList allFiles = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "pro
 
 void TestShaping::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     makeFiles(m_dir->path(), allFiles);
     makeFiles(m_dir->path(), {"other/elsewhere.txt", "other/song.mp3"});
@@ -57,7 +54,6 @@ void TestShaping::init()
 
 void TestShaping::cleanup()
 {
-    QDir::setCurrent(m_oldCwd);
     m_dir.reset();
 }
 

@@ -1,8 +1,6 @@
 #include "support/scripted.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 namespace corvane::test {
 
@@ -86,17 +84,6 @@ Window::Window(const std::function<void(ScriptedServices &)> &setup)
     if (setup)
         setup(scripted);
     form = std::make_unique<Form1>(std::move(scripted.services));
-}
-
-void makeFiles(const QString &root, const QStringList &relativePaths)
-{
-    for (const QString &rel : relativePaths) {
-        const QString path = root + u'/' + rel;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            qFatal("cannot create %s", qPrintable(path));
-    }
 }
 
 } // namespace corvane::test

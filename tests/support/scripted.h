@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "platform/services.h"
+#include "support/files.h"
 
 #include <QHash>
 #include <QList>
@@ -118,8 +119,5 @@ struct Window
     ItemList &items() { return form->items(); }
     QStringList texts() const { return form->items().texts(); }
 };
-
-// Creates empty files (and the folders on their way) under root.
-void makeFiles(const QString &root, const QStringList &relativePaths);
 
 } // namespace corvane::test
