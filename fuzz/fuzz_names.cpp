@@ -1,35 +1,55 @@
-// Fuzzes the text made from a file name's bytes and NoExtension.
+// Fuzzes what is made of a file name's bytes against the reference forms: the
+// displayed text against Qt's strict UTF-8 decoder, then the case rule (order,
+// duplicate test, hash, word search, sort key) against QString::toCaseFolded,
+// on the two halves of the input decoded as UTF-8; and NoExtension.
 
+#include "listing/casefold.h"
 #include "listing/filenames.h"
+#include "support/reference.h"
 
 #include <QString>
 
 #include <cstdlib>
 
+using namespace corvane;
+
+namespace {
+
+void checkCaseRule(const QString &a, const QString &b)
+{
+    const int expected = test::referenceItemCompare(a, b);
+    const int order = itemCompare(a, b);
+    if ((order > 0) - (order < 0) != expected || itemLess(a, b) != (expected < 0))
+        std::abort();
+    const bool same = a.toCaseFolded() == b.toCaseFolded();
+    if (sameIgnoringCase(a, b) != same || (same && foldedHash(a) != foldedHash(b)))
+        std::abort();
+    if (indexOfIgnoringCase(a, b) != a.toCaseFolded().indexOf(b.toCaseFolded()))
+        std::abort();
+    ItemKey ka, kb;
+    if (itemKey(a.utf16(), a.size(), ka) && itemKey(b.utf16(), b.size(), kb) && !(ka == kb)
+        && (ka < kb) != (expected < 0))
+        std::abort();
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QString shown = corvane::displayName(bytes);
-
-    // One name, one line: no control character survives, no broken surrogate.
-    for (qsizetype i = 0; i < shown.size(); ++i) {
-        const char16_t c = shown[i].unicode();
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029)
-            std::abort();
-        if (QChar::isHighSurrogate(c) && !(i + 1 < shown.size() && shown[i + 1].isLowSurrogate()))
-            std::abort();
-        if (QChar::isLowSurrogate(c) && !(i > 0 && shown[i - 1].isHighSurrogate()))
-            std::abort();
-    }
-    // Text that needed no escape comes back exactly.
-    if (!shown.contains(u'\\') && shown.toUtf8() != bytes.toByteArray())
+    const QString shown = displayName(bytes);
+    if (shown != test::referenceDisplayName(bytes))
         std::abort();
 
+    // Decoded as Qt decodes (invalid bytes become U+FFFD), so any text occurs.
+    const qsizetype half = bytes.size() / 2;
+    checkCaseRule(QString::fromUtf8(bytes.first(half)), QString::fromUtf8(bytes.sliced(half)));
+    checkCaseRule(shown, shown.toUpper());
+
     // NoExtension keeps everything before the last dot, and only that.
-    const QString stem = corvane::NoExtension(shown);
+    const QString stem = NoExtension(shown);
     if (stem != shown) {
-        if (!shown.startsWith(stem) || shown.at(stem.size()) != u'.'
-            || shown.indexOf(u'.', stem.size() + 1) >= 0)
+        if (!shown.startsWith(stem) || shown.at(stem.size()) != u'.' || shown.indexOf(u'.', stem.size() + 1) >= 0)
             std::abort();
     } else if (shown.contains(u'.')) {
         std::abort();

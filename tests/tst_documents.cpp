@@ -24,6 +24,8 @@ private slots:
     void init();
     void cleanup();
     void documentsFollowTheOutputLine();
+    void encoderAgreesWithQt_data();
+    void encoderAgreesWithQt();
     void outputLine_data();
     void outputLine();
     void textDocument_data();
@@ -75,6 +77,46 @@ void TestDocuments::documentsFollowTheOutputLine()
                      test::referenceHtmlDocument(many, title, numbered, showExtensions));
         }
     }
+}
+
+namespace {
+
+// One code point as text; a surrogate code point stands alone, unpaired.
+QString text(char32_t c)
+{
+    return QChar::requiresSurrogates(c) ? QString::fromUcs4(&c, 1) : QString(QChar(char16_t(c)));
+}
+
+} // namespace
+
+void TestDocuments::encoderAgreesWithQt_data()
+{
+    QTest::addColumn<QStringList>("items");
+    QStringList each;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c)
+        each.append(text(c));
+    QTest::newRow("every code point, lone surrogates too") << each;
+    // The edges of the 1-, 2-, 3- and 4-byte forms, of the surrogates and of
+    // the references, at every offset of a 17-unit line: inside, at the end of
+    // and after each 8-unit block of the ASCII quick path.
+    QStringList placed;
+    for (const char32_t c : {0x00u, 0x1Fu, 0x26u, 0x27u, 0x3Eu, 0x7Fu, 0x80u, 0xFFu, 0x7FFu, 0x800u, 0xD7FFu, 0xD800u,
+                             0xDBFFu, 0xDC00u, 0xDFFFu, 0xE000u, 0xFFFFu, 0x10000u, 0x10400u, 0x10FFFFu}) {
+        for (qsizetype at = 0; at <= 16; ++at)
+            placed.append(QString(16, u'a').insert(at, text(c)));
+    }
+    QTest::newRow("edges at every offset") << placed;
+    const QChar high(char16_t(0xD801)), low(char16_t(0xDC00));
+    QTest::newRow("broken pairs") << QStringList{QString(high) + high + low, QString(low) + high, QString(high) + u'a' + low,
+                                                 QString(8, u'b') + high, QString(7, u'b') + high + low + low};
+}
+
+void TestDocuments::encoderAgreesWithQt()
+{
+    QFETCH(QStringList, items);
+    const QString title = QStringLiteral("t");
+    QCOMPARE(corvane::textDocument(items, false, true), referenceTextDocument(items, false, true));
+    QCOMPARE(corvane::htmlDocument(items, title, true, true), referenceHtmlDocument(items, title, true, true));
 }
 
 void TestDocuments::outputLine_data()

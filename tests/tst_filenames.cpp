@@ -1,5 +1,6 @@
 #include "listing/casefold.h"
 #include "listing/filenames.h"
+#include "support/reference.h"
 
 #include <QTest>
 
@@ -15,7 +16,25 @@ private slots:
     void displayName();
     void caseRule();
     void quickPathsAgreeWithQt();
+    void displayNameAgreesWithQt_data();
+    void displayNameAgreesWithQt();
+    void caseFoldingAgreesWithQt();
+    void itemKeyAgreesWithOrder();
 };
+
+namespace {
+
+QString text(char32_t c)
+{
+    return QString::fromUcs4(&c, 1);
+}
+
+int sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
+
+} // namespace
 
 void TestFileNames::noExtension_data()
 {
@@ -134,6 +153,93 @@ void TestFileNames::quickPathsAgreeWithQt()
             QCOMPARE(foldedHash(a), foldedHash(b));
         const QString word = randomText(2);
         QCOMPARE(indexOfIgnoringCase(a, word), QStringView(a).indexOf(word, 0, Qt::CaseInsensitive));
+    }
+}
+
+void TestFileNames::displayNameAgreesWithQt_data()
+{
+    // Well-formed sequences at the edges of each form; every byte of each is
+    // replaced by every byte value in turn, and each is cut short.
+    QTest::addColumn<QList<char32_t>>("codePoints");
+    QTest::newRow("1 byte") << QList<char32_t>{0x00, 0x09, 0x41, 0x7F};
+    QTest::newRow("2 bytes") << QList<char32_t>{0x80, 0x9F, 0xA0, 0xE9, 0x7FF};
+    QTest::newRow("3 bytes") << QList<char32_t>{0x800, 0xFFF, 0x1000, 0x2028, 0x2029, 0xD7FF, 0xE000, 0xFFFD, 0xFFFF};
+    QTest::newRow("4 bytes") << QList<char32_t>{0x10000, 0x10400, 0x3FFFF, 0x40000, 0xFFFFF, 0x100000, 0x10FFFF};
+}
+
+void TestFileNames::displayNameAgreesWithQt()
+{
+    QFETCH(QList<char32_t>, codePoints);
+    for (const char32_t c : codePoints) {
+        const QByteArray sequence = text(c).toUtf8();
+        QList<QByteArray> variants;
+        for (qsizetype at = 0; at < sequence.size(); ++at) {
+            variants.append(sequence.first(at));
+            for (int value = 0; value < 256; ++value) {
+                QByteArray changed = sequence;
+                changed[at] = char(value);
+                variants.append(changed);
+            }
+        }
+        for (const QByteArray &bytes : std::as_const(variants)) {
+            // Alone, between printable ASCII, and twice in a row.
+            for (const QByteArray &name : {bytes, QByteArray("a" + bytes + "z"), QByteArray(bytes + bytes)}) {
+                const QString expected = test::referenceDisplayName(name);
+                if (corvane::displayName(name) != expected)
+                    QCOMPARE(corvane::displayName(name), expected); // names the bytes that differ
+            }
+        }
+    }
+}
+
+void TestFileNames::caseFoldingAgreesWithQt()
+{
+    // Every code point against its folded form and its next neighbour, after
+    // an ASCII prefix that differs only in case, so the quick paths run first.
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (QChar::isSurrogate(c))
+            continue;
+        const QString s = text(c);
+        const QString folded = s.toCaseFolded();
+        if (foldedHash(s) != foldedHash(folded) || !sameIgnoringCase(s, folded))
+            QFAIL(qPrintable(QStringLiteral("U+%1 and its folded form differ").arg(uint(c), 0, 16)));
+        const QString a = QStringLiteral("kA") + s;
+        const char32_t after = c == 0xD7FF ? 0xE000 : c + 1; // surrogates are no code points of a text
+        for (const QString &other : {folded, text(after)}) {
+            const QString b = QStringLiteral("Ka") + other;
+            const int expected = test::referenceItemCompare(a, b);
+            if (sign(itemCompare(a, b)) != expected || sign(itemCompare(b, a)) != -expected
+                || sameIgnoringCase(a, b) != (a.toCaseFolded() == b.toCaseFolded()))
+                QFAIL(qPrintable(QStringLiteral("order of U+%1 against %2").arg(uint(c), 0, 16).arg(other)));
+            if (indexOfIgnoringCase(b, s) != b.toCaseFolded().indexOf(folded))
+                QFAIL(qPrintable(QStringLiteral("U+%1 searched in %2").arg(uint(c), 0, 16).arg(b)));
+        }
+    }
+}
+
+void TestFileNames::itemKeyAgreesWithOrder()
+{
+    // Every value of one unit at every place of a 17-unit text: a key exactly
+    // when the first 16 units are ASCII and not NUL, the same key from bytes
+    // and from UTF-16, and never an order the full comparison contradicts.
+    const QString base(17, u'm');
+    ItemKey baseKey;
+    QVERIFY(itemKey(base.utf16(), base.size(), baseKey));
+    for (qsizetype at = 0; at < base.size(); ++at) {
+        for (char16_t value = 0; value < 0x180; ++value) {
+            QString t = base;
+            t[at] = QChar(value);
+            ItemKey key, byteKey;
+            const bool has = itemKey(t.utf16(), t.size(), key);
+            QCOMPARE(has, at >= 16 || (value != 0 && value < 0x80));
+            if (value < 0x100) {
+                const QByteArray bytes = t.toLatin1();
+                QCOMPARE(itemKey(bytes.constData(), bytes.size(), byteKey), has);
+                QVERIFY(!has || byteKey == key);
+            }
+            if (has && !(key == baseKey))
+                QCOMPARE(key < baseKey ? -1 : 1, test::referenceItemCompare(t, base));
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace corvane::test {
@@ -52,6 +53,58 @@ inline QByteArray referenceHtmlDocument(const QStringList &items, const QString 
     for (const QString &line : lines)
         out += line.toUtf8() + "\r\n";
     return out;
+}
+
+// The text shown for a file name's bytes: each well-formed UTF-8 sequence (as
+// Qt's strict decoder takes it) kept, but control characters (category Cc and
+// the line and paragraph separators) escaped as \n, \r, \t or \xHH per byte;
+// every byte no such sequence takes in as \xHH.
+inline QString referenceDisplayName(QByteArrayView bytes)
+{
+    QString out;
+    const auto escape = [&out](QByteArrayView part) {
+        for (const char b : part)
+            out += QString::asprintf("\\x%02X", unsigned(static_cast<unsigned char>(b)));
+    };
+    for (qsizetype i = 0; i < bytes.size();) {
+        QString one;
+        qsizetype len = 1;
+        for (; len <= 4 && i + len <= bytes.size(); ++len) {
+            QStringDecoder decoder(QStringDecoder::Utf8,
+                                   QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+            one = decoder(bytes.sliced(i, len));
+            if (!decoder.hasError() && one.toUcs4().size() == 1)
+                break;
+            one.clear();
+        }
+        if (one.isEmpty()) {
+            escape(bytes.sliced(i, 1));
+            ++i;
+            continue;
+        }
+        const char32_t cp = one.toUcs4().at(0);
+        const QChar::Category category = QChar::category(cp);
+        if (cp == u'\n' || cp == u'\r' || cp == u'\t')
+            out += cp == u'\n' ? u"\\n" : cp == u'\r' ? u"\\r" : u"\\t";
+        else if (category == QChar::Other_Control || category == QChar::Separator_Line
+                 || category == QChar::Separator_Paragraph)
+            escape(bytes.sliced(i, len));
+        else
+            out += one;
+        i += len;
+    }
+    return out;
+}
+
+// Item order by QString::toCaseFolded: the folded texts compared unit by unit
+// (UTF-16, as every comparison of the program does), a shorter text first;
+// ties broken by the exact text. -1, 0 or 1.
+inline int referenceItemCompare(const QString &a, const QString &b)
+{
+    int order = a.toCaseFolded().compare(b.toCaseFolded(), Qt::CaseSensitive);
+    if (order == 0)
+        order = a.compare(b, Qt::CaseSensitive);
+    return (order > 0) - (order < 0);
 }
 
 } // namespace corvane::test
