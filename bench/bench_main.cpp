@@ -232,7 +232,8 @@ int main(int argc, char **argv)
             list.clear();
             list.mergeNames(names);
         }, [&] { ApplyWordFilter(list, QStringLiteral("song"), mode); });
-        rows.append({mode == WordFilterMode::ListOnly ? QStringLiteral("word filter: list only") : QStringLiteral("word filter: exclude"),
+        const bool listOnly = mode == WordFilterMode::ListOnly;
+        rows.append({listOnly ? QStringLiteral("word filter: list only") : QStringLiteral("word filter: exclude"),
                      names.size(), ms, floorMs, 0.3, false});
     }
     const double eraseMs = measure(runs, [&] {

@@ -107,8 +107,9 @@ void TestDocuments::encoderAgreesWithQt_data()
     }
     QTest::newRow("edges at every offset") << placed;
     const QChar high(char16_t(0xD801)), low(char16_t(0xDC00));
-    QTest::newRow("broken pairs") << QStringList{QString(high) + high + low, QString(low) + high, QString(high) + u'a' + low,
-                                                 QString(8, u'b') + high, QString(7, u'b') + high + low + low};
+    QTest::newRow("broken pairs") << QStringList{QString(high) + high + low, QString(low) + high,
+                                                 QString(high) + u'a' + low, QString(8, u'b') + high,
+                                                 QString(7, u'b') + high + low + low};
 }
 
 void TestDocuments::encoderAgreesWithQt()

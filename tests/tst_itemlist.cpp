@@ -193,7 +193,8 @@ void TestItemList::wordFilter_data()
     QTest::newRow("empty word, mode 1") << "" << WordFilterMode::ListOnly << all;
     QTest::newRow("empty word, mode 2") << "" << WordFilterMode::Exclude << all;
     QTest::newRow("no mode yet") << "mp3" << WordFilterMode::None << all;
-    QTest::newRow("list only, case ignored") << "MP3" << WordFilterMode::ListOnly << QStringList{"my song.mp3", "Song.Mp3"};
+    QTest::newRow("list only, case ignored")
+        << "MP3" << WordFilterMode::ListOnly << QStringList{"my song.mp3", "Song.Mp3"};
     QTest::newRow("exclude, case ignored") << "MP3" << WordFilterMode::Exclude << QStringList{"song.txt", "x.doc"};
     QTest::newRow("inner space") << "y s" << WordFilterMode::ListOnly << QStringList{"my song.mp3"};
     QTest::newRow("word longer than items") << "Song.MP3.extra" << WordFilterMode::ListOnly << QStringList{};

@@ -3,8 +3,8 @@
 //
 // The window is wiring: each handler reads the controls and the four window
 // variables, calls the core (listing/, editing/, output/) and turns results
-// into message boxes; every failure shows in the one "WARNING" box. Everything it needs from the desktop that a test cannot
-// drive for real (boxes, printer, browser, beep, random colour, volumes) comes
+// into message boxes (every failure in the one "WARNING" box). Everything it
+// needs from the desktop that a test cannot drive for real (boxes, printer, browser, beep, random colour, volumes) comes
 // through the Services it is given. Handlers are split by subsystem:
 //   form1.cpp            controls, menus, start-up, colours, Info, RefreshList
 //   form1_navigation.cpp drive, folder and check box handlers

@@ -128,7 +128,9 @@ QString eachEntry(const QString &folder, Visit visit)
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat st;
             if (fstatat(fd, name, &st, 0) == 0)
-                kind = S_ISREG(st.st_mode) ? EntryKind::File : S_ISDIR(st.st_mode) ? EntryKind::Folder : EntryKind::Other;
+                kind = S_ISREG(st.st_mode)   ? EntryKind::File
+                    : S_ISDIR(st.st_mode) ? EntryKind::Folder
+                                          : EntryKind::Other;
         }
         visit(name, kind);
     }
