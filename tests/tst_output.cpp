@@ -12,11 +12,6 @@
 #include <QTest>
 #include <QUrl>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 using namespace corvane;
 using namespace corvane::test;
 

@@ -3,6 +3,7 @@
 // correct way to get the same result, built on Qt's own conversions. The tests
 // and the fuzz targets compare the program's fast code against these.
 
+#include "listing/casefold.h"
 #include "listing/filenames.h"
 
 #include <QByteArray>
@@ -105,6 +106,27 @@ inline int referenceItemCompare(const QString &a, const QString &b)
     if (order == 0)
         order = a.compare(b, Qt::CaseSensitive);
     return (order > 0) - (order < 0);
+}
+
+// Where the program's case rule (order, duplicate test, hash, word search of b
+// in a, sort key) disagrees with QString::toCaseFolded on a and b; empty when
+// it agrees.
+inline const char *caseRuleDisagreement(const QString &a, const QString &b)
+{
+    const int expected = referenceItemCompare(a, b);
+    const int order = itemCompare(a, b), reverse = itemCompare(b, a);
+    if ((order > 0) - (order < 0) != expected || (reverse > 0) - (reverse < 0) != -expected)
+        return "order";
+    const bool same = a.toCaseFolded() == b.toCaseFolded();
+    if (sameIgnoringCase(a, b) != same || (same && foldedHash(a) != foldedHash(b)))
+        return "duplicate test or hash";
+    if (indexOfIgnoringCase(a, b) != a.toCaseFolded().indexOf(b.toCaseFolded()))
+        return "word search";
+    ItemKey ka, kb;
+    if (itemKey(a.utf16(), a.size(), ka) && itemKey(b.utf16(), b.size(), kb) && !(ka == kb)
+        && (ka < kb) != (expected < 0))
+        return "sort key";
+    return nullptr;
 }
 
 } // namespace corvane::test
