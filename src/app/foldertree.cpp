@@ -192,7 +192,7 @@ QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
     // A folder whose subfolders could not be read says why, to the eye and to
     // a screen reader.
     case Qt::ToolTipRole: return node->error.isEmpty() ? node->path : node->path + u'\n' + node->error;
-    case Qt::AccessibleDescriptionRole: return node->error;
+    case Qt::AccessibleDescriptionRole: return node->error.isEmpty() ? QVariant() : QVariant(node->error);
     default: return {};
     }
 }
