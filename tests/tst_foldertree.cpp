@@ -1,6 +1,5 @@
-#include "app/foldertree.h"
+#include "listing/foldertree.h"
 #include "support/files.h"
-#include "support/scripted.h"
 
 #include <QDir>
 #include <QTemporaryDir>

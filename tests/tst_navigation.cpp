@@ -1,4 +1,4 @@
-#include "app/foldertree.h"
+#include "listing/foldertree.h"
 #include "app/form1.h"
 #include "platform/qtservices.h"
 #include "support/refreshcounter.h"

@@ -1,6 +1,6 @@
 #include "app/controls.h"
 
-#include "app/foldertree.h"
+#include "listing/foldertree.h"
 
 #include "listing/folderreader.h"
 #include "listing/release.h"

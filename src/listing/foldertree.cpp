@@ -1,4 +1,4 @@
-#include "app/foldertree.h"
+#include "listing/foldertree.h"
 
 #include "listing/folderreader.h"
 
