@@ -97,6 +97,11 @@ private:
 
 enum class EntryKind { File, Folder, Other };
 
+EntryKind kindOf(bool regular, bool folder)
+{
+    return regular ? EntryKind::File : folder ? EntryKind::Folder : EntryKind::Other;
+}
+
 // One pass over the entries of folder ("." and ".." left out), calling
 // visit(name, kind) for each; the system's description of a failure, or empty.
 // Kinds come from readdir, and from stat() only where readdir cannot tell; stat
@@ -122,15 +127,11 @@ QString eachEntry(const QString &folder, Visit visit)
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
-        EntryKind kind = entry->d_type == DT_REG ? EntryKind::File
-            : entry->d_type == DT_DIR            ? EntryKind::Folder
-                                                 : EntryKind::Other;
+        EntryKind kind = kindOf(entry->d_type == DT_REG, entry->d_type == DT_DIR);
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat st;
             if (fstatat(fd, name, &st, 0) == 0)
-                kind = S_ISREG(st.st_mode)   ? EntryKind::File
-                    : S_ISDIR(st.st_mode) ? EntryKind::Folder
-                                          : EntryKind::Other;
+                kind = kindOf(S_ISREG(st.st_mode), S_ISDIR(st.st_mode));
         }
         visit(name, kind);
     }
