@@ -160,7 +160,7 @@ int main(int argc, char **argv)
     // Warm the cache once, then the floor.
     floorReadAndSort(bigBytes);
     const double floorMs = measure(runs, {}, [&] { floorReadAndSort(bigBytes); });
-    const qsizetype n = readFolder(big, Pattern()).names.size();
+    const qsizetype n = readFolder(big, Pattern()).value.names.size();
 
     rows.append({QStringLiteral("read folder *.*"), n,
                  measure(runs, {}, [&] { readFolder(big, Pattern()); }), floorMs, 1.4, false});
@@ -198,7 +198,7 @@ int main(int argc, char **argv)
     rows.append({QStringLiteral("re-refresh same folder, list kept"), n, rerefreshMs, floorMs, large ? 1.5 : 0,
                  false});
 
-    const qsizetype smallCount = readFolder(small, Pattern()).names.size();
+    const qsizetype smallCount = readFolder(small, Pattern()).value.names.size();
     const double mergeSmallMs = measure(runs, [&] { form.Dir1->setPath(big); },
                                         [&] {
                                             form.Dir1->setPath(small);
@@ -226,14 +226,15 @@ int main(int argc, char **argv)
     rows.append({QStringLiteral("scroll to the end + paint"), form.items().count(), scrollMs, floorMs, 10, true});
 
     // The word filter and erase over the whole list, on a copy each run.
-    const QStringList names = readFolder(big, Pattern()).names;
+    const QStringList names = readFolder(big, Pattern()).value.names;
     ItemList list;
-    for (int mode : {1, 2}) {
+    for (WordFilterMode mode : {WordFilterMode::ListOnly, WordFilterMode::Exclude}) {
         const double ms = measure(runs, [&] {
             list.clear();
             list.mergeNames(names);
         }, [&] { ApplyWordFilter(list, QStringLiteral("song"), mode); });
-        rows.append({mode == 1 ? QStringLiteral("word filter: list only") : QStringLiteral("word filter: exclude"),
+        const bool listOnly = mode == WordFilterMode::ListOnly;
+        rows.append({listOnly ? QStringLiteral("word filter: list only") : QStringLiteral("word filter: exclude"),
                      names.size(), ms, floorMs, 0.3, false});
     }
     const double eraseMs = measure(runs, [&] {
@@ -246,7 +247,7 @@ int main(int argc, char **argv)
     list.clear();
 
     // Exports of the whole list, beside cp of a file of the same size.
-    const QStringList all = readFolder(big, Pattern()).names;
+    const QStringList all = readFolder(big, Pattern()).value.names;
     const QString exportDir = big + QStringLiteral("/subfolder-1");
     const QString txt = exportDir + QStringLiteral("/list.txt");
     const QString htm = exportDir + QStringLiteral("/list.htm");

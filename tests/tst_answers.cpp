@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -96,16 +95,14 @@ private slots:
 private:
     QString work() const { return m_dir->filePath(QStringLiteral("work")); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<test::WorkFolder> m_dir;
     std::unique_ptr<Window> m_window;
     Snapshot m_before;
-    QString m_oldCwd;
 };
 
 void TestAnswers::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir().mkpath(work() + QStringLiteral("/sub")));
     QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("abs"))));
@@ -136,7 +133,6 @@ void TestAnswers::cleanup()
             QVERIFY2(fifoHasNoReader(path), qPrintable(path));
         }
     }
-    QDir::setCurrent(m_oldCwd);
     if (m_dir)
         QVERIFY(removeTree(m_dir->path()));
     m_dir.reset();
@@ -230,7 +226,7 @@ void TestAnswers::writerRefusesWhatIsNotAFile()
         name = "doc.txt";
     }
     const Snapshot before = snapshot(m_dir->path());
-    const WriteResult result = writeFileAtomically(QString::fromLatin1(name), "never written\r\n");
+    const Result<QString> result = writeFileAtomically(QString::fromLatin1(name), "never written\r\n");
     QCOMPARE(result.error, QStringLiteral("Not a regular file"));
     QCOMPARE(snapshot(m_dir->path()), before);
     struct stat st;

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvane;
@@ -70,14 +69,12 @@ private:
     QPoint rowCentre(Form1 &f, int row);
     void rightPress(Form1 &f, const QPoint &at);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 void TestEditing::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     makeFiles(m_dir->path(), {"a.txt", "b.txt", "c.txt", "d.txt"});
     QFile f(m_dir->filePath(QStringLiteral("b.txt")));
@@ -89,7 +86,6 @@ void TestEditing::init()
 
 void TestEditing::cleanup()
 {
-    QDir::setCurrent(m_oldCwd);
     m_dir.reset();
 }
 

@@ -1,4 +1,4 @@
-#include "app/foldertree.h"
+#include "listing/foldertree.h"
 #include "app/form1.h"
 #include "platform/qtservices.h"
 #include "support/files.h"
@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QStorageInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
@@ -203,14 +202,12 @@ private slots:
 private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 void TestFaults::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     makeFiles(m_dir->path(), {"work/w1.txt", "work/w2.doc", "A/a1.txt", "A/shown/s1.txt", "A/shown/s2.md"});
     QVERIFY(QDir::setCurrent(path("work")));
@@ -218,7 +215,6 @@ void TestFaults::init()
 
 void TestFaults::cleanup()
 {
-    QDir::setCurrent(m_oldCwd);
     m_dir.reset();
 }
 

@@ -1,5 +1,6 @@
 #include "listing/casefold.h"
 #include "listing/filenames.h"
+#include "support/reference.h"
 
 #include <QTest>
 
@@ -17,7 +18,20 @@ private slots:
     void itemOrder_data();
     void itemOrder();
     void quickPathsAgreeWithQt();
+    void displayNameAgreesWithQt_data();
+    void displayNameAgreesWithQt();
+    void caseFoldingAgreesWithQt();
+    void itemKeyAgreesWithOrder();
 };
+
+namespace {
+
+QString text(char32_t c)
+{
+    return QString::fromUcs4(&c, 1);
+}
+
+} // namespace
 
 void TestFileNames::noExtension_data()
 {
@@ -161,33 +175,13 @@ void TestFileNames::itemOrder()
     QCOMPARE(texts, ordered);
 }
 
-namespace {
-
-// The base letters of a text worked out by hand from Qt's own tables: each code
-// point case-folded, the whole text decomposed, the marks dropped, folded again.
-QList<uint> referenceBase(const QString &text)
-{
-    QList<uint> folded = text.toUcs4();
-    for (uint &c : folded)
-        c = QChar::toCaseFolded(c);
-    QList<uint> base;
-    for (const uint c : QString::fromUcs4(reinterpret_cast<const char32_t *>(folded.constData()), folded.size())
-                            .normalized(QString::NormalizationForm_D)
-                            .toUcs4())
-        if (!QChar::isMark(c))
-            base.append(QChar::toCaseFolded(c));
-    return base;
-}
-
-} // namespace
-
 void TestFileNames::quickPathsAgreeWithQt()
 {
     // The quick paths of the comparison and the word search must give exactly
-    // the order built from Qt's tables (base letters, then Qt's case-insensitive
-    // order, then the exact text) and Qt's case-insensitive answers, also around
-    // non-ASCII letters that fold to ASCII (Kelvin sign, long s), combining
-    // marks, Hangul and characters outside the BMP.
+    // the answers of the reference forms built from Qt's tables (base letters,
+    // then the case-folded text, then the exact text), also around non-ASCII
+    // letters that fold to ASCII (Kelvin sign, long s), combining marks, Hangul
+    // and characters outside the BMP.
     const QString alphabet = QString::fromUtf8("aAbBkKsS._ 0\u212AſéÉΣσςİıøßÅ\u0301\u0308가각")
         + QString::fromUtf8("𐐀𐐨");
     QList<QString> pieces;
@@ -208,27 +202,95 @@ void TestFileNames::quickPathsAgreeWithQt()
             s += pieces.at(qsizetype(next() % quint32(pieces.size())));
         return s;
     };
-    auto sign = [](int v) { return (v > 0) - (v < 0); };
     for (int round = 0; round < 20000; ++round) {
-        const QString a = randomText(6), b = randomText(6);
-        const int qt = sign(QStringView(a).compare(b, Qt::CaseInsensitive));
-        const QList<uint> baseA = referenceBase(a), baseB = referenceBase(b);
-        const int base = baseA == baseB ? 0
-            : std::lexicographical_compare(baseA.begin(), baseA.end(), baseB.begin(), baseB.end()) ? -1
-                                                                                                   : 1;
-        const int ours = sign(itemCompare(a, b));
-        QCOMPARE(sign(compareIgnoringCase(a, b)), base != 0 ? base : qt);
-        if (base != 0)
-            QCOMPARE(ours, base);
-        else if (qt != 0)
-            QCOMPARE(ours, qt);
-        else
-            QCOMPARE(ours, sign(QStringView(a).compare(b, Qt::CaseSensitive)));
-        QCOMPARE(sameIgnoringCase(a, b), qt == 0);
-        if (qt == 0)
-            QCOMPARE(foldedHash(a), foldedHash(b));
-        const QString word = randomText(2);
-        QCOMPARE(indexOfIgnoringCase(a, word), QStringView(a).indexOf(word, 0, Qt::CaseInsensitive));
+        const QString a = randomText(6), b = randomText(6), word = randomText(2);
+        const char *disagreement = test::caseRuleDisagreement(a, b);
+        QVERIFY2(!disagreement, disagreement);
+        disagreement = test::caseRuleDisagreement(a, word);
+        QVERIFY2(!disagreement, disagreement);
+    }
+}
+
+void TestFileNames::displayNameAgreesWithQt_data()
+{
+    // Well-formed sequences at the edges of each form; every byte of each is
+    // replaced by every byte value in turn, and each is cut short.
+    QTest::addColumn<QList<char32_t>>("codePoints");
+    QTest::newRow("1 byte") << QList<char32_t>{0x00, 0x09, 0x41, 0x7F};
+    QTest::newRow("2 bytes") << QList<char32_t>{0x80, 0x9F, 0xA0, 0xE9, 0x7FF};
+    QTest::newRow("3 bytes") << QList<char32_t>{0x800, 0xFFF, 0x1000, 0x2028, 0x2029, 0xD7FF, 0xE000, 0xFFFD, 0xFFFF};
+    QTest::newRow("4 bytes") << QList<char32_t>{0x10000, 0x10400, 0x3FFFF, 0x40000, 0xFFFFF, 0x100000, 0x10FFFF};
+}
+
+void TestFileNames::displayNameAgreesWithQt()
+{
+    QFETCH(QList<char32_t>, codePoints);
+    for (const char32_t c : codePoints) {
+        const QByteArray sequence = text(c).toUtf8();
+        QList<QByteArray> variants;
+        for (qsizetype at = 0; at < sequence.size(); ++at) {
+            variants.append(sequence.first(at));
+            for (int value = 0; value < 256; ++value) {
+                QByteArray changed = sequence;
+                changed[at] = char(value);
+                variants.append(changed);
+            }
+        }
+        for (const QByteArray &bytes : std::as_const(variants)) {
+            // Alone, between printable ASCII, and twice in a row.
+            for (const QByteArray &name : {bytes, QByteArray("a" + bytes + "z"), QByteArray(bytes + bytes)}) {
+                const QString expected = test::referenceDisplayName(name);
+                if (corvane::displayName(name) != expected)
+                    QCOMPARE(corvane::displayName(name), expected); // names the bytes that differ
+            }
+        }
+    }
+}
+
+void TestFileNames::caseFoldingAgreesWithQt()
+{
+    // Every code point with a case mapping, and every one at the edge of a
+    // form, against its folded form and its next neighbour, after an ASCII
+    // prefix that differs only in case, so the quick paths run first.
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        const bool edge = c < 0x100 || c == 0x7FF || c == 0x800 || c == 0xD7FF || c == 0xE000 || c == 0xFFFF
+            || c == 0x10000 || c == 0x10FFFF;
+        if (QChar::isSurrogate(c) || (!edge && QChar::toCaseFolded(c) == c && QChar::toUpper(c) == c))
+            continue;
+        const QString s = text(c), folded = s.toCaseFolded();
+        const char32_t after = c == 0xD7FF ? 0xE000 : c + 1; // surrogates are no code points of a text
+        const QString a = u"kA" + s;
+        for (const auto &[x, y] : {std::pair{a, QString(u"Ka" + folded)}, std::pair{a, QString(u"Ka" + text(after))},
+                                   std::pair{QString(u"Ka" + folded + u'z'), s}}) {
+            if (const char *disagreement = test::caseRuleDisagreement(x, y))
+                QFAIL(qPrintable(QStringLiteral("%1 at U+%2").arg(QLatin1StringView(disagreement)).arg(uint(c), 0, 16)));
+        }
+    }
+}
+
+void TestFileNames::itemKeyAgreesWithOrder()
+{
+    // Every value of one unit at every place of a 17-unit text: a key exactly
+    // when the first 16 units are ASCII and not NUL, the same key from bytes
+    // and from UTF-16, and never an order the full comparison contradicts.
+    const QString base(17, u'm');
+    ItemKey baseKey;
+    QVERIFY(itemKey(base.utf16(), base.size(), baseKey));
+    for (qsizetype at = 0; at < base.size(); ++at) {
+        for (char16_t value = 0; value < 0x180; ++value) {
+            QString t = base;
+            t[at] = QChar(value);
+            ItemKey key, byteKey;
+            const bool has = itemKey(t.utf16(), t.size(), key);
+            QCOMPARE(has, at >= 16 || (value != 0 && value < 0x80));
+            if (value < 0x100) {
+                const QByteArray bytes = t.toLatin1();
+                QCOMPARE(itemKey(bytes.constData(), bytes.size(), byteKey), has);
+                QVERIFY(!has || byteKey == key);
+            }
+            if (has && !(key == baseKey))
+                QCOMPARE(key < baseKey ? -1 : 1, test::referenceItemCompare(t, base));
+        }
     }
 }
 

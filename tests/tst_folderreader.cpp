@@ -2,7 +2,7 @@
 #include "listing/folderreader.h"
 
 #include "support/hostilefolder.h"
-#include "support/scripted.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,13 +66,17 @@ void TestFolderReader::onlyRegularFilesSorted()
     }
 
     // A FIFO is never opened: were it opened for reading, this would block forever.
-    const FolderListing listing = readFolder(root, Pattern(QStringLiteral("*.*")));
+    const Result<FolderListing> read = readFolder(root, Pattern(QStringLiteral("*.*")));
+    const Result<QStringList> subfolders = readSubfolders(root);
     ::close(sock);
-    QVERIFY(listing.ok());
+    QVERIFY(read.ok() && subfolders.ok());
+    const FolderListing &listing = read.value;
     const QStringList expected = {".hidden", "A.txt", "b.txt", "c", "hard", "link-to-file"};
     QCOMPARE(listing.names, expected);
     // The same pass names the folders in it, links to folders included.
     QCOMPARE(listing.subfolders, QStringList({"folder.txt", "link-to-dir", "sub"}));
+    // The folder tree reads them by the same rule.
+    QCOMPARE(subfolders.value, listing.subfolders);
 }
 
 void TestFolderReader::undecodableNamesKept()
@@ -84,8 +88,9 @@ void TestFolderReader::undecodableNamesKept()
     createRaw(QByteArray(r + "/caf\xE9.txt"));        // Latin-1
     createRaw(QByteArray(r + "/line\nbreak.txt"));    // control character
     createRaw(QByteArray(r + "/caf\xC3\xA9.txt"));    // valid UTF-8
-    const FolderListing listing = readFolder(tmp.path(), Pattern(QStringLiteral("*.txt")));
-    QVERIFY(listing.ok());
+    const Result<FolderListing> read = readFolder(tmp.path(), Pattern(QStringLiteral("*.txt")));
+    QVERIFY(read.ok());
+    const FolderListing &listing = read.value;
     QCOMPARE(listing.names.size(), 3);
     QVERIFY(listing.names.contains(QStringLiteral("caf\\xE9.txt")));
     QVERIFY(listing.names.contains(QStringLiteral("line\\nbreak.txt")));
@@ -96,11 +101,11 @@ void TestFolderReader::patternApplied()
 {
     QTemporaryDir tmp;
     test::makeFiles(tmp.path(), {"a.MP3", "b.mp3", "c.txt", "Makefile", "d.exe"});
-    QCOMPARE(readFolder(tmp.path(), Pattern(QStringLiteral("*.mp3"))).names,
+    QCOMPARE(readFolder(tmp.path(), Pattern(QStringLiteral("*.mp3"))).value.names,
              QStringList({"a.MP3", "b.mp3"}));
-    QCOMPARE(readFolder(tmp.path(), Pattern(QStringLiteral("*.MP3;*.;*.EXE"))).names,
+    QCOMPARE(readFolder(tmp.path(), Pattern(QStringLiteral("*.MP3;*.;*.EXE"))).value.names,
              QStringList({"a.MP3", "b.mp3", "d.exe", "Makefile"}));
-    QCOMPARE(readFolder(tmp.path(), Pattern(QStringLiteral("*.zip"))).names, QStringList());
+    QCOMPARE(readFolder(tmp.path(), Pattern(QStringLiteral("*.zip"))).value.names, QStringList());
 }
 
 void TestFolderReader::mixedNamesInItemOrder()
@@ -120,12 +125,12 @@ void TestFolderReader::mixedNamesInItemOrder()
             made.append(name);
     }
     test::makeFiles(tmp.path(), made);
-    const QStringList listed = readFolder(tmp.path(), Pattern()).names;
+    const QStringList listed = readFolder(tmp.path(), Pattern()).value.names;
     QStringList expected = made;
     std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
     QCOMPARE(listed, expected);
     // Through a pattern the same order holds.
-    const QStringList some = readFolder(tmp.path(), Pattern(QStringLiteral("s*;*1"))).names;
+    const QStringList some = readFolder(tmp.path(), Pattern(QStringLiteral("s*;*1"))).value.names;
     QVERIFY(!some.isEmpty());
     QVERIFY(std::is_sorted(some.begin(), some.end(), [](const QString &a, const QString &b) { return itemLess(a, b); }));
 }
@@ -133,14 +138,16 @@ void TestFolderReader::mixedNamesInItemOrder()
 void TestFolderReader::unreadableFolder()
 {
     QTemporaryDir tmp;
-    const FolderListing gone = readFolder(tmp.path() + QStringLiteral("/missing"), Pattern());
-    QVERIFY(!gone.ok());
-    QVERIFY(gone.names.isEmpty());
-    QCOMPARE(gone.error, QString::fromLocal8Bit(std::strerror(ENOENT)));
-
     test::makeFiles(tmp.path(), {"file"});
-    const FolderListing notFolder = readFolder(tmp.path() + QStringLiteral("/file"), Pattern());
-    QCOMPARE(notFolder.error, QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+    for (const auto &[name, err] : {std::pair{"/missing", ENOENT}, std::pair{"/file", ENOTDIR}}) {
+        const QString folder = tmp.path() + QLatin1StringView(name);
+        const Result<FolderListing> read = readFolder(folder, Pattern());
+        QVERIFY(!read.ok());
+        QVERIFY(read.value.names.isEmpty());
+        QCOMPARE(read.error, QString::fromLocal8Bit(std::strerror(err)));
+        // The folder tree's read says the same.
+        QCOMPARE(readSubfolders(folder).error, read.error);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestFolderReader)

@@ -1,5 +1,5 @@
-#include "app/foldertree.h"
-#include "support/scripted.h"
+#include "listing/foldertree.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -53,6 +53,16 @@ void TestFolderTree::onlyFoldersLazily()
     QVERIFY(model.hasChildren(empty));
     model.fetchMore(empty);
     QVERIFY(!model.hasChildren(empty));
+    QCOMPARE(empty.data(Qt::ToolTipRole).toString(), tmp.path() + QStringLiteral("/empty"));
+
+    // A folder that cannot be read says why, to the eye and to a screen reader.
+    const QString a = tmp.path() + QStringLiteral("/A");
+    const QModelIndex gone = model.indexForPath(a);
+    QVERIFY(QDir(a).removeRecursively());
+    model.fetchMore(gone);
+    QVERIFY(!model.hasChildren(gone));
+    QCOMPARE(gone.data(Qt::ToolTipRole).toString(), a + u'\n' + test::systemError(ENOENT));
+    QCOMPARE(gone.data(Qt::AccessibleDescriptionRole).toString(), test::systemError(ENOENT));
 }
 
 void TestFolderTree::pathsDownTheTree()

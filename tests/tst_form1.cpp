@@ -13,7 +13,6 @@
 #include <QDBusObjectPath>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -63,8 +62,7 @@ private slots:
     void startFolder();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 void TestForm1::initTestCase()
@@ -82,8 +80,7 @@ void TestForm1::initTestCase()
 
 void TestForm1::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     makeFiles(m_dir->path(), {"b.doc", "A.txt", ".hidden", "c", "sub/inner.txt"});
     QVERIFY(QDir::setCurrent(m_dir->path()));
@@ -91,7 +88,6 @@ void TestForm1::init()
 
 void TestForm1::cleanup()
 {
-    QDir::setCurrent(m_oldCwd);
     m_dir.reset();
 }
 
@@ -100,7 +96,7 @@ void TestForm1::startUpState()
     Window w;
     Form1 &f = *w.form;
     QCOMPARE(f.windowTitle(), QStringLiteral("Corvane+"));
-    QCOMPARE(f.ShowExtensions, qint16(-1));
+    QCOMPARE(f.ShowExtensions, true);
     QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions ON"));
     QVERIFY(f.Check1->isChecked());
     QCOMPARE(f.Check1->font().pointSizeF(), 12.0);
@@ -110,7 +106,7 @@ void TestForm1::startUpState()
     QCOMPARE(w.texts(), QStringList({".hidden", "A.txt", "b.doc", "c"}));
     QVERIFY(f.FileTypes.isEmpty());
     QVERIFY(f.FilterWord.isEmpty());
-    QVERIFY(f.FilterMode != 1 && f.FilterMode != 2);
+    QCOMPARE(f.FilterMode, WordFilterMode::None);
     QCOMPARE(w.scripted.random->seeded, 1);
     QCOMPARE(w.scripted.random->draws, 1);
     QVERIFY(!f.windowIcon().isNull());
@@ -288,7 +284,7 @@ void TestForm1::refreshWithCheck1()
     QCOMPARE(w.texts(), QStringList({"a.TXT", "new.md"}));
     // Extensions off, unchecked: the other form is added beside.
     f.Check1->setChecked(false);
-    f.ShowExtensions = 0;
+    f.ShowExtensions = false;
     f.RefreshList();
     QCOMPARE(w.texts(), QStringList({"a", "a.TXT", "new", "new.md"}));
 }
@@ -324,7 +320,7 @@ void TestForm1::wordFilterThroughRefresh()
     f.FilterWord = QStringLiteral("TXT");
     f.RefreshList(); // no mode chosen yet: nothing removed
     QCOMPARE(w.items().count(), 4);
-    f.FilterMode = 1;
+    f.FilterMode = WordFilterMode::ListOnly;
     f.RefreshList();
     QCOMPARE(w.texts(), QStringList({"A.txt"}));
     QCOMPARE(f.List1->toolTip(), QStringLiteral(" Files :  1 "));
@@ -454,7 +450,7 @@ void TestForm1::startFolder()
     }
     // The drives, the tree, the file box and the list all start there.
     QCOMPARE(QDir::currentPath(), expected);
-    QCOMPARE(QtDrives().currentFolder().folder, expected);
+    QCOMPARE(QtDrives().currentFolder().value, expected);
     Window w;
     QCOMPARE(w.form->Dir1->path(), expected);
     QCOMPARE(w.form->File1->path(), expected);

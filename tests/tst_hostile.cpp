@@ -1,4 +1,4 @@
-#include "app/foldertree.h"
+#include "listing/foldertree.h"
 #include "app/form1.h"
 #include "listing/filenames.h"
 #include "platform/qtservices.h"
@@ -14,7 +14,6 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QStringDecoder>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -222,9 +221,8 @@ private:
     QString names() const { return m_dir->filePath(QStringLiteral("names")); }
     QString out() const { return m_dir->filePath(QStringLiteral("out")); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<test::WorkFolder> m_dir;
     std::unique_ptr<Window> m_window;
-    QString m_oldCwd;
 };
 
 void TestHostile::initTestCase()
@@ -241,8 +239,7 @@ void TestHostile::initTestCase()
 
 void TestHostile::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir().mkdir(names()));
     QVERIFY(QDir().mkdir(out()));
@@ -262,7 +259,6 @@ void TestHostile::cleanup()
         QVERIFY(::lstat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
         QVERIFY(fifoHasNoReader(fifo));
     }
-    QDir::setCurrent(m_oldCwd);
     if (m_dir)
         QVERIFY(removeTree(m_dir->path()));
     m_dir.reset();

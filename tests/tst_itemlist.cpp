@@ -38,7 +38,6 @@ private slots:
     void mergeFolderSettings();
     void wordFilter_data();
     void wordFilter();
-    void countToolTipText();
     void quickSortAgreesWithItemOrder();
     void searchAndHashMergesAgree();
     void mergeAccentedNames_data();
@@ -183,7 +182,7 @@ void TestItemList::mergeFolderSettings()
     // The word filter runs last.
     s.clearFirst = false;
     s.filterWord = QStringLiteral("TXT");
-    s.filterMode = ExcludeMode;
+    s.filterMode = WordFilterMode::Exclude;
     mergeFolder(list, {"y.doc"}, s);
     QCOMPARE(list.texts(), QStringList({"y.doc"}));
 }
@@ -191,36 +190,30 @@ void TestItemList::mergeFolderSettings()
 void TestItemList::wordFilter_data()
 {
     QTest::addColumn<QString>("word");
-    QTest::addColumn<int>("mode");
+    QTest::addColumn<WordFilterMode>("mode");
     QTest::addColumn<QStringList>("expected");
     const QStringList all = {"my song.mp3", "Song.Mp3", "song.txt", "x.doc"};
-    QTest::newRow("empty word, mode 1") << "" << 1 << all;
-    QTest::newRow("empty word, mode 2") << "" << 2 << all;
-    QTest::newRow("no mode yet") << "mp3" << 0 << all;
-    QTest::newRow("list only, case ignored") << "MP3" << 1 << QStringList{"my song.mp3", "Song.Mp3"};
-    QTest::newRow("exclude, case ignored") << "MP3" << 2 << QStringList{"song.txt", "x.doc"};
-    QTest::newRow("inner space") << "y s" << 1 << QStringList{"my song.mp3"};
-    QTest::newRow("word longer than items") << "Song.MP3.extra" << 1 << QStringList{};
-    QTest::newRow("everything excluded") << "." << 2 << QStringList{};
-    QTest::newRow("wildcards are plain") << "*" << 1 << QStringList{};
+    QTest::newRow("empty word, mode 1") << "" << WordFilterMode::ListOnly << all;
+    QTest::newRow("empty word, mode 2") << "" << WordFilterMode::Exclude << all;
+    QTest::newRow("no mode yet") << "mp3" << WordFilterMode::None << all;
+    QTest::newRow("list only, case ignored")
+        << "MP3" << WordFilterMode::ListOnly << QStringList{"my song.mp3", "Song.Mp3"};
+    QTest::newRow("exclude, case ignored") << "MP3" << WordFilterMode::Exclude << QStringList{"song.txt", "x.doc"};
+    QTest::newRow("inner space") << "y s" << WordFilterMode::ListOnly << QStringList{"my song.mp3"};
+    QTest::newRow("word longer than items") << "Song.MP3.extra" << WordFilterMode::ListOnly << QStringList{};
+    QTest::newRow("everything excluded") << "." << WordFilterMode::Exclude << QStringList{};
+    QTest::newRow("wildcards are plain") << "*" << WordFilterMode::ListOnly << QStringList{};
 }
 
 void TestItemList::wordFilter()
 {
     QFETCH(QString, word);
-    QFETCH(int, mode);
+    QFETCH(WordFilterMode, mode);
     QFETCH(QStringList, expected);
     ItemList list;
     list.mergeNames({"my song.mp3", "Song.Mp3", "song.txt", "x.doc"});
     ApplyWordFilter(list, word, mode);
     QCOMPARE(list.texts(), expected);
-}
-
-void TestItemList::countToolTipText()
-{
-    QCOMPARE(countToolTip(12), QStringLiteral(" Files :  12 "));
-    QCOMPARE(countToolTip(0), QStringLiteral(" Files :  0 "));
-    QCOMPARE(countToolTip(1000000), QStringLiteral(" Files :  1000000 "));
 }
 
 namespace {

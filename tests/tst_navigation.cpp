@@ -1,4 +1,4 @@
-#include "app/foldertree.h"
+#include "listing/foldertree.h"
 #include "app/form1.h"
 #include "listing/filenames.h"
 #include "platform/qtservices.h"
@@ -14,7 +14,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QStorageInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -59,14 +58,12 @@ private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
     std::unique_ptr<Window> twoVolumes(const std::function<void(ScriptedDrives &)> &extra = {});
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 void TestNavigation::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     makeFiles(m_dir->path(), {"A/work/w1.txt", "A/work/W2.md", "A/work/sub/s1.txt", "A/top.txt", "B/b1.txt",
                               "B/b2.doc"});
@@ -75,7 +72,6 @@ void TestNavigation::init()
 
 void TestNavigation::cleanup()
 {
-    QDir::setCurrent(m_oldCwd);
     removeTree(m_dir->path()); // names that are not UTF-8 too
     m_dir.reset();
 }
@@ -270,19 +266,19 @@ void TestNavigation::qtDrivesVolumes()
     QVERIFY(roots.contains(drives.currentRoot()));
     for (const char *pseudo : {"/proc", "/sys", "/dev/pts"})
         QVERIFY(!roots.contains(QString::fromLatin1(pseudo)));
-    QCOMPARE(drives.currentFolder().folder, path("A/work"));
+    QCOMPARE(drives.currentFolder().value, path("A/work"));
 }
 
 void TestNavigation::qtDrivesMakeCurrent()
 {
     QtDrives drives;
     QVERIFY(QDir::setCurrent(path("B")));
-    const ServiceResult made = drives.makeCurrent(drives.currentRoot());
+    const Result<> made = drives.makeCurrent(drives.currentRoot());
     QVERIFY2(made.ok(), qPrintable(made.error));
     QCOMPARE(QDir::currentPath(), path("A/work"));
-    const FolderResult folder = drives.currentFolder();
+    const Result<QString> folder = drives.currentFolder();
     QVERIFY(folder.ok());
-    QCOMPARE(folder.folder, path("A/work"));
+    QCOMPARE(folder.value, path("A/work"));
 }
 
 void TestNavigation::qtDrivesFolderGone_data()
@@ -305,9 +301,9 @@ void TestNavigation::qtDrivesFolderGone()
     const QString description = QString::fromLocal8Bit(std::strerror(error));
     QCOMPARE(drives.makeCurrent(drives.currentRoot()).error, description);
     QCOMPARE(QDir::currentPath(), path("B"));
-    const FolderResult folder = drives.currentFolder();
+    const Result<QString> folder = drives.currentFolder();
     QCOMPARE(folder.error, description);
-    QVERIFY(folder.folder.isEmpty());
+    QVERIFY(folder.value.isEmpty());
 }
 
 void TestNavigation::removedFolderThroughWindow()

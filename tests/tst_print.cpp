@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace corvane;
@@ -58,24 +57,20 @@ private slots:
 private:
     std::unique_ptr<Window> printingWindow(const QStringList &files);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 void TestPrint::init()
 {
     if (qEnvironmentVariableIsEmpty("CUPS_SERVER") || qEnvironmentVariableIsEmpty("CORVANE_PRINT_SPOOL"))
         QSKIP("runs under print_test.sh, against its own print server");
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     QVERIFY(QDir::setCurrent(m_dir->path()));
 }
 
 void TestPrint::cleanup()
 {
-    if (!m_oldCwd.isEmpty())
-        QDir::setCurrent(m_oldCwd);
     m_dir.reset();
 }
 
@@ -100,7 +95,7 @@ void TestPrint::printsEveryLineOnTheDefaultPrinter()
     auto w = printingWindow(files);
     // Neither numbering nor hidden extensions reach the printer.
     w->form->Enumerate->setChecked(true);
-    w->form->ShowExtensions = 0;
+    w->form->ShowExtensions = false;
     const QStringList items = w->texts();
     QCOMPARE(items.size(), files.size());
     w->form->PrintList_Click();

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
@@ -38,8 +37,7 @@ private slots:
 private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
+    std::unique_ptr<test::WorkFolder> m_dir;
 };
 
 const QStringList allFiles = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "readme.md",
@@ -47,8 +45,7 @@ const QStringList allFiles = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "pro
 
 void TestShaping::init()
 {
-    m_oldCwd = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<test::WorkFolder>();
     QVERIFY(m_dir->isValid());
     makeFiles(m_dir->path(), allFiles);
     makeFiles(m_dir->path(), {"other/elsewhere.txt", "other/song.mp3"});
@@ -57,7 +54,6 @@ void TestShaping::init()
 
 void TestShaping::cleanup()
 {
-    QDir::setCurrent(m_oldCwd);
     m_dir.reset();
 }
 
@@ -85,12 +81,12 @@ void TestShaping::displayExtensions()
     RefreshCounter refreshes(f);
 
     f.DisplayEXT->trigger();
-    QCOMPARE(f.ShowExtensions, qint16(0));
+    QCOMPARE(f.ShowExtensions, false);
     QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions OFF"));
     QCOMPARE(w.texts(), afterOff);
 
     f.DisplayEXT->trigger();
-    QCOMPARE(f.ShowExtensions, qint16(-1));
+    QCOMPARE(f.ShowExtensions, true);
     QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions ON"));
     QCOMPARE(w.texts(), afterOn);
     QCOMPARE(refreshes.count(), 2);
@@ -316,21 +312,21 @@ void TestShaping::filterModes()
 
     f.ListOnly->trigger();
     QVERIFY(f.ListOnly->isChecked() && !f.Exclude->isChecked());
-    QCOMPARE(f.FilterMode, 1);
+    QCOMPARE(f.FilterMode, WordFilterMode::ListOnly);
     QCOMPARE(w.texts(), QStringList({"LOUD.MP3", "odd..mp3", "song.mp3"}));
     f.ListOnly->trigger(); // already checked: stays checked
     QVERIFY(f.ListOnly->isChecked() && !f.Exclude->isChecked());
 
     f.Exclude->trigger();
     QVERIFY(!f.ListOnly->isChecked() && f.Exclude->isChecked());
-    QCOMPARE(f.FilterMode, 2);
+    QCOMPARE(f.FilterMode, WordFilterMode::Exclude);
     QCOMPARE(w.texts(), QStringList({"noext", "notes.txt", "prog.exe", "readme.md"}));
     f.Exclude->trigger();
     QVERIFY(f.Exclude->isChecked());
 
     // The word cleared: mode and check mark stay, nothing is removed.
     f.SelectWord->trigger();
-    QCOMPARE(f.FilterMode, 2);
+    QCOMPARE(f.FilterMode, WordFilterMode::Exclude);
     QVERIFY(f.Exclude->isChecked());
     QCOMPARE(w.texts(), allFiles);
 }

@@ -1,6 +1,6 @@
 #include "app/controls.h"
 
-#include "app/foldertree.h"
+#include "listing/foldertree.h"
 
 #include "listing/folderreader.h"
 #include "listing/release.h"
@@ -126,11 +126,11 @@ void FileBox::setPattern(const QString &pattern)
 void FileBox::refresh()
 {
     const BusyCursor busy;
-    FolderListing listing = readFolder(m_path, m_pattern);
-    m_model->setStringList(listing.names);
-    releaseInBackground(std::exchange(m_names, std::move(listing.names)));
-    m_subfolders = std::move(listing.subfolders);
-    m_error = std::move(listing.error);
+    Result<FolderListing> read = readFolder(m_path, m_pattern);
+    m_model->setStringList(read.value.names);
+    releaseInBackground(std::exchange(m_names, std::move(read.value.names)));
+    m_subfolders = std::move(read.value.subfolders);
+    m_error = std::move(read.error);
     // A folder that cannot be read shows as an empty box that says why.
     setToolTip(m_error);
     describe();

@@ -52,10 +52,10 @@ class DirTree : public QTreeView
 public:
     explicit DirTree(QWidget *parent = nullptr);
 
-    QString path() const { return m_path; }
-    void setPath(const QString &path);
     // The volume whose folders the tree shows.
     void setRoot(const QString &root);
+    QString path() const { return m_path; }
+    void setPath(const QString &path);
     // See FolderTreeModel::setSubfolderSource.
     void setSubfolderSource(std::function<std::optional<QStringList>(const QString &)> source);
 
@@ -91,7 +91,6 @@ public:
     // The folders in Path that are not hidden, from the same read.
     const QStringList &subfolders() const { return m_subfolders; }
     qsizetype listCount() const { return m_names.size(); }
-    const QString &list(qsizetype i) const { return m_names.at(i); }
     // The system's description of why the last read failed; empty after a good read.
     const QString &lastError() const { return m_error; }
     // What a screen reader is told about the box; after a failed read the
@@ -125,7 +124,6 @@ public:
     explicit ItemListView(ItemList *items, QWidget *parent = nullptr);
 
     ItemList *items() const { return m_items; }
-    qsizetype listIndex() const { return m_items->currentRow(); }
     // Where the pointer is on the screen while mouseDown is being emitted;
     // nothing at any other time.
     std::optional<QPoint> pressGlobalPosition() const { return m_pressAt; }

@@ -4,7 +4,6 @@
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
 #include "listing/refresh.h"
-#include "listing/wordfilter.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -130,38 +129,22 @@ void Form1::createControls()
     paintBackground(client, designBackground());
     setCentralWidget(client);
 
-    Drive1 = new DriveBox(client);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(twips(120, 120, 3135, 360));
-    Drive1->setFont(controlFont(9.75, true));
-
-    Dir1 = new DirTree(client);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(twips(120, 600, 3135, 7110));
-    Dir1->setFont(controlFont(9.75, true));
-
-    List1 = new ItemListView(&m_items, client);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setGeometry(twips(3360, 120, 6855, 7470));
-    List1->setFont(controlFont(13.5, false));
-
-    File1 = new FileBox(client);
-    File1->setObjectName(QStringLiteral("File1"));
-    File1->setGeometry(twips(7680, 5640, 2055, 1590));
-    File1->setFont(controlFont(12, true));
-
-    Check1 = new QCheckBox(QStringLiteral("Clear list when new folder is selected"), client);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setGeometry(twips(4200, 7680, 4815, 255));
-    Check1->setFont(controlFont(12, true));
-    Check1->setChecked(true);
-
-    for (QWidget *control : {static_cast<QWidget *>(Drive1), static_cast<QWidget *>(Dir1),
-                             static_cast<QWidget *>(List1), static_cast<QWidget *>(File1),
-                             static_cast<QWidget *>(Check1)}) {
+    // Each control: its name, its place in twips, its font, the design colours.
+    auto place = [](auto *control, const char *name, QRect where, qreal points, bool bold) {
+        control->setObjectName(QString::fromLatin1(name));
+        control->setGeometry(where);
+        control->setFont(controlFont(points, bold));
         paintBackground(control, designBackground());
         paintText(control, designText());
-    }
+        return control;
+    };
+    Drive1 = place(new DriveBox(client), "Drive1", twips(120, 120, 3135, 360), 9.75, true);
+    Dir1 = place(new DirTree(client), "Dir1", twips(120, 600, 3135, 7110), 9.75, true);
+    List1 = place(new ItemListView(&m_items, client), "List1", twips(3360, 120, 6855, 7470), 13.5, false);
+    File1 = place(new FileBox(client), "File1", twips(7680, 5640, 2055, 1590), 12, true);
+    Check1 = place(new QCheckBox(QStringLiteral("Clear list when new folder is selected"), client), "Check1",
+                   twips(4200, 7680, 4815, 255), 12, true);
+    Check1->setChecked(true);
     File1->raise(); // its rectangle lies inside List1's
 
     QWidget::setTabOrder(File1, Dir1);
@@ -248,6 +231,7 @@ void Form1::createMenus()
     Options->setObjectName(QStringLiteral("Options"));
     DisplayEXT = command("DisplayEXT", QStringLiteral("Extensions ON"));
     Enumerate = command("Enumerate", QStringLiteral("Enumerate items"));
+    // Its check mark is all there is to numbering: the documents read it.
     Enumerate->setCheckable(true);
     Options->addActions({DisplayEXT, Enumerate});
 
@@ -272,7 +256,6 @@ void Form1::createMenus()
     connect(Exclude, &QAction::triggered, this, &Form1::Exclude_Click);
     connect(PrintList, &QAction::triggered, this, &Form1::PrintList_Click);
     connect(DisplayEXT, &QAction::triggered, this, &Form1::DisplayEXT_Click);
-    connect(Enumerate, &QAction::triggered, this, &Form1::Enumerate_Click);
     connect(SelectMenu, &QMenu::aboutToShow, this, &Form1::SelectMenu_Click);
     connect(Rename, &QAction::triggered, this, &Form1::Rename_Click);
     connect(EraseSelected, &QAction::triggered, this, &Form1::EraseSelected_Click);
@@ -285,17 +268,16 @@ void Form1::Form_Initialize()
 {
     m_services.random->seedFromTimeOfDay();
     randomColours();
-    ShowExtensions = -1;
+    ShowExtensions = true;
     RefreshList();
 }
 
 void Form1::randomColours()
 {
-    const auto colour = qint16(int(m_services.random->next() * 5) + 1);
-    SetColors(colour);
+    SetColors(int(m_services.random->next() * 5) + 1);
 }
 
-void Form1::SetColors(const qint16 &colour)
+void Form1::SetColors(int colour)
 {
     const QColor background = qbColor(colour);
     for (QWidget *target : {centralWidget(), static_cast<QWidget *>(List1), static_cast<QWidget *>(Dir1),
@@ -311,22 +293,9 @@ void Form1::Info_Click()
 void Form1::RefreshList()
 {
     const BusyCursor busy;
-    // Each step runs on its own: a step that fails is skipped and the next one
-    // still runs, so the tooltip and the output commands always end up current.
-    auto step = [](auto &&work) {
-        try {
-            work();
-        } catch (...) {
-        }
-    };
-    step([&] {
-        if (Check1->isChecked())
-            m_items.clear();
-    });
-    step([&] { m_items.mergeNames(namesForList(File1->names(), ShowExtensions != 0)); });
-    step([&] { ApplyWordFilter(m_items, FilterWord, FilterMode); });
-    step([&] { showCount(); });
-    step([&] { updateOutputCommands(); });
+    mergeFolder(m_items, File1->names(), {Check1->isChecked(), ShowExtensions, FilterWord, FilterMode});
+    showCount();
+    updateOutputCommands();
 }
 
 void Form1::updateOutputCommands()

@@ -3,8 +3,8 @@
 //
 // The window is wiring: each handler reads the controls and the four window
 // variables, calls the core (listing/, editing/, output/) and turns results
-// into message boxes. Everything it needs from the desktop that a test cannot
-// drive for real (boxes, printer, browser, beep, random colour, volumes) comes
+// into message boxes (every failure in the one "WARNING" box). Everything it
+// needs from the desktop that a test cannot drive for real (boxes, printer, browser, beep, random colour, volumes) comes
 // through the Services it is given. Handlers are split by subsystem:
 //   form1.cpp            controls, menus, start-up, colours, Info, RefreshList
 //   form1_navigation.cpp drive, folder and check box handlers
@@ -15,6 +15,7 @@
 
 #include "app/controls.h"
 #include "listing/itemlist.h"
+#include "listing/wordfilter.h"
 #include "platform/services.h"
 
 #include <QMainWindow>
@@ -60,16 +61,16 @@ public:
     QAction *Info = nullptr;
 
     // Window variables.
-    qint16 ShowExtensions = 0; // true is -1, false 0
+    bool ShowExtensions = false;
     QString FileTypes;
     QString FilterWord;
-    int FilterMode = 0; // 1 list only, 2 exclude; 0 until one is chosen
+    WordFilterMode FilterMode = WordFilterMode::None;
 
     ItemList &items() { return m_items; }
     Services &services() { return m_services; }
 
     // Procedures of the window.
-    void SetColors(const qint16 &colour);
+    void SetColors(int colour);
     void RefreshList();
 
     // The marked items, or all when none is marked, as the text document's
@@ -89,7 +90,6 @@ public slots:
     void Check1_Click();
     // Shaping the list
     void DisplayEXT_Click();
-    void Enumerate_Click();
     void FileType_Click();
     void FilterMenu_Click();
     void SelectWord_Click();
@@ -120,7 +120,16 @@ private:
     void updateOutputCommands();
     // Output commands (form1_output.cpp).
     QString askDocumentName(const QString &title, const QString &extension);
-    void showFailure(const QString &description);
+    // Shows why result failed in the "WARNING" box; true when it failed, so
+    // that the command ends there.
+    template <typename T>
+    bool warnOnFailure(const Result<T> &result)
+    {
+        if (result.ok())
+            return false;
+        m_services.dialogs->messageBox(result.error, QStringLiteral("WARNING"), MessageIcon::Critical);
+        return true;
+    }
     // Accessible names and descriptions, keyboard access to the pop-up (form1_access.cpp).
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.
@@ -135,6 +144,9 @@ private:
 
 // The about message: four lines joined by two CR characters each.
 QString aboutText();
+
+// The count tooltip of the item list: " Files : " + " " + count + " ".
+QString countToolTip(qsizetype count);
 
 // A menu item's caption as the user reads it; "&" stands for itself.
 QString menuCaption(const QAction *action);

@@ -4,8 +4,6 @@
 // for every control and menu, and a keyboard way to the item list's pop-up.
 // Object names stay the control names, so tools find each control by them.
 
-#include "listing/refresh.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -94,6 +92,13 @@ void Form1::setUpAccessibility()
     SelectMenu->setAccessibleDescription(QStringLiteral("Rename, erase, select or clear the items of the list"));
 
     List1->installEventFilter(new PopupKeys(List1, SelectMenu));
+}
+
+QString countToolTip(qsizetype count)
+{
+    // The count is written the way a signed number is printed: a space in the
+    // place of the sign, then the digits.
+    return QStringLiteral(" Files : ") + u' ' + QString::number(count) + u' ';
 }
 
 void Form1::showCount()

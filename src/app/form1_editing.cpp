@@ -47,12 +47,7 @@ void Form1::Rename_Click()
 
 void Form1::EraseSelected_Click()
 {
-    // A failing step is skipped and the rest still run, so the beep, the
-    // tooltip and the output commands always follow.
-    try {
-        m_items.removeMarked();
-    } catch (...) {
-    }
+    m_items.removeMarked();
     m_services.beep->beep();
     showCount();
     updateOutputCommands();

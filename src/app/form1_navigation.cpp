@@ -3,49 +3,32 @@
 #include <QCheckBox>
 #include <QComboBox>
 
-#include <exception>
-
 // Drive, folder and check box handlers.
 
 namespace corvane {
 
 void Form1::Drive1_Change()
 {
-    // One trap over every step: the first failure is shown and ends the change,
-    // the steps before it stay done, and Drive1 keeps the drive the user picked.
-    auto change = [this]() -> QString {
-        const QString root = Drive1->currentData().toString();
-        if (root.isEmpty())
-            return {}; // the list was emptied: no drive picked
+    // The first failure is shown and ends the change, the steps before it stay
+    // done, and Drive1 keeps the drive the user picked.
+    const QString root = Drive1->currentData().toString();
+    if (root.isEmpty())
+        return; // the list was emptied: no drive picked
+    if (warnOnFailure(m_services.drives->makeCurrent(root)))
+        return;
 
-        const ServiceResult made = m_services.drives->makeCurrent(root);
-        if (!made.ok())
-            return made.error;
+    const Result<QString> shown = m_services.drives->currentFolder();
+    if (warnOnFailure(shown))
+        return;
+    Dir1->setRoot(m_services.drives->currentRoot());
+    // A different folder runs Dir1_Change right here, before the next step.
+    Dir1->setPath(shown.value);
 
-        const FolderResult shown = m_services.drives->currentFolder();
-        if (!shown.ok())
-            return shown.error;
-        Dir1->setRoot(m_services.drives->currentRoot());
-        // A different folder runs Dir1_Change right here, before the next step.
-        Dir1->setPath(shown.folder);
-
-        const FolderResult listed = m_services.drives->currentFolder();
-        if (!listed.ok())
-            return listed.error;
-        File1->setPath(listed.folder);
-
-        RefreshList();
-        return {};
-    };
-
-    QString failure;
-    try {
-        failure = change();
-    } catch (const std::exception &e) {
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    if (!failure.isEmpty())
-        m_services.dialogs->messageBox(failure, QStringLiteral("WARNING"), MessageIcon::Critical);
+    const Result<QString> listed = m_services.drives->currentFolder();
+    if (warnOnFailure(listed))
+        return;
+    File1->setPath(listed.value);
+    RefreshList();
 }
 
 void Form1::Dir1_Change()

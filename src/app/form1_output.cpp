@@ -1,5 +1,5 @@
 #include "app/form1.h"
-#include "listing/answers.h"
+#include "base/answers.h"
 #include "listing/filenames.h"
 
 #include "output/atomicwriter.h"
@@ -7,11 +7,9 @@
 
 #include <QAction>
 
-#include <exception>
-
-// Text document, web page and printing. Each command has one failure trap: a
-// failure shows the system's description in a "WARNING" box and ends the
-// command; the confirmation only follows a document that is fully written.
+// Text document, web page and printing. A failure shows the system's
+// description in the "WARNING" box and ends the command; the confirmation
+// only follows a document that is fully written.
 
 namespace corvane {
 
@@ -19,17 +17,15 @@ namespace {
 
 const QString fileNamePrompt = QStringLiteral("Insert file name.\rThe extension will be automatically added.");
 
-QString failureText(const std::exception &e)
+// The folder that holds an absolute path, cut from the text: the path may hold
+// bytes that are not UTF-8 (see pathFromBytes), which QFileInfo would lose.
+QString folderOf(const QString &path)
 {
-    return QString::fromLocal8Bit(e.what());
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
 
 } // namespace
-
-void Form1::showFailure(const QString &description)
-{
-    m_services.dialogs->messageBox(description, QStringLiteral("WARNING"), MessageIcon::Critical);
-}
 
 // Asks for the document's name; empty when the user gave none (and was told so).
 QString Form1::askDocumentName(const QString &title, const QString &extension)
@@ -46,58 +42,42 @@ QString Form1::askDocumentName(const QString &title, const QString &extension)
 
 void Form1::CreateTXT_Click()
 {
-    try {
-        const QString name = askDocumentName(QStringLiteral("Make TXT document"), QStringLiteral(".txt"));
-        if (name.isEmpty())
-            return;
-        const WriteResult written =
-            writeFileAtomically(name, textDocument(m_items.texts(), Enumerate->isChecked(), ShowExtensions != 0));
-        if (!written.ok())
-            return showFailure(written.error);
-        m_services.dialogs->messageBox(QStringLiteral("File : ") + name + QStringLiteral(" saved in folder :\r\r")
-                                           + displayPath(written.folder()),
-                                       QStringLiteral("TXT Document"), MessageIcon::Information);
-    } catch (const std::exception &e) {
-        showFailure(failureText(e));
-    }
+    const QString name = askDocumentName(QStringLiteral("Make TXT document"), QStringLiteral(".txt"));
+    if (name.isEmpty())
+        return;
+    const Result<QString> written =
+        writeFileAtomically(name, textDocument(m_items.texts(), Enumerate->isChecked(), ShowExtensions));
+    if (warnOnFailure(written))
+        return;
+    m_services.dialogs->messageBox(QStringLiteral("File : ") + name + QStringLiteral(" saved in folder :\r\r")
+                                       + displayPath(folderOf(written.value)),
+                                   QStringLiteral("TXT Document"), MessageIcon::Information);
 }
 
 void Form1::CreateHTM_Click()
 {
-    try {
-        const QString name = askDocumentName(QStringLiteral("Make WEB page"), QStringLiteral(".htm"));
-        if (name.isEmpty())
-            return;
-        // The title is not checked: an empty one still makes a page.
-        const QString title = trimSpaces(m_services.dialogs->inputBox(
-            QStringLiteral("Insert title."), QStringLiteral("Page title"), QStringLiteral("Corvane")));
-        const WriteResult written = writeFileAtomically(
-            name, htmlDocument(m_items.texts(), title, Enumerate->isChecked(), ShowExtensions != 0));
-        if (!written.ok())
-            return showFailure(written.error);
-        m_services.dialogs->messageBox(QStringLiteral("File :") + name + QStringLiteral(" saved in folder :\r\r")
-                                           + displayPath(written.folder()),
-                                       QStringLiteral("WEB Page"), MessageIcon::Information);
-        // Only once the box is closed: the page just written, by its absolute
-        // path, handed to the desktop without waiting.
-        const ServiceResult opened = m_services.shell->openDocument(written.absolutePath);
-        if (!opened.ok())
-            showFailure(opened.error);
-    } catch (const std::exception &e) {
-        showFailure(failureText(e));
-    }
+    const QString name = askDocumentName(QStringLiteral("Make WEB page"), QStringLiteral(".htm"));
+    if (name.isEmpty())
+        return;
+    // The title is not checked: an empty one still makes a page.
+    const QString title = trimSpaces(m_services.dialogs->inputBox(
+        QStringLiteral("Insert title."), QStringLiteral("Page title"), QStringLiteral("Corvane")));
+    const Result<QString> written =
+        writeFileAtomically(name, htmlDocument(m_items.texts(), title, Enumerate->isChecked(), ShowExtensions));
+    if (warnOnFailure(written))
+        return;
+    m_services.dialogs->messageBox(QStringLiteral("File :") + name + QStringLiteral(" saved in folder :\r\r")
+                                       + displayPath(folderOf(written.value)),
+                                   QStringLiteral("WEB Page"), MessageIcon::Information);
+    // Only once the box is closed: the page just written, by its absolute
+    // path, handed to the desktop without waiting.
+    warnOnFailure(m_services.shell->openDocument(written.value));
 }
 
 void Form1::PrintList_Click()
 {
-    try {
-        // The items exactly as listed: printing ignores numbering and extensions.
-        const ServiceResult printed = m_services.printer->printLines(m_items.texts(), 12);
-        if (!printed.ok())
-            showFailure(printed.error);
-    } catch (const std::exception &e) {
-        showFailure(failureText(e));
-    }
+    // The items exactly as listed: printing ignores numbering and extensions.
+    warnOnFailure(m_services.printer->printLines(m_items.texts(), 12));
 }
 
 } // namespace corvane

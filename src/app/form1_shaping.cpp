@@ -13,16 +13,9 @@ namespace corvane {
 
 void Form1::DisplayEXT_Click()
 {
-    ShowExtensions = qint16(~ShowExtensions);
-    setMenuCaption(DisplayEXT, ShowExtensions == -1 ? QStringLiteral("Extensions ON")
-                                                    : QStringLiteral("Extensions OFF"));
+    ShowExtensions = !ShowExtensions;
+    setMenuCaption(DisplayEXT, ShowExtensions ? QStringLiteral("Extensions ON") : QStringLiteral("Extensions OFF"));
     RefreshList();
-}
-
-void Form1::Enumerate_Click()
-{
-    // Enumerate is a checkable action: triggering it has already toggled the
-    // check mark before this runs, and the mark is all there is to numbering.
 }
 
 void Form1::FileType_Click()
@@ -78,7 +71,7 @@ void Form1::ListOnly_Click()
     // Triggering may have just cleared the mark of a checked item: set both.
     ListOnly->setChecked(true);
     Exclude->setChecked(false);
-    FilterMode = ListOnlyMode;
+    FilterMode = WordFilterMode::ListOnly;
     RefreshList();
 }
 
@@ -86,7 +79,7 @@ void Form1::Exclude_Click()
 {
     ListOnly->setChecked(false);
     Exclude->setChecked(true);
-    FilterMode = ExcludeMode;
+    FilterMode = WordFilterMode::Exclude;
     RefreshList();
 }
 

@@ -87,7 +87,7 @@ void Form1::copyToClipboard()
     if (texts.isEmpty())
         return; // nothing to copy: whatever the clipboard holds stays
     const bool numbered = Enumerate->isChecked();
-    const bool extensions = ShowExtensions != 0;
+    const bool extensions = ShowExtensions;
     QByteArray text;
     if (m_items.markedCount() == 0) {
         text = copiedText(texts, numbered, extensions);
@@ -179,11 +179,8 @@ void Form1::openFolder(const QString &folder)
         // The drive list follows: that drive becomes current as when picked, but
         // its own folder is not listed on the way.
         const QString root = Drive1->itemData(drive).toString();
-        const ServiceResult made = m_services.drives->makeCurrent(root);
-        if (!made.ok()) {
-            m_services.dialogs->messageBox(made.error, QStringLiteral("WARNING"), MessageIcon::Critical);
+        if (warnOnFailure(m_services.drives->makeCurrent(root)))
             return;
-        }
         const QSignalBlocker quiet(Drive1);
         Drive1->setCurrentIndex(drive);
         Dir1->setRoot(m_services.drives->currentRoot());

@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include "listing/filenames.h"
-#include "listing/systemerror.h"
+#include "base/systemerror.h"
 
 #include <QCommandLineParser>
 

@@ -3,7 +3,7 @@
 // commands are enabled when it opens) and the rename command's answer. The
 // edits themselves act on ItemList alone; no file on disk is ever touched.
 
-#include "listing/answers.h"
+#include "base/answers.h"
 
 #include <QString>
 

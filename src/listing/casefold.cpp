@@ -11,11 +11,6 @@ namespace corvane {
 
 namespace {
 
-inline char16_t asciiLower(char16_t c)
-{
-    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
-}
-
 // Qt's case-insensitive order (folded code units, then length), with a fast
 // path for ASCII: names are mostly ASCII, and this runs millions of times in a
 // sort. Anything else is handed to Qt from the first differing character on.
@@ -147,8 +142,7 @@ quint64 foldedHash(QStringView text) noexcept
     for (qsizetype i = 0; i < n; ++i) {
         char32_t c = s[i].unicode();
         if (c < 0x80) {
-            if (c >= 'A' && c <= 'Z')
-                c += 'a' - 'A';
+            c = asciiLower(c);
         } else {
             if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate()) {
                 c = QChar::surrogateToUcs4(char16_t(c), s[i + 1].unicode());

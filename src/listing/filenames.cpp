@@ -1,5 +1,8 @@
 #include "listing/filenames.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace corvane {
 
 QString NoExtension(const QString &parola)
@@ -12,46 +15,43 @@ QString NoExtension(const QString &parola)
 
 namespace {
 
-// Length of the well-formed UTF-8 sequence starting at s[i] (RFC 3629: no
-// overlong forms, no surrogates, nothing above U+10FFFF), or 0 if there is none.
-// The decoded code point goes to cp.
+// The well-formed UTF-8 sequences of two bytes or more (RFC 3629: no overlong
+// forms, no surrogates, nothing above U+10FFFF), by their first byte: how many
+// bytes, the payload bits of the first byte, and the range of the second byte.
+// Every later byte is a plain continuation byte, 0x80 to 0xBF.
+struct Lead
+{
+    unsigned char first, last;
+    int length;
+    unsigned char payload, secondLow, secondHigh;
+};
+constexpr Lead leads[] = {
+    {0xC2, 0xDF, 2, 0x1F, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0x0F, 0xA0, 0xBF}, {0xE1, 0xEC, 3, 0x0F, 0x80, 0xBF},
+    {0xED, 0xED, 3, 0x0F, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x0F, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x07, 0x90, 0xBF},
+    {0xF1, 0xF3, 4, 0x07, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x07, 0x80, 0x8F},
+};
+
+// Length of the well-formed UTF-8 sequence starting at s[i], or 0 if there is
+// none. The decoded code point goes to cp.
 int utf8Sequence(const unsigned char *s, qsizetype n, qsizetype i, char32_t &cp)
 {
     const unsigned char b0 = s[i];
-    int len;
-    unsigned char lo = 0x80, hi = 0xBF;
     if (b0 < 0x80) {
         cp = b0;
         return 1;
-    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2;
-        cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3;
-        cp = b0 & 0x0F;
-        if (b0 == 0xE0)
-            lo = 0xA0;
-        else if (b0 == 0xED)
-            hi = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4;
-        cp = b0 & 0x07;
-        if (b0 == 0xF0)
-            lo = 0x90;
-        else if (b0 == 0xF4)
-            hi = 0x8F;
-    } else {
-        return 0;
     }
-    if (i + len > n)
+    const Lead *lead = std::find_if(std::begin(leads), std::end(leads),
+                                    [b0](const Lead &l) { return b0 >= l.first && b0 <= l.last; });
+    if (lead == std::end(leads) || i + lead->length > n)
         return 0;
-    for (int k = 1; k < len; ++k) {
+    cp = b0 & lead->payload;
+    for (int k = 1; k < lead->length; ++k) {
         const unsigned char b = s[i + k];
-        if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF))
+        if (b < (k == 1 ? lead->secondLow : 0x80) || b > (k == 1 ? lead->secondHigh : 0xBF))
             return 0;
         cp = (cp << 6) | (b & 0x3F);
     }
-    return len;
+    return lead->length;
 }
 
 bool isControl(char32_t cp)

@@ -2,7 +2,7 @@
 // The file-type filter: the typed extensions turned into the file name box's
 // pattern.
 
-#include "listing/answers.h"
+#include "base/answers.h"
 
 #include <QString>
 

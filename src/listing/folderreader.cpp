@@ -1,6 +1,6 @@
 #include "listing/folderreader.h"
 
-#include "listing/systemerror.h"
+#include "base/systemerror.h"
 
 #include "listing/casefold.h"
 #include "listing/filenames.h"
@@ -19,7 +19,7 @@ namespace corvane {
 
 namespace {
 
-// Closes the directory stream on every path out of readFolder.
+// Closes the directory stream on every path out of a pass.
 struct DirCloser
 {
     DIR *dir;
@@ -39,9 +39,7 @@ int asciiItemCompare(QByteArrayView a, QByteArrayView b)
 {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
-        // By hand, not tolower(): that one follows the locale.
-        const char la = (a[i] >= 'A' && a[i] <= 'Z') ? char(a[i] + ('a' - 'A')) : a[i];
-        const char lb = (b[i] >= 'A' && b[i] <= 'Z') ? char(b[i] + ('a' - 'A')) : b[i];
+        const char la = asciiLower(a[i]), lb = asciiLower(b[i]);
         if (la != lb)
             return la < lb ? -1 : 1;
     }
@@ -95,62 +93,76 @@ private:
     std::vector<Entry> m_entries;
 };
 
-} // namespace
+enum class EntryKind { File, Folder, Other };
 
-FolderListing readFolder(const QString &folder, const Pattern &pattern)
+EntryKind kindOf(bool regular, bool folder)
 {
-    FolderListing result;
-    const QByteArray path = pathToBytes(folder);
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        result.error = systemErrorText(errno);
-        return result;
-    }
+    return regular ? EntryKind::File : folder ? EntryKind::Folder : EntryKind::Other;
+}
+
+// One pass over the entries of folder ("." and ".." left out), calling
+// visit(name, kind) for each; the system's description of a failure, or empty.
+// Kinds come from readdir, and from stat() only where readdir cannot tell; stat
+// follows a link to what it names but does not open it.
+template <typename Visit>
+QString eachEntry(const QString &folder, Visit visit)
+{
+    const int fd = ::open(pathToBytes(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return systemErrorText(errno);
     DIR *dir = fdopendir(fd);
     if (!dir) {
-        result.error = systemErrorText(errno);
+        const int err = errno;
         ::close(fd);
-        return result;
+        return systemErrorText(err);
     }
     DirCloser closer{dir};
+    for (;;) {
+        errno = 0;
+        const dirent *entry = readdir(dir);
+        if (!entry)
+            return errno != 0 ? systemErrorText(errno) : QString();
+        const char *name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        EntryKind kind = kindOf(entry->d_type == DT_REG, entry->d_type == DT_DIR);
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            if (fstatat(fd, name, &st, 0) == 0)
+                kind = kindOf(S_ISREG(st.st_mode), S_ISDIR(st.st_mode));
+        }
+        visit(name, kind);
+    }
+}
 
+// The subfolders the folder tree shows: every folder that is not hidden.
+void addSubfolder(QStringList &subfolders, const char *name, EntryKind kind)
+{
+    if (kind == EntryKind::Folder && name[0] != '.')
+        subfolders.append(pathFromBytes(name));
+}
+
+} // namespace
+
+Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern)
+{
+    Result<FolderListing> result;
+    FolderListing &listing = result.value;
     AsciiNames ascii;
     QStringList others; // names that need decoding or escapes: few, sorted apart
     QString shownAscii; // reused for matching, so no string is made per name
     const bool everything = pattern.matchesEverything();
 
-    for (;;) {
-        errno = 0;
-        const dirent *entry = readdir(dir);
-        if (!entry) {
-            if (errno != 0)
-                result.error = systemErrorText(errno);
-            break;
-        }
-        const char *name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-
-        bool regular = entry->d_type == DT_REG;
-        bool folder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            // stat follows a link to what it names; it does not open it.
-            struct stat st;
-            const bool known = fstatat(fd, name, &st, 0) == 0;
-            regular = known && S_ISREG(st.st_mode);
-            folder = known && S_ISDIR(st.st_mode);
-        }
-        if (folder && name[0] != '.')
-            result.subfolders.append(pathFromBytes(name));
-        if (!regular)
-            continue;
-
+    result.error = eachEntry(folder, [&](const char *name, EntryKind kind) {
+        addSubfolder(listing.subfolders, name, kind);
+        if (kind != EntryKind::File)
+            return;
         const auto length = qsizetype(std::strlen(name));
         if (isPrintableAscii(name, length)) {
             if (!everything) {
                 shownAscii = QLatin1StringView(name, length);
                 if (!pattern.matches(shownAscii))
-                    continue;
+                    return;
             }
             ascii.add(name, length);
         } else {
@@ -158,19 +170,27 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern)
             if (everything || pattern.matches(shown))
                 others.append(std::move(shown));
         }
-    }
+    });
 
-    result.names = ascii.sorted();
+    listing.names = ascii.sorted();
     if (!others.isEmpty()) {
         sortInItemOrder(others);
         QStringList merged;
-        merged.reserve(result.names.size() + others.size());
-        std::merge(std::make_move_iterator(result.names.begin()), std::make_move_iterator(result.names.end()),
+        merged.reserve(listing.names.size() + others.size());
+        std::merge(std::make_move_iterator(listing.names.begin()), std::make_move_iterator(listing.names.end()),
                    std::make_move_iterator(others.begin()), std::make_move_iterator(others.end()),
                    std::back_inserter(merged), [](const QString &a, const QString &b) { return itemLess(a, b); });
-        result.names = std::move(merged);
+        listing.names = std::move(merged);
     }
-    sortInItemOrder(result.subfolders);
+    sortInItemOrder(listing.subfolders);
+    return result;
+}
+
+Result<QStringList> readSubfolders(const QString &folder)
+{
+    Result<QStringList> result;
+    result.error = eachEntry(folder, [&](const char *name, EntryKind kind) { addSubfolder(result.value, name, kind); });
+    sortInItemOrder(result.value);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Reading the names of a folder's files: the contents of the file name box.
 
+#include "base/result.h"
 #include "listing/pattern.h"
 
 #include <QString>
@@ -12,16 +13,20 @@ struct FolderListing
 {
     QStringList names;      // display names, sorted by itemLess
     QStringList subfolders; // the folders in it that are not hidden, sorted by itemLess
-    QString error;     // the system's description when the folder could not be read
-    bool ok() const { return error.isEmpty(); }
 };
 
 // Lists the regular files of folder (symlinks to regular files count; hidden
 // dot-files count too) whose display names match pattern, sorted ignoring case.
 // Folders, FIFOs, sockets, devices and broken links are left out. No entry is
 // ever opened: kinds come from readdir, and stat() only where readdir cannot tell.
-// The same pass gives the folder's subfolders, for the folder tree.
-FolderListing readFolder(const QString &folder, const Pattern &pattern);
+// The same pass gives the folder's subfolders, for the folder tree. A folder
+// that cannot be read, or fails part-way, gives the system's description with
+// what was read before.
+Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern);
+
+// The folders in folder that are not hidden (links to folders count), sorted
+// by itemLess: the same rule as the subfolders of readFolder.
+Result<QStringList> readSubfolders(const QString &folder);
 
 // Paths here are in the encoding of pathFromBytes (filenames.h), whatever
 // bytes they hold.

@@ -25,11 +25,4 @@ void mergeFolder(ItemList &list, const QStringList &fileNames, const RefreshSett
     ApplyWordFilter(list, settings.filterWord, settings.filterMode);
 }
 
-QString countToolTip(qsizetype count)
-{
-    // The count is written the way a signed number is printed: a space in the
-    // place of the sign, then the digits.
-    return QStringLiteral(" Files : ") + u' ' + QString::number(count) + u' ';
-}
-
 } // namespace corvane

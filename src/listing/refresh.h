@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "listing/wordfilter.h"
+
 namespace corvane {
 
 class ItemList;
@@ -14,7 +16,7 @@ struct RefreshSettings
     bool clearFirst = true;      // the "Clear list when new folder is selected" box
     bool showExtensions = true;
     QString filterWord;
-    int filterMode = 0;
+    WordFilterMode filterMode = WordFilterMode::None;
 };
 
 // The names as the list shows them: unchanged, or without their last extension.
@@ -23,8 +25,5 @@ QStringList namesForList(const QStringList &fileNames, bool showExtensions);
 // Clears the list when asked, merges the names without duplicates ignoring case
 // (the first spelling wins), then applies the word filter.
 void mergeFolder(ItemList &list, const QStringList &fileNames, const RefreshSettings &settings);
-
-// The count tooltip of the item list: " Files : " + " " + count + " ".
-QString countToolTip(qsizetype count);
 
 } // namespace corvane

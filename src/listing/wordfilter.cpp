@@ -5,11 +5,11 @@
 
 namespace corvane {
 
-qsizetype ApplyWordFilter(ItemList &list, const QString &filterWord, int filterMode)
+qsizetype ApplyWordFilter(ItemList &list, const QString &filterWord, WordFilterMode filterMode)
 {
-    if (filterWord.isEmpty() || (filterMode != ListOnlyMode && filterMode != ExcludeMode))
+    if (filterWord.isEmpty() || filterMode == WordFilterMode::None)
         return 0;
-    const bool keepContaining = filterMode == ListOnlyMode;
+    const bool keepContaining = filterMode == WordFilterMode::ListOnly;
     return list.removeIf([&](const QString &item) {
         const bool contains = indexOfIgnoringCase(item, filterWord) >= 0;
         return contains != keepContaining;

@@ -7,12 +7,12 @@ namespace corvane {
 
 class ItemList;
 
-// FilterMode values; any other value (the start state) means no mode chosen yet.
-enum FilterModes { ListOnlyMode = 1, ExcludeMode = 2 };
+// What the word filter does with the word: nothing until a mode is chosen.
+enum class WordFilterMode { None, ListOnly, Exclude };
 
-// With an empty word, or no mode chosen, the list stays as it is. Mode 1 drops
-// the items that do not contain the word, mode 2 those that do; case ignored.
+// With an empty word, or no mode chosen, the list stays as it is. ListOnly drops
+// the items that do not contain the word, Exclude those that do; case ignored.
 // Returns how many items were removed.
-qsizetype ApplyWordFilter(ItemList &list, const QString &filterWord, int filterMode);
+qsizetype ApplyWordFilter(ItemList &list, const QString &filterWord, WordFilterMode filterMode);
 
 } // namespace corvane

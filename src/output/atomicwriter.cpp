@@ -1,8 +1,8 @@
 #include "output/atomicwriter.h"
 
+#include "base/systemerror.h"
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
-#include "listing/systemerror.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,12 +33,7 @@ struct FolderHandle
 
 } // namespace
 
-QString WriteResult::folder() const
-{
-    return QFileInfo(absolutePath).absolutePath();
-}
-
-WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
+Result<QString> writeFileAtomically(const QString &name, const QByteArray &data)
 {
     // A name without a folder of its own goes to the working folder. When that
     // folder has been removed there is no path to resolve the name against (the
@@ -53,7 +48,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
     // The working folder as the bytes the system gives (QFileInfo would decode
     // them with loss).
     const QString cwd = workingFolder();
-    WriteResult result{QDir::cleanPath(QDir::isRelativePath(name) ? cwd + u'/' + name : name), {}};
+    Result<QString> result{QDir::cleanPath(QDir::isRelativePath(name) ? cwd + u'/' + name : name), {}};
     // Qt reaches a file through its path as UTF-8 text, so a working folder
     // whose name holds other bytes is reached through the open folder instead.
     QString saveName = name;
@@ -67,7 +62,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
     // socket or a device would otherwise be swapped for a regular file without
     // a word, and a link to itself for a file. No name is ever opened here.
     struct stat st;
-    if (::stat(pathToBytes(result.absolutePath).constData(), &st) == 0) {
+    if (::stat(pathToBytes(result.value).constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
             result.error = systemErrorText(EISDIR);
             return result;
@@ -78,7 +73,7 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         }
         // A document the user may not write is refused with the system's
         // reason, as opening it for writing would be; it is never replaced.
-        if (::faccessat(AT_FDCWD, pathToBytes(result.absolutePath).constData(), W_OK, AT_EACCESS) != 0) {
+        if (::faccessat(AT_FDCWD, pathToBytes(result.value).constData(), W_OK, AT_EACCESS) != 0) {
             result.error = systemErrorText(errno);
             return result;
         }
@@ -113,8 +108,8 @@ WriteResult writeFileAtomically(const QString &name, const QByteArray &data)
         result.error = file.errorString();
         return result;
     }
-    if (char *real = ::realpath(pathToBytes(result.absolutePath).constData(), nullptr)) {
-        result.absolutePath = pathFromBytes(real);
+    if (char *real = ::realpath(pathToBytes(result.value).constData(), nullptr)) {
+        result.value = pathFromBytes(real);
         std::free(real);
     }
     return result;

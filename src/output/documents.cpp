@@ -12,15 +12,7 @@ namespace corvane {
 
 namespace {
 
-constexpr char lineEnd[] = "\r\n";
-
 enum class LineEnd { CrLf, Lf };
-
-void appendLine(QByteArray &out, const QString &line)
-{
-    out += line.toUtf8();
-    out += lineEnd;
-}
 
 // A guess at the final size, so that the buffer grows a few times at most.
 qsizetype estimate(const QStringList &items)
@@ -43,9 +35,11 @@ public:
     }
     ~LineWriter() { m_out.resize(m_used); }
 
-    // The output line of item index (as outputLine forms it), then suffix and
-    // the line end. The number holds no dot, so dropping the extension of the numbered
-    // line is the same as dropping it from the item.
+    // The output line of an item: " 1 text" when numbered (index counts from
+    // 0, the number shown from 1), then, while extensions are hidden, NoExtension
+    // over the whole line; then suffix and the line end. The number holds no dot, so
+    // dropping the extension of the numbered line is the same as dropping it
+    // from the item.
     void itemLine(const QString &item, qsizetype index, bool numbered, bool showExtensions, QByteArrayView suffix)
     {
         QStringView text(item);
@@ -54,14 +48,31 @@ public:
             if (dot >= 0)
                 text = text.first(dot);
         }
-        // At most 6 bytes a UTF-16 unit ("&quot;"), a number of 20 digits.
-        char *p = room(24 + text.size() * (m_escape ? 6 : 3) + suffix.size() + 2);
+        // A number of 20 digits and its two spaces.
+        char *p = room(24 + bound(text) + suffix.size() + 2);
         if (numbered) {
             *p++ = ' ';
             const QByteArrayView digits = number(index + 1);
             p = std::copy(digits.begin(), digits.end(), p);
             *p++ = ' ';
         }
+        end(p, text, suffix);
+    }
+
+    // prefix, then text (escaped when the writer escapes), then suffix and CR LF.
+    void textLine(QByteArrayView prefix, QStringView text = {}, QByteArrayView suffix = {})
+    {
+        char *p = room(prefix.size() + bound(text) + suffix.size() + 2);
+        p = std::copy(prefix.begin(), prefix.end(), p);
+        end(p, text, suffix);
+    }
+
+private:
+    // At most 6 bytes a UTF-16 unit ("&quot;") when escaping, 3 otherwise.
+    qsizetype bound(QStringView text) const { return text.size() * (m_escape ? 6 : 3); }
+
+    void end(char *p, QStringView text, QByteArrayView suffix)
+    {
         p = m_escape ? utf8<true>(p, text) : utf8<false>(p, text);
         p = std::copy(suffix.begin(), suffix.end(), p);
         if (m_crlf)
@@ -70,7 +81,6 @@ public:
         m_used = p - m_out.data();
     }
 
-private:
     // The decimal digits of position. Lines come in order, so the number is
     // counted up digit by digit instead of divided out again for every line.
     QByteArrayView number(qsizetype position)
@@ -214,14 +224,13 @@ inline void prefetchAhead(const QStringList &items, qsizetype i)
         __builtin_prefetch(items.at(i + kAhead).constData());
 }
 
-} // namespace
-
-QByteArray textDocument(const QStringList &items, bool numbered, bool showExtensions)
+// Every item's output line, each ending in end.
+QByteArray itemLines(const QStringList &items, bool numbered, bool showExtensions, LineEnd end)
 {
     QByteArray out;
     out.reserve(estimate(items));
     {
-        LineWriter writer(out, false);
+        LineWriter writer(out, false, end);
         for (qsizetype i = 0; i < items.size(); ++i) {
             prefetchAhead(items, i);
             writer.itemLine(items.at(i), i, numbered, showExtensions, {});
@@ -230,18 +239,16 @@ QByteArray textDocument(const QStringList &items, bool numbered, bool showExtens
     return out;
 }
 
+} // namespace
+
+QByteArray textDocument(const QStringList &items, bool numbered, bool showExtensions)
+{
+    return itemLines(items, numbered, showExtensions, LineEnd::CrLf);
+}
+
 QByteArray copiedText(const QStringList &items, bool numbered, bool showExtensions)
 {
-    QByteArray out;
-    out.reserve(estimate(items));
-    {
-        LineWriter writer(out, false, LineEnd::Lf);
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            prefetchAhead(items, i);
-            writer.itemLine(items.at(i), i, numbered, showExtensions, {});
-        }
-    }
-    return out;
+    return itemLines(items, numbered, showExtensions, LineEnd::Lf);
 }
 
 QByteArray copiedText(const QStringList &items, std::span<const qsizetype> rows, bool numbered, bool showExtensions)
@@ -259,44 +266,27 @@ QByteArray copiedText(const QStringList &items, std::span<const qsizetype> rows,
     return out;
 }
 
-QString escapeHtml(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&': out += QLatin1StringView("&amp;"); break;
-        case u'<': out += QLatin1StringView("&lt;"); break;
-        case u'>': out += QLatin1StringView("&gt;"); break;
-        case u'"': out += QLatin1StringView("&quot;"); break;
-        case u'\'': out += QLatin1StringView("&#39;"); break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 QByteArray htmlDocument(const QStringList &items, const QString &title, bool numbered, bool showExtensions)
 {
     // Control characters in the typed title are shown as escapes, the way they
     // are in names, so the title stays on its one line of the page.
-    const QString shownTitle = escapeHtml(displayName(title.toUtf8()));
+    const QString shownTitle = displayName(title.toUtf8());
     QByteArray out;
-    out.reserve(estimate(items) + items.size() * 4 + 2 * shownTitle.size() + 64);
+    out.reserve(estimate(items) + items.size() * 4 + 12 * shownTitle.size() + 64);
     out += "\xEF\xBB\xBF"; // the encoding, for the browser; see documents.h
-    appendLine(out, QStringLiteral("<html>"));
-    appendLine(out, QStringLiteral("<title>") + shownTitle + QStringLiteral("</title>"));
-    appendLine(out, QStringLiteral("<head>"));
-    appendLine(out, QStringLiteral("</head>"));
-    appendLine(out, QStringLiteral("<h2>") + shownTitle + QStringLiteral("</h2>"));
     {
         LineWriter writer(out, true);
+        writer.textLine("<html>");
+        writer.textLine("<title>", shownTitle, "</title>");
+        writer.textLine("<head>");
+        writer.textLine("</head>");
+        writer.textLine("<h2>", shownTitle, "</h2>");
         for (qsizetype i = 0; i < items.size(); ++i) {
             prefetchAhead(items, i);
             writer.itemLine(items.at(i), i, numbered, showExtensions, "<br>");
         }
+        writer.textLine("</html>");
     }
-    appendLine(out, QStringLiteral("</html>"));
     return out;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The bytes of the two documents the list is exported to. Both are UTF-8,
 // every line ending in CR LF (the last one too), built in one buffer so that a
-// long list costs one write.
+// long list costs one write. & < > " ' on the page become character
+// references; a lone surrogate becomes "?".
 
 #include <QByteArray>
 #include <QString>
@@ -11,7 +12,9 @@
 
 namespace corvane {
 
-// One output line per item, nothing else; an empty list gives no bytes.
+// One output line per item, nothing else; an empty list gives no bytes. The
+// output line is " 1 text" when numbered, then, while extensions are hidden,
+// NoExtension over the whole line (numbering comes first).
 QByteArray textDocument(const QStringList &items, bool numbered, bool showExtensions);
 
 // What a copy of the list puts on the clipboard: the text document's lines of
@@ -28,8 +31,5 @@ QByteArray copiedText(const QStringList &items, std::span<const qsizetype> rows,
 // line are escaped, since file names are data and the page opens in a browser;
 // control characters in the title become visible escapes (\n, \xHH) as in names.
 QByteArray htmlDocument(const QStringList &items, const QString &title, bool numbered, bool showExtensions);
-
-// & < > " ' as character references; everything else unchanged.
-QString escapeHtml(const QString &text);
 
 } // namespace corvane

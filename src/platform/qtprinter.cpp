@@ -76,21 +76,21 @@ bool paintLines(QPrinter &printer, const QStringList &lines, int pointSize)
 
 } // namespace
 
-ServiceResult QtPrinter::printLines(const QStringList &lines, int pointSize)
+Result<> QtPrinter::printLines(const QStringList &lines, int pointSize)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        return {QStringLiteral("No default printer is set up on this system.")};
+        return {{}, QStringLiteral("No default printer is set up on this system.")};
 
     QLibrary cups(QStringLiteral("cups"), 2);
     const auto printFile = reinterpret_cast<CupsPrintFile>(cups.resolve("cupsPrintFile"));
     const auto lastError = reinterpret_cast<CupsLastErrorString>(cups.resolve("cupsLastErrorString"));
     if (!printFile || !lastError)
-        return {cups.errorString()};
+        return {{}, cups.errorString()};
 
     QTemporaryDir folder;
     if (!folder.isValid())
-        return {folder.errorString()};
+        return {{}, folder.errorString()};
     const QString document = folder.filePath(QStringLiteral("job.pdf"));
 
     // The printer's own paper and printable area, drawn into the document that
@@ -103,12 +103,12 @@ ServiceResult QtPrinter::printLines(const QStringList &lines, int pointSize)
     printer.setDocName(QString::fromLatin1(jobTitle));
     printer.setCreator(QString::fromLatin1(jobTitle));
     if (!paintLines(printer, lines, pointSize) || printer.printerState() == QPrinter::Error)
-        return {QStringLiteral("The document for the printer %1 could not be prepared.").arg(info.printerName())};
+        return {{}, QStringLiteral("The document for the printer %1 could not be prepared.").arg(info.printerName())};
 
     const int job = printFile(info.printerName().toLocal8Bit().constData(), QFile::encodeName(document).constData(),
                               jobTitle, 0, nullptr);
     if (job == 0)
-        return {QString::fromUtf8(lastError())};
+        return {{}, QString::fromUtf8(lastError())};
     return {};
 }
 

@@ -1,8 +1,8 @@
 #include "platform/qtservices.h"
 
+#include "base/systemerror.h"
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
-#include "listing/systemerror.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -56,13 +56,13 @@ void QtDialogs::messageBox(const QString &text, const QString &title, MessageIco
     box.exec();
 }
 
-ServiceResult QtShell::openDocument(const QString &absolutePath)
+Result<> QtShell::openDocument(const QString &absolutePath)
 {
     // A file URL, never a command line: no name can reach a shell. It is made
     // from the path's bytes, so a folder whose name is not UTF-8 is named too.
     const QUrl url = QUrl::fromEncoded("file://" + pathToBytes(absolutePath).toPercentEncoding("/"));
     if (!QDesktopServices::openUrl(url))
-        return {QStringLiteral("No program could be started to open %1").arg(absolutePath)};
+        return {{}, QStringLiteral("No program could be started to open %1").arg(absolutePath)};
     return {};
 }
 
@@ -135,22 +135,22 @@ QList<Volume> QtDrives::volumes()
     return result;
 }
 
-ServiceResult QtDrives::makeCurrent(const QString &root)
+Result<> QtDrives::makeCurrent(const QString &root)
 {
     // A volume unmounted since the list was read leaves an empty folder behind
     // (or the folder of the volume below): never list that as the drive.
     const QList<MountEntry> table = m_mountTable();
     const bool mounted = std::any_of(table.begin(), table.end(), [&](const MountEntry &e) { return e.root == root; });
     if (!mounted && root != u"/")
-        return {QStringLiteral("%1 is no longer mounted").arg(displayPath(root))};
+        return {{}, QStringLiteral("%1 is no longer mounted").arg(displayPath(root))};
     const QString folder = m_remembered.value(root, root);
     if (::chdir(pathToBytes(folder).constData()) != 0)
-        return {systemErrorText(errno)};
+        return {{}, systemErrorText(errno)};
     m_current = root;
     return {};
 }
 
-FolderResult QtDrives::currentFolder()
+Result<QString> QtDrives::currentFolder()
 {
     const QString folder = m_remembered.value(m_current, m_current);
     // The folder may have gone since the volume was made current.

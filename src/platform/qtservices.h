@@ -21,13 +21,13 @@ public:
 class QtPrinter : public Printer
 {
 public:
-    ServiceResult printLines(const QStringList &lines, int pointSize) override;
+    Result<> printLines(const QStringList &lines, int pointSize) override;
 };
 
 class QtShell : public Shell
 {
 public:
-    ServiceResult openDocument(const QString &absolutePath) override;
+    Result<> openDocument(const QString &absolutePath) override;
 };
 
 // One entry of the mount table.
@@ -48,9 +48,9 @@ class QtDrives : public Drives
 public:
     explicit QtDrives(MountTable mountTable = systemMountTable);
     QList<Volume> volumes() override;
-    ServiceResult makeCurrent(const QString &root) override;
+    Result<> makeCurrent(const QString &root) override;
     QString currentRoot() override { return m_current; }
-    FolderResult currentFolder() override;
+    Result<QString> currentFolder() override;
 
 private:
     MountTable m_mountTable;

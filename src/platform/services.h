@@ -4,6 +4,8 @@
 // beep, the random colour, the machine's volumes). Each is a small interface;
 // qtservices.cpp holds the real implementations.
 
+#include "base/result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,20 +25,13 @@ public:
     virtual void messageBox(const QString &text, const QString &title, MessageIcon icon) = 0;
 };
 
-// Outcome of a service call that can fail: empty error means success.
-struct ServiceResult
-{
-    QString error; // the system's description of the failure
-    bool ok() const { return error.isEmpty(); }
-};
-
 class Printer
 {
 public:
     virtual ~Printer() = default;
     // Prints each line as one line on the default printer in the given point
     // size and ends the document; new pages as needed.
-    virtual ServiceResult printLines(const QStringList &lines, int pointSize) = 0;
+    virtual Result<> printLines(const QStringList &lines, int pointSize) = 0;
 };
 
 class Shell
@@ -44,21 +39,13 @@ class Shell
 public:
     virtual ~Shell() = default;
     // Hands the document at absolutePath to the desktop's viewer, without waiting.
-    virtual ServiceResult openDocument(const QString &absolutePath) = 0;
+    virtual Result<> openDocument(const QString &absolutePath) = 0;
 };
 
 struct Volume
 {
     QString root;  // mount point; the drive's identity
     QString label; // volume name, may be empty
-};
-
-// A folder asked of a service, or the system's description of why there is none.
-struct FolderResult
-{
-    QString folder;
-    QString error;
-    bool ok() const { return error.isEmpty(); }
 };
 
 // The machine's volumes, each remembering one folder: the working folder's
@@ -71,12 +58,12 @@ public:
     virtual QList<Volume> volumes() = 0;
     // Makes the volume at root current: its remembered folder becomes the
     // process's working folder.
-    virtual ServiceResult makeCurrent(const QString &root) = 0;
+    virtual Result<> makeCurrent(const QString &root) = 0;
     // The root of the current volume.
     virtual QString currentRoot() = 0;
     // The remembered folder of the current volume; a failure when it can no
     // longer be used as a folder (removed, replaced by a file, ...).
-    virtual FolderResult currentFolder() = 0;
+    virtual Result<QString> currentFolder() = 0;
 };
 
 class Beep

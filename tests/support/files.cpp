@@ -1,7 +1,9 @@
 #include "support/files.h"
+#include "support/hostilefolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <cerrno>
@@ -10,6 +12,27 @@
 #include <unistd.h>
 
 namespace corvane::test {
+
+WorkFolder::WorkFolder() : m_oldCwd(QDir::currentPath()) {}
+
+WorkFolder::~WorkFolder()
+{
+    QDir::setCurrent(m_oldCwd);
+    if (m_dir.isValid())
+        removeTree(m_dir.path());
+}
+
+void makeFiles(const QString &root, const QStringList &relativePaths)
+{
+    for (const QString &rel : relativePaths) {
+        const QString path = root + u'/' + rel;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(path));
+    }
+}
+
 
 QByteArray readAll(const QString &path)
 {

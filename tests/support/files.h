@@ -1,11 +1,36 @@
 #pragma once
-// Small file helpers the tests share.
+// Small file helpers the tests share, and the working folder of a test.
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace corvane::test {
+
+// A fresh temporary folder for one test, which also gives back the working
+// folder it found: a test may move the working folder anywhere (into it, as
+// most do), and the old one is current again when the fixture goes. The
+// folder goes too, whatever the names in it.
+class WorkFolder
+{
+public:
+    WorkFolder();
+    ~WorkFolder();
+    WorkFolder(const WorkFolder &) = delete;
+    WorkFolder &operator=(const WorkFolder &) = delete;
+
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &relative) const { return m_dir.filePath(relative); }
+
+private:
+    QString m_oldCwd;
+    QTemporaryDir m_dir;
+};
+
+// Creates empty files (and the folders on their way) under root.
+void makeFiles(const QString &root, const QStringList &relativePaths);
 
 // The bytes of the file at path, or "<missing>" when it cannot be read.
 QByteArray readAll(const QString &path);

@@ -1,8 +1,6 @@
 #include "support/scripted.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 namespace corvane::test {
 
@@ -19,31 +17,31 @@ void ScriptedDialogs::messageBox(const QString &text, const QString &title, Mess
     messages.append({text, title, icon});
 }
 
-ServiceResult RecordingPrinter::printLines(const QStringList &lines, int pointSize)
+Result<> RecordingPrinter::printLines(const QStringList &lines, int pointSize)
 {
     if (!failWith.isEmpty())
-        return {failWith};
+        return {{}, failWith};
     jobs.append(lines);
     pointSizes.append(pointSize);
     return {};
 }
 
-ServiceResult RecordingShell::openDocument(const QString &absolutePath)
+Result<> RecordingShell::openDocument(const QString &absolutePath)
 {
     opened.append(absolutePath);
-    return {failWith};
+    return {{}, failWith};
 }
 
-ServiceResult ScriptedDrives::makeCurrent(const QString &root)
+Result<> ScriptedDrives::makeCurrent(const QString &root)
 {
     madeCurrent.append(root);
     if (failing.contains(root))
-        return {failing.value(root)};
+        return {{}, failing.value(root)};
     current = root;
     return {};
 }
 
-FolderResult ScriptedDrives::currentFolder()
+Result<QString> ScriptedDrives::currentFolder()
 {
     if (folderFailing.contains(current))
         return {{}, folderFailing.value(current)};
@@ -86,17 +84,6 @@ Window::Window(const std::function<void(ScriptedServices &)> &setup)
     if (setup)
         setup(scripted);
     form = std::make_unique<Form1>(std::move(scripted.services));
-}
-
-void makeFiles(const QString &root, const QStringList &relativePaths)
-{
-    for (const QString &rel : relativePaths) {
-        const QString path = root + u'/' + rel;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly))
-            qFatal("cannot create %s", qPrintable(path));
-    }
 }
 
 } // namespace corvane::test

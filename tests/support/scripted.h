@@ -4,6 +4,7 @@
 
 #include "app/form1.h"
 #include "platform/services.h"
+#include "support/files.h"
 
 #include <QHash>
 #include <QList>
@@ -47,7 +48,7 @@ public:
     QList<QStringList> jobs;
     QList<int> pointSizes;
 
-    ServiceResult printLines(const QStringList &lines, int pointSize) override;
+    Result<> printLines(const QStringList &lines, int pointSize) override;
 };
 
 class RecordingShell : public Shell
@@ -55,7 +56,7 @@ class RecordingShell : public Shell
 public:
     QString failWith;
     QStringList opened;
-    ServiceResult openDocument(const QString &absolutePath) override;
+    Result<> openDocument(const QString &absolutePath) override;
 };
 
 class ScriptedDrives : public Drives
@@ -69,9 +70,9 @@ public:
     QStringList madeCurrent;
 
     QList<Volume> volumes() override { return list; }
-    ServiceResult makeCurrent(const QString &root) override;
+    Result<> makeCurrent(const QString &root) override;
     QString currentRoot() override { return current; }
-    FolderResult currentFolder() override;
+    Result<QString> currentFolder() override;
 };
 
 class CountingBeep : public Beep
@@ -118,8 +119,5 @@ struct Window
     ItemList &items() { return form->items(); }
     QStringList texts() const { return form->items().texts(); }
 };
-
-// Creates empty files (and the folders on their way) under root.
-void makeFiles(const QString &root, const QStringList &relativePaths);
 
 } // namespace corvane::test

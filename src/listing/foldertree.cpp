@@ -1,16 +1,9 @@
-#include "app/foldertree.h"
+#include "listing/foldertree.h"
 
-#include "listing/casefold.h"
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
 
 #include <QDir>
-
-#include <algorithm>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace corvane {
 
@@ -24,6 +17,7 @@ struct FolderTreeModel::Node
     Node *parent = nullptr;
     int row = 0;
     bool fetched = false;
+    QString error; // why its subfolders could not be read; empty when they could
     std::vector<std::unique_ptr<Node>> children;
 
     Node *appendChild(const QString &childName)
@@ -72,35 +66,13 @@ QString FolderTreeModel::root() const
     return m_top->children.empty() ? QString() : m_top->children.front()->path;
 }
 
-QStringList FolderTreeModel::subfoldersOf(const QString &path) const
+Result<QStringList> FolderTreeModel::subfoldersOf(const QString &path) const
 {
     if (m_source) {
         if (std::optional<QStringList> known = m_source(path))
-            return *known;
+            return {*known, {}};
     }
-    QStringList names;
-    const int fd = ::open(pathToBytes(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return names;
-    DIR *dir = fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return names;
-    }
-    while (const dirent *e = readdir(dir)) {
-        if (e->d_name[0] == '.')
-            continue; // ".", ".." and hidden folders
-        bool folder = e->d_type == DT_DIR;
-        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-            struct stat st;
-            folder = fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
-        }
-        if (folder)
-            names.append(pathFromBytes(e->d_name));
-    }
-    closedir(dir);
-    sortInItemOrder(names);
-    return names;
+    return readSubfolders(path);
 }
 
 void FolderTreeModel::fetchMore(const QModelIndex &parent)
@@ -109,7 +81,9 @@ void FolderTreeModel::fetchMore(const QModelIndex &parent)
     if (!node || node->fetched)
         return;
     node->fetched = true;
-    const QStringList names = subfoldersOf(node->path);
+    Result<QStringList> read = subfoldersOf(node->path);
+    node->error = std::move(read.error);
+    const QStringList &names = read.value;
     if (names.isEmpty())
         return;
     beginInsertRows(parent, 0, int(names.size()) - 1);
@@ -217,10 +191,15 @@ QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
+    const Node *node = nodeOf(index);
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::AccessibleTextRole: return nodeOf(index)->shown;
-    case Qt::ToolTipRole: return displayPath(nodeOf(index)->path);
+    case Qt::AccessibleTextRole: return node->shown;
+    // A folder whose subfolders could not be read says why, to the eye and to
+    // a screen reader.
+    case Qt::ToolTipRole:
+        return node->error.isEmpty() ? displayPath(node->path) : displayPath(node->path) + u'\n' + node->error;
+    case Qt::AccessibleDescriptionRole: return node->error.isEmpty() ? QVariant() : QVariant(node->error);
     default: return {};
     }
 }

@@ -1,4 +1,4 @@
-#include "listing/answers.h"
+#include "base/answers.h"
 
 namespace corvane {
 

@@ -1,8 +1,10 @@
 #pragma once
 // The model behind the folder tree: the folders of one volume, read lazily one
-// level at a time with readdir. Only folders are kept, so a folder holding a
+// level at a time by the folder reader. Only folders are kept, so a folder holding a
 // million files costs one pass over its names and no memory for them (a
 // QFileSystemModel would stat and keep every file).
+
+#include "base/result.h"
 
 #include <QAbstractItemModel>
 
@@ -50,7 +52,7 @@ private:
     struct Node;
     Node *nodeOf(const QModelIndex &index) const;
     QModelIndex indexOf(Node *node) const;
-    QStringList subfoldersOf(const QString &path) const;
+    Result<QStringList> subfoldersOf(const QString &path) const;
 
     std::unique_ptr<Node> m_top; // invisible parent of the root row
     SubfolderSource m_source;

@@ -1,0 +1,165 @@
+#pragma once
+// Reference forms of what the program writes by hand for speed: the simplest
+// correct way to get the same result, built on Qt's own conversions. The tests
+// and the fuzz targets compare the program's fast code against these.
+
+#include "listing/casefold.h"
+#include "listing/filenames.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace corvane::test {
+
+// The output line of an item: " 1 text" when numbered (index counts from 0),
+// then NoExtension over the whole line while extensions are hidden.
+inline QString referenceOutputLine(const QString &item, qsizetype index, bool numbered, bool showExtensions)
+{
+    const QString line = numbered ? u' ' + QString::number(index + 1) + u' ' + item : item;
+    return showExtensions ? line : NoExtension(line);
+}
+
+// & < > " ' as the character references the web page uses; the rest unchanged.
+inline QString referenceEscapeHtml(QString text)
+{
+    text.replace(u'&', QStringLiteral("&amp;")).replace(u'<', QStringLiteral("&lt;"));
+    text.replace(u'>', QStringLiteral("&gt;")).replace(u'"', QStringLiteral("&quot;"));
+    return text.replace(u'\'', QStringLiteral("&#39;"));
+}
+
+// The text document: each output line as QString::toUtf8 encodes it, CR LF after each.
+inline QByteArray referenceTextDocument(const QStringList &items, bool numbered, bool showExtensions)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < items.size(); ++i)
+        out += referenceOutputLine(items.at(i), i, numbered, showExtensions).toUtf8() + "\r\n";
+    return out;
+}
+
+// The web page: the byte-order mark, then line by line as QString::toUtf8 encodes it.
+inline QByteArray referenceHtmlDocument(const QStringList &items, const QString &title, bool numbered,
+                                        bool showExtensions)
+{
+    const QString shown = referenceEscapeHtml(displayName(title.toUtf8()));
+    QStringList lines = {QStringLiteral("<html>"), QStringLiteral("<title>") + shown + QStringLiteral("</title>"),
+                         QStringLiteral("<head>"), QStringLiteral("</head>"),
+                         QStringLiteral("<h2>") + shown + QStringLiteral("</h2>")};
+    for (qsizetype i = 0; i < items.size(); ++i)
+        lines.append(referenceEscapeHtml(referenceOutputLine(items.at(i), i, numbered, showExtensions))
+                     + QStringLiteral("<br>"));
+    lines.append(QStringLiteral("</html>"));
+    QByteArray out("\xEF\xBB\xBF"); // the UTF-8 byte-order mark leads the page
+    for (const QString &line : lines)
+        out += line.toUtf8() + "\r\n";
+    return out;
+}
+
+// The text shown for a file name's bytes: each well-formed UTF-8 sequence (as
+// Qt's strict decoder takes it) kept, but control characters (category Cc and
+// the line and paragraph separators) escaped as \n, \r, \t or \xHH per byte;
+// every byte no such sequence takes in as \xHH.
+inline QString referenceDisplayName(QByteArrayView bytes)
+{
+    QString out;
+    const auto escape = [&out](QByteArrayView part) {
+        for (const char b : part)
+            out += QString::asprintf("\\x%02X", unsigned(static_cast<unsigned char>(b)));
+    };
+    for (qsizetype i = 0; i < bytes.size();) {
+        QString one;
+        qsizetype len = 1;
+        for (; len <= 4 && i + len <= bytes.size(); ++len) {
+            QStringDecoder decoder(QStringDecoder::Utf8,
+                                   QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+            one = decoder(bytes.sliced(i, len));
+            if (!decoder.hasError() && one.toUcs4().size() == 1)
+                break;
+            one.clear();
+        }
+        if (one.isEmpty()) {
+            escape(bytes.sliced(i, 1));
+            ++i;
+            continue;
+        }
+        const char32_t cp = one.toUcs4().at(0);
+        const QChar::Category category = QChar::category(cp);
+        if (cp == u'\n' || cp == u'\r' || cp == u'\t')
+            out += cp == u'\n' ? u"\\n" : cp == u'\r' ? u"\\r" : u"\\t";
+        else if (category == QChar::Other_Control || category == QChar::Separator_Line
+                 || category == QChar::Separator_Paragraph)
+            escape(bytes.sliced(i, len));
+        else
+            out += one;
+        i += len;
+    }
+    return out;
+}
+
+// The base letters of a text from Qt's own tables: each code point
+// case-folded, the whole text canonically decomposed, the combining marks
+// dropped, folded again.
+inline QList<uint> referenceBaseLetters(const QString &text)
+{
+    QList<uint> folded = text.toUcs4();
+    for (uint &c : folded)
+        c = QChar::toCaseFolded(c);
+    QList<uint> base;
+    for (const uint c : QString::fromUcs4(reinterpret_cast<const char32_t *>(folded.constData()), folded.size())
+                            .normalized(QString::NormalizationForm_D)
+                            .toUcs4())
+        if (!QChar::isMark(c))
+            base.append(QChar::toCaseFolded(c));
+    return base;
+}
+
+// Item order ignoring case: the base letters first (compared by code point),
+// then the folded texts by QString::toCaseFolded, compared unit by unit (UTF-16,
+// as every comparison of the program does), a shorter text first. -1, 0 or 1.
+inline int referenceFoldedCompare(const QString &a, const QString &b)
+{
+    const QList<uint> baseA = referenceBaseLetters(a), baseB = referenceBaseLetters(b);
+    if (baseA != baseB)
+        return std::lexicographical_compare(baseA.begin(), baseA.end(), baseB.begin(), baseB.end()) ? -1 : 1;
+    const int order = a.toCaseFolded().compare(b.toCaseFolded(), Qt::CaseSensitive);
+    return (order > 0) - (order < 0);
+}
+
+// Item order: ignoring case as above, ties broken by the exact text.
+inline int referenceItemCompare(const QString &a, const QString &b)
+{
+    int order = referenceFoldedCompare(a, b);
+    if (order == 0)
+        order = a.compare(b, Qt::CaseSensitive);
+    return (order > 0) - (order < 0);
+}
+
+// Where the program's case rule (order, order ignoring case, duplicate test,
+// hash, word search of b in a, sort key) disagrees with the reference forms on
+// a and b; empty when it agrees.
+inline const char *caseRuleDisagreement(const QString &a, const QString &b)
+{
+    const int expected = referenceItemCompare(a, b);
+    const int order = itemCompare(a, b), reverse = itemCompare(b, a);
+    if ((order > 0) - (order < 0) != expected || (reverse > 0) - (reverse < 0) != -expected)
+        return "order";
+    const int ignoringCase = compareIgnoringCase(a, b);
+    if ((ignoringCase > 0) - (ignoringCase < 0) != referenceFoldedCompare(a, b))
+        return "order ignoring case";
+    const bool same = a.toCaseFolded() == b.toCaseFolded();
+    if (sameIgnoringCase(a, b) != same || (same && foldedHash(a) != foldedHash(b)))
+        return "duplicate test or hash";
+    if (indexOfIgnoringCase(a, b) != a.toCaseFolded().indexOf(b.toCaseFolded()))
+        return "word search";
+    ItemKey ka, kb;
+    if (itemKey(a.utf16(), a.size(), ka) && itemKey(b.utf16(), b.size(), kb) && !(ka == kb)
+        && (ka < kb) != (expected < 0))
+        return "sort key";
+    return nullptr;
+}
+
+} // namespace corvane::test
