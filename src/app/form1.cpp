@@ -247,21 +247,21 @@ void Form1::createMenus()
     ClearList = command("ClearList", QStringLiteral("Clear"));
     SelectMenu->addActions({Rename, EraseSelected, SelectAll, ClearList});
 
-    connect(FileType, &QAction::triggered, this, &Form1::FileType_Click);
-    connect(CreateHTM, &QAction::triggered, this, &Form1::CreateHTM_Click);
-    connect(CreateTXT, &QAction::triggered, this, &Form1::CreateTXT_Click);
+    // Each command runs its click handler; the two menus run theirs as they open.
+    using Handler = void (Form1::*)();
+    const std::pair<QAction *, Handler> clicks[] = {
+        {FileType, &Form1::FileType_Click},     {CreateHTM, &Form1::CreateHTM_Click},
+        {CreateTXT, &Form1::CreateTXT_Click},   {SelectWord, &Form1::SelectWord_Click},
+        {ListOnly, &Form1::ListOnly_Click},     {Exclude, &Form1::Exclude_Click},
+        {PrintList, &Form1::PrintList_Click},   {DisplayEXT, &Form1::DisplayEXT_Click},
+        {Rename, &Form1::Rename_Click},         {EraseSelected, &Form1::EraseSelected_Click},
+        {SelectAll, &Form1::SelectAll_Click},   {ClearList, &Form1::ClearList_Click},
+        {Info, &Form1::Info_Click},
+    };
+    for (const auto &[action, handler] : clicks)
+        connect(action, &QAction::triggered, this, handler);
     connect(FilterMenu, &QMenu::aboutToShow, this, &Form1::FilterMenu_Click);
-    connect(SelectWord, &QAction::triggered, this, &Form1::SelectWord_Click);
-    connect(ListOnly, &QAction::triggered, this, &Form1::ListOnly_Click);
-    connect(Exclude, &QAction::triggered, this, &Form1::Exclude_Click);
-    connect(PrintList, &QAction::triggered, this, &Form1::PrintList_Click);
-    connect(DisplayEXT, &QAction::triggered, this, &Form1::DisplayEXT_Click);
     connect(SelectMenu, &QMenu::aboutToShow, this, &Form1::SelectMenu_Click);
-    connect(Rename, &QAction::triggered, this, &Form1::Rename_Click);
-    connect(EraseSelected, &QAction::triggered, this, &Form1::EraseSelected_Click);
-    connect(SelectAll, &QAction::triggered, this, &Form1::SelectAll_Click);
-    connect(ClearList, &QAction::triggered, this, &Form1::ClearList_Click);
-    connect(Info, &QAction::triggered, this, &Form1::Info_Click);
 }
 
 void Form1::Form_Initialize()

@@ -134,7 +134,7 @@ private:
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.
     void showCount();
-    // Copy keys and drops (form1_workflow.cpp).
+    // Drops on the window (form1_workflow.cpp).
     void setUpWorkflow();
     void openFolder(const QString &folder);
 

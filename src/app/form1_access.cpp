@@ -16,14 +16,17 @@ namespace corvane {
 
 namespace {
 
-// Opens SelectMenu from the keyboard (the Menu key or Shift+F10) over the
-// current item, or the list's top left corner when no item is current. A right
-// mouse press keeps its own road (List1_MouseDown), so only keyboard requests
-// are taken here.
-class PopupKeys : public QObject
+// The item list's own keys. The Menu key or Shift+F10 opens SelectMenu over
+// the current item, or the list's top left corner when no item is current (a
+// right mouse press keeps its own road, List1_MouseDown, so only keyboard
+// requests are taken here). Ctrl+C and Ctrl+Insert copy the list (the view's
+// own copy, the current item only, never sees them).
+class ListKeys : public QObject
 {
 public:
-    PopupKeys(ItemListView *list, QMenu *menu) : QObject(list), m_list(list), m_menu(menu) {}
+    ListKeys(ItemListView *list, QMenu *menu, Form1 *form) : QObject(list), m_list(list), m_menu(menu), m_form(form)
+    {
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -35,12 +38,21 @@ protected:
             popUp();
             return true;
         }
-        if (event->type() == QEvent::KeyPress) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
-                popUp();
-                return true;
-            }
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        const bool press = event->type() == QEvent::KeyPress;
+        if (modifiers == Qt::ControlModifier && (key->key() == Qt::Key_C || key->key() == Qt::Key_Insert)) {
+            // Claimed as an override too, so no shortcut of the window takes the keys.
+            key->accept();
+            if (press)
+                m_form->copyToClipboard();
+            return true;
+        }
+        if (press && key->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier) {
+            popUp();
+            return true;
         }
         return false;
     }
@@ -55,6 +67,7 @@ private:
 
     ItemListView *m_list;
     QMenu *m_menu;
+    Form1 *m_form;
 };
 
 } // namespace
@@ -91,7 +104,7 @@ void Form1::setUpAccessibility()
     SelectMenu->setAccessibleName(QStringLiteral("Item commands"));
     SelectMenu->setAccessibleDescription(QStringLiteral("Rename, erase, select or clear the items of the list"));
 
-    List1->installEventFilter(new PopupKeys(List1, SelectMenu));
+    List1->installEventFilter(new ListKeys(List1, SelectMenu, this));
 }
 
 QString countToolTip(qsizetype count)

@@ -14,7 +14,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
@@ -27,34 +26,6 @@
 namespace corvane {
 
 namespace {
-
-// Ctrl+C and Ctrl+Insert in List1 copy; the view's own copy (the current item
-// only) never sees them.
-class CopyKeys : public QObject
-{
-public:
-    CopyKeys(ItemListView *list, Form1 *form) : QObject(list), m_list(list), m_form(form) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched != m_list || (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
-            return false;
-        auto *key = static_cast<QKeyEvent *>(event);
-        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-        if (modifiers != Qt::ControlModifier || (key->key() != Qt::Key_C && key->key() != Qt::Key_Insert))
-            return false;
-        // Claimed as an override, so no shortcut of the window takes the keys.
-        key->accept();
-        if (event->type() == QEvent::KeyPress)
-            m_form->copyToClipboard();
-        return true;
-    }
-
-private:
-    ItemListView *m_list;
-    Form1 *m_form;
-};
 
 // The local files and folders a drop carries, in the order given; nothing when
 // the drop carries anything else.
@@ -77,7 +48,6 @@ QStringList droppedPaths(const QMimeData *data)
 
 void Form1::setUpWorkflow()
 {
-    List1->installEventFilter(new CopyKeys(List1, this));
     setAcceptDrops(true);
 }
 
