@@ -12,6 +12,7 @@
 #include <iterator>
 #include <vector>
 #include <cstring>
+#include <thread>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,9 +98,18 @@ private:
     std::vector<Entry> m_entries;
 };
 
+// Names between two looks at the cancel flag and the progress count.
+constexpr qint64 kBatch = 512;
+std::atomic<qint64> readDelayMs{0};
+
 } // namespace
 
-FolderListing readFolder(const QString &folder, const Pattern &pattern)
+void setReadDelayForTesting(std::chrono::milliseconds perBatch)
+{
+    readDelayMs.store(perBatch.count());
+}
+
+FolderListing readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress)
 {
     FolderListing result;
     const QByteArray path = QFile::encodeName(folder);
@@ -120,8 +130,20 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern)
     QStringList others; // names that need decoding or escapes: few, sorted apart
     QString shownAscii; // reused for matching, so no string is made per name
     const bool everything = pattern.matchesEverything();
+    const qint64 delayMs = readDelayMs.load();
+    qint64 seen = 0;
 
     for (;;) {
+        if (seen % kBatch == 0) {
+            if (progress) {
+                progress->names.store(seen, std::memory_order_relaxed);
+                if (progress->cancelled.load(std::memory_order_relaxed))
+                    return result;
+            }
+            if (delayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        }
+        ++seen;
         errno = 0;
         const dirent *entry = readdir(dir);
         if (!entry) {
@@ -162,6 +184,8 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern)
         }
     }
 
+    if (progress)
+        progress->names.store(seen - 1, std::memory_order_relaxed);
     result.names = ascii.sorted();
     if (!others.isEmpty()) {
         sortInItemOrder(others);

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <chrono>
+
 namespace corvane {
 
 struct FolderListing
@@ -16,11 +19,24 @@ struct FolderListing
     bool ok() const { return error.isEmpty(); }
 };
 
+// Shared between a read on a worker thread and the window that waits for it.
+// The reader publishes how many names it has read after each batch and stops
+// at the next batch once cancelled; what it returns then is incomplete.
+struct ReadProgress
+{
+    std::atomic<qint64> names{0};
+    std::atomic<bool> cancelled{false};
+};
+
 // Lists the regular files of folder (symlinks to regular files count; hidden
 // dot-files count too) whose display names match pattern, sorted ignoring case.
 // Folders, FIFOs, sockets, devices and broken links are left out. No entry is
 // ever opened: kinds come from readdir, and stat() only where readdir cannot tell.
 // The same pass gives the folder's subfolders, for the folder tree.
-FolderListing readFolder(const QString &folder, const Pattern &pattern);
+FolderListing readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress = nullptr);
+
+// For tests and benchmarks only: every batch of names waits this long first,
+// as on a slow network volume. Zero (the default) reads at full speed.
+void setReadDelayForTesting(std::chrono::milliseconds perBatch);
 
 } // namespace corvane
