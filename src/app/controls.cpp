@@ -1,5 +1,6 @@
 #include "app/controls.h"
 
+#include "app/folderjob.h"
 #include "app/foldertree.h"
 
 #include "listing/folderreader.h"
@@ -80,11 +81,33 @@ void DirTree::setPath(const QString &path)
     const QString clean = QDir::cleanPath(path);
     if (clean == m_path)
         return;
-    m_path = clean;
+    QString before = std::exchange(m_path, clean);
+    m_refused = false;
     // The change handler reads the folder for the file name box first; the
     // tree then takes the subfolders from that read instead of a second one.
     emit pathChanged();
+    if (m_refused) {
+        m_refused = false;
+        m_path = std::move(before);
+        // A click has moved the tree's current row already: move it back.
+        setCurrentIndex(m_model->indexForPath(m_path));
+        return;
+    }
     showPath();
+}
+
+QString DirTree::root() const
+{
+    return m_model->root();
+}
+
+void DirTree::restore(const QString &root, const QString &path)
+{
+    m_path = path;
+    if (m_model->root() != QDir::cleanPath(root))
+        setRoot(root); // shows path
+    else
+        setCurrentIndex(m_model->indexForPath(m_path));
 }
 
 void DirTree::setSubfolderSource(std::function<std::optional<QStringList>(const QString &)> source)
@@ -102,28 +125,49 @@ FileBox::FileBox(QWidget *parent) : QListView(parent), m_model(new QStringListMo
     setSelectionMode(SingleSelection);
 }
 
-void FileBox::setPath(const QString &path)
+bool FileBox::setPath(const QString &path)
 {
-    m_path = path;
-    refresh();
+    return read(path, m_pattern);
 }
 
-void FileBox::setPattern(const QString &pattern)
+bool FileBox::setPattern(const QString &pattern)
 {
-    m_pattern = Pattern(pattern);
-    refresh();
+    return read(m_path, Pattern(pattern));
 }
 
-void FileBox::refresh()
+bool FileBox::refresh()
+{
+    return read(m_path, m_pattern);
+}
+
+bool FileBox::read(const QString &path, const Pattern &pattern)
 {
     const BusyCursor busy;
-    FolderListing listing = readFolder(m_path, m_pattern);
+    std::optional<FolderListing> listing = runFolderJob<FolderListing>(
+        window(), path, [path, pattern](ReadProgress &progress) { return readFolder(path, pattern, &progress); });
+    if (!listing)
+        return false;
+    m_path = path;
+    m_pattern = pattern;
+    showListing(std::move(*listing));
+    return true;
+}
+
+void FileBox::showListing(FolderListing &&listing)
+{
     m_model->setStringList(listing.names);
     releaseInBackground(std::exchange(m_names, std::move(listing.names)));
     m_subfolders = std::move(listing.subfolders);
     m_error = std::move(listing.error);
     // A folder that cannot be read shows as an empty box that says why.
     setToolTip(m_error);
+}
+
+void FileBox::restore(State state)
+{
+    m_path = std::move(state.path);
+    m_pattern = std::move(state.pattern);
+    showListing(FolderListing{std::move(state.names), std::move(state.subfolders), std::move(state.error)});
 }
 
 // ---- ItemListView ----------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/folderjob.h"
 #include "app/palette.h"
 #include "listing/refresh.h"
 #include "listing/wordfilter.h"
@@ -106,7 +107,11 @@ Form1::Form1(Services services, QWidget *parent)
     Form_Initialize();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // A read cancelled by closing the window stops at its next batch.
+    finishCancelledJobs(500);
+}
 
 void Form1::createControls()
 {
@@ -295,12 +300,23 @@ void Form1::RefreshList()
         } catch (...) {
         }
     };
-    step([&] {
-        if (Check1->isChecked())
-            m_items.clear();
-    });
-    step([&] { m_items.mergeNames(namesForList(File1->names(), ShowExtensions != 0)); });
-    step([&] { ApplyWordFilter(m_items, FilterWord, FilterMode); });
+    const bool clearFirst = Check1->isChecked();
+    // A merge proportional to a big list is prepared on a worker thread, so the
+    // window keeps painting; small ones take no noticeable time.
+    constexpr qsizetype kMergeOffThread = 50000;
+    if (File1->listCount() + (clearFirst ? 0 : m_items.count()) >= kMergeOffThread) {
+        if (!refreshOffThread(clearFirst)) {
+            m_readCancelled = true;
+            return;
+        }
+    } else {
+        step([&] {
+            if (clearFirst)
+                m_items.clear();
+        });
+        step([&] { m_items.mergeNames(namesForList(File1->names(), ShowExtensions != 0)); });
+        step([&] { ApplyWordFilter(m_items, FilterWord, FilterMode); });
+    }
     step([&] { showCount(); });
     step([&] { updateOutputCommands(); });
 }

@@ -11,12 +11,15 @@
 //   form1_shaping.cpp    display options, file types, word filter commands
 //   form1_editing.cpp    the item list's pop-up menu and hand edits
 //   form1_output.cpp     text document, web page, printing
+//   form1_reading.cpp    commands that read folders: put back when cancelled
 
 #include "app/controls.h"
 #include "listing/itemlist.h"
 #include "platform/services.h"
 
 #include <QMainWindow>
+
+#include <functional>
 
 class QAction;
 class QCheckBox;
@@ -113,8 +116,19 @@ private:
     // The item count in List1's tooltip and its accessible description.
     void showCount();
 
+    // Commands that read folders (form1_reading.cpp). A read the user cancels
+    // ends its command, and everything the command changed is put back.
+    struct Snapshot;
+    void readingCommand(const std::function<void()> &command);
+    Snapshot snapshot() const;
+    void restore(Snapshot &&before);
+    // The merge of a big list, prepared on a worker thread; false when cancelled.
+    bool refreshOffThread(bool clearFirst);
+
     Services m_services;
     ItemList m_items;
+    bool m_readCancelled = false; // the running command's read was cancelled
+    int m_commandDepth = 0;
 };
 
 // The about message: four lines joined by two CR characters each.

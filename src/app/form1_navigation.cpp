@@ -28,32 +28,45 @@ void Form1::Drive1_Change()
         Dir1->setRoot(m_services.drives->currentRoot());
         // A different folder runs Dir1_Change right here, before the next step.
         Dir1->setPath(shown.folder);
+        if (m_readCancelled)
+            return {};
 
         const FolderResult listed = m_services.drives->currentFolder();
         if (!listed.ok())
             return listed.error;
-        File1->setPath(listed.folder);
+        if (!File1->setPath(listed.folder)) {
+            m_readCancelled = true;
+            return {};
+        }
 
         RefreshList();
         return {};
     };
 
-    QString failure;
-    try {
-        failure = change();
-    } catch (const std::exception &e) {
-        failure = QString::fromLocal8Bit(e.what());
-    }
-    if (!failure.isEmpty())
-        m_services.dialogs->messageBox(failure, QStringLiteral("WARNING"), MessageIcon::Critical);
+    readingCommand([&] {
+        QString failure;
+        try {
+            failure = change();
+        } catch (const std::exception &e) {
+            failure = QString::fromLocal8Bit(e.what());
+        }
+        if (!failure.isEmpty())
+            m_services.dialogs->messageBox(failure, QStringLiteral("WARNING"), MessageIcon::Critical);
+    });
 }
 
 void Form1::Dir1_Change()
 {
     // A folder that cannot be read leaves File1 empty (its error as tooltip);
     // the list is rebuilt from nothing all the same.
-    File1->setPath(Dir1->path());
-    RefreshList();
+    readingCommand([this] {
+        if (File1->setPath(Dir1->path()))
+            RefreshList();
+        else
+            m_readCancelled = true;
+        if (m_readCancelled)
+            Dir1->refuseChange();
+    });
 }
 
 void Form1::Check1_Click()
