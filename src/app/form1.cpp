@@ -2,6 +2,7 @@
 
 #include "app/folderjob.h"
 #include "app/palette.h"
+#include "listing/folderreader.h"
 #include "listing/refresh.h"
 #include "listing/wordfilter.h"
 
@@ -194,6 +195,7 @@ void Form1::fillDrives()
         if (volume.root == current)
             Drive1->setCurrentIndex(Drive1->count() - 1);
     }
+    m_driveShown = Drive1->currentIndex();
 }
 
 void Form1::createMenus()
@@ -304,7 +306,8 @@ void Form1::RefreshList()
     // A merge proportional to a big list is prepared on a worker thread, so the
     // window keeps painting; small ones take no noticeable time.
     constexpr qsizetype kMergeOffThread = 50000;
-    if (File1->listCount() + (clearFirst ? 0 : m_items.count()) >= kMergeOffThread) {
+    if (File1->listCount() + (clearFirst ? 0 : m_items.count()) >= kMergeOffThread
+        || readDelayForTesting().count() > 0) {
         if (!refreshOffThread(clearFirst)) {
             m_readCancelled = true;
             return;

@@ -128,6 +128,7 @@ private:
     Services m_services;
     ItemList m_items;
     bool m_readCancelled = false; // the running command's read was cancelled
+    int m_driveShown = -1;        // Drive1's entry before the user picks another
     int m_commandDepth = 0;
 };
 

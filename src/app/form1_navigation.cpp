@@ -44,6 +44,8 @@ void Form1::Drive1_Change()
     };
 
     readingCommand([&] {
+        if (m_commandDepth == 1)
+            m_driveShown = Drive1->currentIndex(); // a cancel puts it back
         QString failure;
         try {
             failure = change();

@@ -13,6 +13,8 @@
 #include <QScopeGuard>
 #include <QSignalBlocker>
 
+#include <thread>
+
 // Commands that read folders. The read runs on a worker thread; the command
 // waits for it, and when the user cancels the read the command ends there and
 // the window is put back the way it was before the command: what the user sees
@@ -47,7 +49,7 @@ struct Form1::Snapshot
 Form1::Snapshot Form1::snapshot() const
 {
     Snapshot s;
-    s.driveIndex = Drive1->currentIndex();
+    s.driveIndex = m_driveShown; // Drive1 shows the newly picked drive already
     s.currentDrive = m_services.drives->currentRoot();
     s.treeRoot = Dir1->root();
     s.treePath = Dir1->path();
@@ -80,6 +82,7 @@ void Form1::restore(Snapshot &&before)
     {
         const QSignalBlocker quiet(Drive1);
         Drive1->setCurrentIndex(before.driveIndex);
+        m_driveShown = before.driveIndex;
     }
     // File1 before the tree: the tree takes the subfolders from File1's read.
     File1->restore(std::move(before.files));
@@ -143,6 +146,14 @@ bool Form1::refreshOffThread(bool clearFirst)
         this, File1->path(),
         [start = std::move(start), names, showExtensions, word, mode, clearFirst](ReadProgress &progress) mutable {
             progress.names.store(names.size(), std::memory_order_relaxed);
+            // Tests slow this down the way a slow volume slows a read.
+            if (const auto delay = readDelayForTesting(); delay.count() > 0) {
+                for (qsizetype done = 0; done <= names.size(); done += 512) {
+                    if (progress.cancelled.load(std::memory_order_relaxed))
+                        return Result();
+                    std::this_thread::sleep_for(delay);
+                }
+            }
             ItemList list;
             list.restore(std::move(start));
             qsizetype changes = clearFirst ? 1 : 0;

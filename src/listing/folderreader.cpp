@@ -109,6 +109,11 @@ void setReadDelayForTesting(std::chrono::milliseconds perBatch)
     readDelayMs.store(perBatch.count());
 }
 
+std::chrono::milliseconds readDelayForTesting()
+{
+    return std::chrono::milliseconds(readDelayMs.load());
+}
+
 FolderListing readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress)
 {
     FolderListing result;
@@ -134,16 +139,6 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern, ReadProg
     qint64 seen = 0;
 
     for (;;) {
-        if (seen % kBatch == 0) {
-            if (progress) {
-                progress->names.store(seen, std::memory_order_relaxed);
-                if (progress->cancelled.load(std::memory_order_relaxed))
-                    return result;
-            }
-            if (delayMs > 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        }
-        ++seen;
         errno = 0;
         const dirent *entry = readdir(dir);
         if (!entry) {
@@ -154,6 +149,16 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern, ReadProg
         const char *name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
             continue;
+        if (seen % kBatch == 0) {
+            if (progress) {
+                progress->names.store(seen, std::memory_order_relaxed);
+                if (progress->cancelled.load(std::memory_order_relaxed))
+                    return result;
+            }
+            if (delayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        }
+        ++seen;
 
         bool regular = entry->d_type == DT_REG;
         bool folder = entry->d_type == DT_DIR;
@@ -185,7 +190,7 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern, ReadProg
     }
 
     if (progress)
-        progress->names.store(seen - 1, std::memory_order_relaxed);
+        progress->names.store(seen, std::memory_order_relaxed);
     result.names = ascii.sorted();
     if (!others.isEmpty()) {
         sortInItemOrder(others);

@@ -37,6 +37,8 @@ FolderListing readFolder(const QString &folder, const Pattern &pattern, ReadProg
 
 // For tests and benchmarks only: every batch of names waits this long first,
 // as on a slow network volume. Zero (the default) reads at full speed.
+// Other work done for the window on a worker thread waits the same per batch.
 void setReadDelayForTesting(std::chrono::milliseconds perBatch);
+std::chrono::milliseconds readDelayForTesting();
 
 } // namespace corvane
