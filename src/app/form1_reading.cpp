@@ -111,6 +111,10 @@ void Form1::restore(Snapshot &&before)
 
 void Form1::readingCommand(const std::function<void()> &command)
 {
+    // Input is held back while a read runs, but a command can still be started
+    // from outside it (a screen reader's action): it waits for no read to run.
+    if (folderJobRunning())
+        return;
     if (m_commandDepth > 0) {
         command(); // nested in a command (Dir1's change inside the drive change): that one puts back
         return;
