@@ -123,6 +123,9 @@ FileBox::FileBox(QWidget *parent) : QListView(parent), m_model(new QStringListMo
     setUniformItemSizes(true);
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
+    // Laid out a batch at a time: a million names never stop the window.
+    setLayoutMode(Batched);
+    setBatchSize(2000);
 }
 
 bool FileBox::setPath(const QString &path)
