@@ -19,7 +19,7 @@
 
 #include <QMainWindow>
 
-#include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -119,7 +119,23 @@ private:
     // Commands that read folders (form1_reading.cpp). A read the user cancels
     // ends its command, and everything the command changed is put back.
     struct Snapshot;
-    void readingCommand(const std::function<void()> &command);
+    // Held by each such command while it runs. Only the outermost one (Dir1's
+    // change runs inside the drive change) keeps a snapshot and puts it back.
+    class ReadingCommand
+    {
+    public:
+        explicit ReadingCommand(Form1 &form);
+        ~ReadingCommand();
+        ReadingCommand(const ReadingCommand &) = delete;
+        ReadingCommand &operator=(const ReadingCommand &) = delete;
+        // False while a read runs already: no command starts then.
+        bool allowed() const { return m_allowed; }
+
+    private:
+        Form1 &m_form;
+        std::unique_ptr<Snapshot> m_before;
+        bool m_allowed;
+    };
     Snapshot snapshot() const;
     void restore(Snapshot &&before);
     // The merge of a big list, prepared on a worker thread; false when cancelled.

@@ -11,6 +11,11 @@ namespace corvane {
 
 void Form1::Drive1_Change()
 {
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
+    if (m_commandDepth == 1)
+        m_driveShown = Drive1->currentIndex(); // a cancel puts the entry before back
     // One trap over every step: the first failure is shown and ends the change,
     // the steps before it stay done, and Drive1 keeps the drive the user picked.
     auto change = [this]() -> QString {
@@ -43,32 +48,29 @@ void Form1::Drive1_Change()
         return {};
     };
 
-    readingCommand([&] {
-        if (m_commandDepth == 1)
-            m_driveShown = Drive1->currentIndex(); // a cancel puts it back
-        QString failure;
-        try {
-            failure = change();
-        } catch (const std::exception &e) {
-            failure = QString::fromLocal8Bit(e.what());
-        }
-        if (!failure.isEmpty())
-            m_services.dialogs->messageBox(failure, QStringLiteral("WARNING"), MessageIcon::Critical);
-    });
+    QString failure;
+    try {
+        failure = change();
+    } catch (const std::exception &e) {
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    if (!failure.isEmpty())
+        m_services.dialogs->messageBox(failure, QStringLiteral("WARNING"), MessageIcon::Critical);
 }
 
 void Form1::Dir1_Change()
 {
     // A folder that cannot be read leaves File1 empty (its error as tooltip);
     // the list is rebuilt from nothing all the same.
-    readingCommand([this] {
-        if (File1->setPath(Dir1->path()))
-            RefreshList();
-        else
-            m_readCancelled = true;
-        if (m_readCancelled)
-            Dir1->refuseChange();
-    });
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
+    if (File1->setPath(Dir1->path()))
+        RefreshList();
+    else
+        m_readCancelled = true;
+    if (m_readCancelled)
+        Dir1->refuseChange();
 }
 
 void Form1::Check1_Click()

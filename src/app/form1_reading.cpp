@@ -109,31 +109,34 @@ void Form1::restore(Snapshot &&before)
     Exclude->setChecked(before.excludeChecked);
 }
 
-void Form1::readingCommand(const std::function<void()> &command)
-{
+Form1::ReadingCommand::ReadingCommand(Form1 &form)
     // Input is held back while a read runs, but a command can still be started
-    // from outside it (a screen reader's action): it waits for no read to run.
-    if (folderJobRunning())
+    // from outside it (a screen reader's action): none starts then.
+    : m_form(form), m_allowed(!folderJobRunning())
+{
+    if (!m_allowed)
         return;
-    if (m_commandDepth > 0) {
-        command(); // nested in a command (Dir1's change inside the drive change): that one puts back
+    if (m_form.m_commandDepth++ == 0) {
+        m_before = std::make_unique<Snapshot>(m_form.snapshot());
+        m_form.m_readCancelled = false;
+    }
+}
+
+Form1::ReadingCommand::~ReadingCommand()
+{
+    if (!m_allowed)
         return;
-    }
-    Snapshot before = snapshot();
-    m_readCancelled = false;
-    {
-        ++m_commandDepth;
-        const auto leave = qScopeGuard([this] { --m_commandDepth; });
-        command();
-    }
-    if (m_readCancelled) {
-        restore(std::move(before));
-        m_readCancelled = false;
+    --m_form.m_commandDepth;
+    if (!m_before)
+        return;
+    if (m_form.m_readCancelled) {
+        m_form.restore(std::move(*m_before));
+        m_form.m_readCancelled = false;
         return;
     }
     // The lists kept for putting back may be the last copies of a huge folder.
-    releaseInBackground(std::move(before.items.items));
-    releaseInBackground(std::move(before.files.names));
+    releaseInBackground(std::move(m_before->items.items));
+    releaseInBackground(std::move(m_before->files.names));
 }
 
 bool Form1::refreshOffThread(bool clearFirst)

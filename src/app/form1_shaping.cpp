@@ -13,12 +13,13 @@ namespace corvane {
 
 void Form1::DisplayEXT_Click()
 {
-    readingCommand([this] {
-        ShowExtensions = qint16(~ShowExtensions);
-        setMenuCaption(DisplayEXT, ShowExtensions == -1 ? QStringLiteral("Extensions ON")
-                                                        : QStringLiteral("Extensions OFF"));
-        RefreshList();
-    });
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
+    ShowExtensions = qint16(~ShowExtensions);
+    setMenuCaption(DisplayEXT, ShowExtensions == -1 ? QStringLiteral("Extensions ON")
+                                                    : QStringLiteral("Extensions OFF"));
+    RefreshList();
 }
 
 void Form1::Enumerate_Click()
@@ -29,33 +30,34 @@ void Form1::Enumerate_Click()
 
 void Form1::FileType_Click()
 {
-    readingCommand([this] {
-        const QString prompt = QStringLiteral("Insert file type extension(s):") + QStringLiteral("\r\r")
-            + QStringLiteral("Example : MP3 EXE DOC ZIP");
-        FileTypes = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILE TYPE"), FileTypes));
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
+    const QString prompt = QStringLiteral("Insert file type extension(s):") + QStringLiteral("\r\r")
+        + QStringLiteral("Example : MP3 EXE DOC ZIP");
+    FileTypes = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILE TYPE"), FileTypes));
 
-        const QString pattern = fileTypePattern(FileTypes);
-        // Setting the pattern reads the folder afresh: that is File1's Refresh. A
-        // folder gone meanwhile leaves File1 empty with its error as tooltip.
-        if (!File1->setPattern(pattern.isEmpty() ? QStringLiteral("*.*") : pattern)) {
-            m_readCancelled = true;
-            return;
-        }
-        if (pattern.isEmpty()) {
-            setWindowTitle(QStringLiteral("Corvane+"));
-        } else {
-            // Qt reads "[*]" in a title as the unsaved-changes mark and hides it;
-            // doubled, it shows as typed.
-            QString types = FileTypes;
-            types.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-            setWindowTitle(QStringLiteral("File type(s) : ") + types);
-        }
+    const QString pattern = fileTypePattern(FileTypes);
+    // Setting the pattern reads the folder afresh: that is File1's Refresh. A
+    // folder gone meanwhile leaves File1 empty with its error as tooltip.
+    if (!File1->setPattern(pattern.isEmpty() ? QStringLiteral("*.*") : pattern)) {
+        m_readCancelled = true;
+        return;
+    }
+    if (pattern.isEmpty()) {
+        setWindowTitle(QStringLiteral("Corvane+"));
+    } else {
+        // Qt reads "[*]" in a title as the unsaved-changes mark and hides it;
+        // doubled, it shows as typed.
+        QString types = FileTypes;
+        types.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+        setWindowTitle(QStringLiteral("File type(s) : ") + types);
+    }
 
-        m_items.clear();
-        RefreshList();
-        if (!m_readCancelled)
-            randomColours();
-    });
+    m_items.clear();
+    RefreshList();
+    if (!m_readCancelled)
+        randomColours();
 }
 
 void Form1::FilterMenu_Click()
@@ -67,41 +69,44 @@ void Form1::FilterMenu_Click()
 
 void Form1::SelectWord_Click()
 {
-    readingCommand([this] {
-        const QString prompt = QStringLiteral("Select word to filter.") + QStringLiteral("\r\r")
-            + QStringLiteral("(Leave empty to set the filter OFF)");
-        FilterWord = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILTER"), FilterWord));
-        if (!FilterWord.isEmpty()) {
-            setMenuCaption(Exclude, QStringLiteral("Exclude items containing : ") + FilterWord);
-            setMenuCaption(ListOnly, QStringLiteral("List only items containing : ") + FilterWord);
-            FilterMenu->setTitle(QStringLiteral("File Filter ON"));
-        } else {
-            // The mode items keep the last word in their captions.
-            FilterMenu->setTitle(QStringLiteral("File Filter OFF"));
-        }
-        RefreshList();
-    });
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
+    const QString prompt = QStringLiteral("Select word to filter.") + QStringLiteral("\r\r")
+        + QStringLiteral("(Leave empty to set the filter OFF)");
+    FilterWord = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILTER"), FilterWord));
+    if (!FilterWord.isEmpty()) {
+        setMenuCaption(Exclude, QStringLiteral("Exclude items containing : ") + FilterWord);
+        setMenuCaption(ListOnly, QStringLiteral("List only items containing : ") + FilterWord);
+        FilterMenu->setTitle(QStringLiteral("File Filter ON"));
+    } else {
+        // The mode items keep the last word in their captions.
+        FilterMenu->setTitle(QStringLiteral("File Filter OFF"));
+    }
+    RefreshList();
 }
 
 void Form1::ListOnly_Click()
 {
-    readingCommand([this] {
-        // Triggering may have just cleared the mark of a checked item: set both.
-        ListOnly->setChecked(true);
-        Exclude->setChecked(false);
-        FilterMode = ListOnlyMode;
-        RefreshList();
-    });
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
+    // Triggering may have just cleared the mark of a checked item: set both.
+    ListOnly->setChecked(true);
+    Exclude->setChecked(false);
+    FilterMode = ListOnlyMode;
+    RefreshList();
 }
 
 void Form1::Exclude_Click()
 {
-    readingCommand([this] {
-        ListOnly->setChecked(false);
-        Exclude->setChecked(true);
-        FilterMode = ExcludeMode;
-        RefreshList();
-    });
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
+    ListOnly->setChecked(false);
+    Exclude->setChecked(true);
+    FilterMode = ExcludeMode;
+    RefreshList();
 }
 
 } // namespace corvane
