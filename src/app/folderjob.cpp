@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QLabel>
@@ -209,6 +210,8 @@ bool runFolderJob(QWidget *window, const QString &folder, std::function<void(Rea
         QObject::connect(box.get(), &QDialog::rejected, &loop, cancel);
         hold.allow(box.get());
         box->show();
+        // The busy cursor with an arrow: the box's button can be pressed.
+        QGuiApplication::changeOverrideCursor(Qt::BusyCursor);
         tick.start();
     });
 
@@ -218,7 +221,10 @@ bool runFolderJob(QWidget *window, const QString &folder, std::function<void(Rea
     loop.exec();
     --runningJobs;
     tick.stop();
-    box.reset();
+    if (box) {
+        box.reset();
+        QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
+    }
 
     if (!state->done.load(std::memory_order_acquire)) {
         state->progress.cancelled.store(true, std::memory_order_relaxed);
