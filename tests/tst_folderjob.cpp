@@ -20,11 +20,11 @@ using namespace corvane::test;
 using namespace std::chrono_literals;
 
 // Folders read slowly for real: the reader waits before each batch of 512 names
-// (the delay only tests set), so a folder of 3,000 names takes 1.5 s to read
+// (the delay only tests set), so a folder of 3,000 names takes 2 s to read
 // and as long to merge, well past the second after which the progress box shows.
 namespace {
 
-constexpr auto kDelay = 250ms;
+constexpr auto kDelay = 350ms;
 constexpr int kBig = 3000;
 
 enum Command { Folder, Drive, DriveSecondRead, FileTypes, Extensions, Word, ListOnlyWord, ExcludeWord };
