@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
-#include <QGuiApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
