@@ -207,22 +207,23 @@ void TestFolderJob::slowRead()
 void TestFolderJob::cancelPutsBack_data()
 {
     QTest::addColumn<int>("command");
-    QTest::addColumn<bool>("escape"); // Esc, or the "Cancel" button
-    QTest::newRow("folder, Cancel") << int(Folder) << false;
-    QTest::newRow("folder, Esc") << int(Folder) << true;
-    QTest::newRow("drive, Esc") << int(Drive) << true;
-    QTest::newRow("drive, its second read") << int(DriveSecondRead) << false;
-    QTest::newRow("file types") << int(FileTypes) << true;
-    QTest::newRow("extensions") << int(Extensions) << false;
-    QTest::newRow("select word") << int(Word) << true;
-    QTest::newRow("list only") << int(ListOnlyWord) << false;
-    QTest::newRow("exclude") << int(ExcludeWord) << true;
+    QTest::addColumn<int>("how"); // 0 the "Cancel" button, 1 Esc in the box, 2 Esc in the window
+    QTest::newRow("folder, Cancel") << int(Folder) << 0;
+    QTest::newRow("folder, Esc") << int(Folder) << 1;
+    QTest::newRow("folder, Esc in the window") << int(Folder) << 2;
+    QTest::newRow("drive, Esc") << int(Drive) << 1;
+    QTest::newRow("drive, its second read") << int(DriveSecondRead) << 0;
+    QTest::newRow("file types") << int(FileTypes) << 1;
+    QTest::newRow("extensions") << int(Extensions) << 0;
+    QTest::newRow("select word") << int(Word) << 2;
+    QTest::newRow("list only") << int(ListOnlyWord) << 0;
+    QTest::newRow("exclude") << int(ExcludeWord) << 1;
 }
 
 void TestFolderJob::cancelPutsBack()
 {
     QFETCH(int, command);
-    QFETCH(bool, escape);
+    QFETCH(int, how);
     auto w = window();
     Form1 &f = *w->form;
     // A big list with marks, a current item and a hand edit; the word set.
@@ -265,10 +266,10 @@ void TestFolderJob::cancelPutsBack()
             if (!box || cancelledAt >= 0)
                 return;
             cancelledAt = ms;
-            if (escape)
-                QTest::keyClick(box, Qt::Key_Escape);
-            else
+            if (how == 0)
                 QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("ReadCancel")), Qt::LeftButton);
+            else
+                QTest::keyClick(how == 1 ? static_cast<QWidget *>(box) : f.List1, Qt::Key_Escape);
         });
 
     QVERIFY(cancelledAt >= 0);

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,7 +61,9 @@ public:
     {
         setObjectName(QStringLiteral("ReadProgress"));
         setWindowTitle(QStringLiteral("Corvane+"));
-        setWindowModality(Qt::WindowModal);
+        // Not modal to Qt: a window blocked by a modal box could not be closed
+        // by the desktop during the read. Its input is held back all the same.
+        setWindowModality(Qt::NonModal);
         auto *layout = new QVBoxLayout(this);
         auto *where = new QLabel(QStringLiteral("Reading ") + folder, this);
         where->setObjectName(QStringLiteral("ReadFolder"));
@@ -94,11 +97,11 @@ private:
 };
 
 // Drops input meant for anything but the progress box while a job runs, and
-// turns the window's closing into a cancel.
+// turns the window's closing into a cancel: the box's modality, in effect.
 class InputHold : public QObject
 {
 public:
-    InputHold(QWidget *window, const std::function<void()> &onClose) : m_window(window), m_onClose(onClose)
+    InputHold(QWidget *window, const std::function<void()> &cancel) : m_window(window), m_cancel(cancel)
     {
         qApp->installEventFilter(this);
     }
@@ -109,8 +112,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Close && watched == m_window) {
-            m_onClose();
+            m_cancel();
             return false;
+        }
+        // While the box offers Cancel, Esc cancels wherever the focus is.
+        if (m_box && event->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            m_cancel();
+            return true;
         }
         if (!isInput(event->type()) || isInBox(watched))
             return false;
@@ -163,7 +172,7 @@ private:
 
     QWidget *m_window;
     QWidget *m_box = nullptr;
-    std::function<void()> m_onClose;
+    std::function<void()> m_cancel;
 };
 
 } // namespace
@@ -210,6 +219,8 @@ bool runFolderJob(QWidget *window, const QString &folder, std::function<void(Rea
         QObject::connect(box.get(), &QDialog::rejected, &loop, cancel);
         hold.allow(box.get());
         box->show();
+        box->raise();
+        box->activateWindow();
         // The busy cursor with an arrow: the box's button can be pressed.
         QGuiApplication::changeOverrideCursor(Qt::BusyCursor);
         tick.start();

@@ -21,7 +21,7 @@ struct ReadProgress;
 // Runs work on a worker thread; work gets its own copies of what it needs and
 // reports its count and watches for cancel through the ReadProgress it is given.
 // While it runs, mouse, key, wheel and drop input to every window but the
-// progress box is dropped. After a second a window-modal box on window shows
+// progress box is dropped. After a second a box over window shows
 // folder and the count, a few times a second, until the work ends. Returns false
 // when the work was cancelled (its "Cancel" button, Esc, the window being closed,
 // the application quitting); the work then stops at its next batch and what it
