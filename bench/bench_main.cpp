@@ -26,6 +26,10 @@
 #include <QProcess>
 #include <QScrollBar>
 #include <QTextStream>
+#include <QTimer>
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdio>
@@ -85,6 +89,27 @@ void paint(Form1 &form)
     form.List1->viewport()->grab();
 }
 
+// The longest stretch the window's thread goes without turning its event loop,
+// seen by a timer that ticks every millisecond while the work runs.
+double longestStall(const std::function<void()> &work)
+{
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 worst = 0;
+    QTimer beat;
+    beat.setInterval(1);
+    QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        worst = std::max(worst, now - last);
+        last = now;
+    });
+    clock.start();
+    beat.start();
+    work();
+    worst = std::max(worst, clock.nsecsElapsed() - last);
+    return double(worst) / 1e6;
+}
+
 struct Row
 {
     QString op;
@@ -111,6 +136,11 @@ long peakRssKb()
 Services benchServices()
 {
     return Services::desktop();
+}
+
+qsizetype smallCountFor(const QString &folder)
+{
+    return readFolder(folder, Pattern()).names.size();
 }
 
 int rssMode(const QString &folder)
@@ -188,6 +218,45 @@ int main(int argc, char **argv)
     rows.append({QStringLiteral("refresh into empty list + paint"), n, refreshMs, floorMs, large ? 1.5 : 0, false});
     if (n <= 100000) // a plain time as a sanity line, on a 2-core machine
         rows.append({QStringLiteral("  the same, in milliseconds"), n, refreshMs, floorMs, 120, true});
+
+    // The window keeps turning while it reads and merges on a worker thread:
+    // the longest pause of its event loop during a refresh of the whole folder.
+    std::vector<double> stalls;
+    for (int i = 0; i < runs; ++i) {
+        form.Dir1->setPath(empty);
+        stalls.push_back(longestStall([&] { form.Dir1->setPath(big); }));
+    }
+    rows.append({QStringLiteral("window stall: refresh (longest)"), n, *std::max_element(stalls.begin(), stalls.end()),
+                 floorMs, 100, true});
+
+    // A slow volume: every batch of 512 names waits 20 ms, as a delayed getdents64
+    // call would. The whole small folder read through, then the big one cancelled
+    // as soon as the progress box offers it.
+    form.Dir1->setPath(empty);
+    setReadDelayForTesting(std::chrono::milliseconds(20));
+    const double slowStall = longestStall([&] { form.Dir1->setPath(small); });
+    form.Dir1->setPath(empty);
+    QElapsedTimer sinceCancel;
+    const double cancelStall = longestStall([&] {
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto *box = form.findChild<QDialog *>(QStringLiteral("ReadProgress"));
+            if (box && box->isVisible() && !sinceCancel.isValid()) {
+                sinceCancel.start();
+                QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("ReadCancel")), Qt::LeftButton);
+            }
+        });
+        poll.start(10);
+        form.Dir1->setPath(big);
+    });
+    const double cancelMs = sinceCancel.isValid() ? double(sinceCancel.nsecsElapsed()) / 1e6 : -1;
+    setReadDelayForTesting(std::chrono::milliseconds(0));
+    if (form.Dir1->path() != empty || cancelMs < 0)
+        qFatal("the slow read was not cancelled");
+    rows.append({QStringLiteral("window stall: slow read, 20 ms/batch"), smallCountFor(small), std::max(slowStall, cancelStall),
+                 floorMs, 100, true});
+    rows.append({QStringLiteral("slow read: Cancel to command end"), n, cancelMs, floorMs, 100, true});
+    form.Dir1->setPath(big);
 
     form.Check1->setChecked(false);
     const double rerefreshMs = measure(runs, {}, [&] {

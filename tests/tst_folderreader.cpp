@@ -5,6 +5,7 @@
 #include "support/files.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -38,6 +39,7 @@ private slots:
     void patternApplied();
     void mixedNamesInItemOrder();
     void unreadableFolder();
+    void progressAndCancel();
 };
 
 void TestFolderReader::onlyRegularFilesSorted()
@@ -148,6 +150,34 @@ void TestFolderReader::unreadableFolder()
         // The folder tree's read says the same.
         QCOMPARE(readSubfolders(folder).error, read.error);
     }
+}
+
+void TestFolderReader::progressAndCancel()
+{
+    QTemporaryDir tmp;
+    QStringList made;
+    for (int i = 0; i < 1500; ++i)
+        made.append(QStringLiteral("f%1").arg(i));
+    test::makeFiles(tmp.path(), made);
+
+    // The count covers every name read, the pattern's misses too.
+    ReadProgress whole;
+    QCOMPARE(readFolder(tmp.path(), Pattern(QStringLiteral("f1*")), &whole).value.names.size(), 611);
+    QCOMPARE(whole.names.load(), 1500);
+
+    // Cancelled, the read stops at its first batch.
+    ReadProgress stopped;
+    stopped.cancelled = true;
+    QVERIFY(readFolder(tmp.path(), Pattern(), &stopped).value.names.isEmpty());
+    QCOMPARE(stopped.names.load(), 0);
+
+    // The delay for tests slows each batch of 512 names: three here.
+    setReadDelayForTesting(std::chrono::milliseconds(40));
+    const auto fast = qScopeGuard([] { setReadDelayForTesting(std::chrono::milliseconds(0)); });
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(readFolder(tmp.path(), Pattern()).value.names.size(), 1500);
+    QVERIFY(clock.elapsed() >= 120);
 }
 
 QTEST_APPLESS_MAIN(TestFolderReader)

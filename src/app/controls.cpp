@@ -1,5 +1,6 @@
 #include "app/controls.h"
 
+#include "app/folderjob.h"
 #include "listing/foldertree.h"
 
 #include "listing/folderreader.h"
@@ -89,11 +90,33 @@ void DirTree::setPath(const QString &path)
     const QString clean = QDir::cleanPath(path);
     if (clean == m_path)
         return;
-    m_path = clean;
+    QString before = std::exchange(m_path, clean);
+    m_refused = false;
     // The change handler reads the folder for the file name box first; the
     // tree then takes the subfolders from that read instead of a second one.
     emit pathChanged();
+    if (m_refused) {
+        m_refused = false;
+        m_path = std::move(before);
+        // A click has moved the tree's current row already: move it back.
+        setCurrentIndex(m_model->indexForPath(m_path));
+        return;
+    }
     showPath();
+}
+
+QString DirTree::root() const
+{
+    return m_model->root();
+}
+
+void DirTree::restore(const QString &root, const QString &path)
+{
+    m_path = path;
+    if (m_model->root() != QDir::cleanPath(root))
+        setRoot(root); // shows path
+    else
+        setCurrentIndex(m_model->indexForPath(m_path));
 }
 
 void DirTree::setSubfolderSource(std::function<std::optional<QStringList>(const QString &)> source)
@@ -109,24 +132,41 @@ FileBox::FileBox(QWidget *parent) : QListView(parent), m_model(new QStringListMo
     setUniformItemSizes(true);
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
+    // Laid out a batch at a time: a million names never stop the window.
+    setLayoutMode(Batched);
+    setBatchSize(2000);
 }
 
-void FileBox::setPath(const QString &path)
+bool FileBox::setPath(const QString &path)
 {
-    m_path = path;
-    refresh();
+    return read(path, m_pattern);
 }
 
-void FileBox::setPattern(const QString &pattern)
+bool FileBox::setPattern(const QString &pattern)
 {
-    m_pattern = Pattern(pattern);
-    refresh();
+    return read(m_path, Pattern(pattern));
 }
 
-void FileBox::refresh()
+bool FileBox::refresh()
+{
+    return read(m_path, m_pattern);
+}
+
+bool FileBox::read(const QString &path, const Pattern &pattern)
 {
     const BusyCursor busy;
-    Result<FolderListing> read = readFolder(m_path, m_pattern);
+    std::optional<Result<FolderListing>> listing = runFolderJob<Result<FolderListing>>(
+        window(), path, [path, pattern](ReadProgress &progress) { return readFolder(path, pattern, &progress); });
+    if (!listing)
+        return false;
+    m_path = path;
+    m_pattern = pattern;
+    showListing(std::move(*listing));
+    return true;
+}
+
+void FileBox::showListing(Result<FolderListing> &&read)
+{
     m_model->setStringList(read.value.names);
     releaseInBackground(std::exchange(m_names, std::move(read.value.names)));
     m_subfolders = std::move(read.value.subfolders);
@@ -148,6 +188,13 @@ void FileBox::describe()
         m_error.isEmpty() ? m_description : m_description + QStringLiteral(". This folder cannot be read: ") + m_error;
     if (accessibleDescription() != text)
         setAccessibleDescription(text);
+}
+
+void FileBox::restore(State state)
+{
+    m_path = std::move(state.path);
+    m_pattern = std::move(state.pattern);
+    showListing({{std::move(state.names), std::move(state.subfolders)}, std::move(state.error)});
 }
 
 // ---- ItemListView ----------------------------------------------------------

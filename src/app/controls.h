@@ -2,6 +2,7 @@
 // The window's list-like controls: the drive list (Drive1), the folder tree
 // (Dir1), the file name box (File1) and the item list view (List1).
 
+#include "listing/folderreader.h"
 #include "listing/itemlist.h"
 #include "listing/pattern.h"
 
@@ -52,6 +53,12 @@ class DirTree : public QTreeView
 public:
     explicit DirTree(QWidget *parent = nullptr);
 
+    // Called by the change handler while setPath runs it: the change was given
+    // up, so the tree goes back to the folder it showed before.
+    void refuseChange() { m_refused = true; }
+    // Puts the tree back on root and path without running the change handler.
+    void restore(const QString &root, const QString &path);
+    QString root() const;
     // The volume whose folders the tree shows.
     void setRoot(const QString &root);
     QString path() const { return m_path; }
@@ -71,10 +78,14 @@ private:
 
     FolderTreeModel *m_model;
     QString m_path;
+    bool m_refused = false;
 };
 
 // File name box: the names of the files of Path that match Pattern, sorted
-// ignoring case. Setting Path or Pattern, or Refresh, reads the folder again.
+// ignoring case. Setting Path or Pattern, or Refresh, reads the folder again,
+// on a worker thread while the window waits (see folderjob.h). Each returns
+// false when the user cancelled the read; the box then stays exactly as it was,
+// its Path and Pattern included.
 class FileBox : public QListView
 {
     Q_OBJECT
@@ -82,10 +93,22 @@ public:
     explicit FileBox(QWidget *parent = nullptr);
 
     QString path() const { return m_path; }
-    void setPath(const QString &path);
+    bool setPath(const QString &path);
     QString pattern() const { return m_pattern.text(); }
-    void setPattern(const QString &pattern);
-    void refresh();
+    bool setPattern(const QString &pattern);
+    bool refresh();
+
+    // Everything the box shows and knows, to put back after a cancelled command.
+    struct State
+    {
+        QString path;
+        Pattern pattern;
+        QStringList names;
+        QStringList subfolders;
+        QString error;
+    };
+    State state() const { return {m_path, m_pattern, m_names, m_subfolders, m_error}; }
+    void restore(State state);
 
     const QStringList &names() const { return m_names; }
     // The folders in Path that are not hidden, from the same read.
@@ -99,6 +122,8 @@ public:
 
 private:
     void describe();
+    bool read(const QString &path, const Pattern &pattern);
+    void showListing(Result<FolderListing> &&read);
 
     QStringListModel *m_model;
     QString m_path;

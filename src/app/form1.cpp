@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/folderjob.h"
 #include "app/palette.h"
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
@@ -111,7 +112,11 @@ Form1::Form1(Services services, QWidget *parent)
     Form_Initialize();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // A read cancelled by closing the window stops at its next batch.
+    finishCancelledJobs(500);
+}
 
 void Form1::createControls()
 {
@@ -192,6 +197,7 @@ void Form1::fillDrives()
             currentAt = Drive1->count() - 1;
     }
     Drive1->setCurrentIndex(shownAt >= 0 ? shownAt : std::max(currentAt, 0));
+    m_driveShown = Drive1->currentIndex();
 }
 
 void Form1::createMenus()
@@ -293,7 +299,19 @@ void Form1::Info_Click()
 void Form1::RefreshList()
 {
     const BusyCursor busy;
-    mergeFolder(m_items, File1->names(), {Check1->isChecked(), ShowExtensions, FilterWord, FilterMode});
+    const bool clearFirst = Check1->isChecked();
+    // A merge proportional to a big list is prepared on a worker thread, so the
+    // window keeps painting; small ones take no noticeable time.
+    constexpr qsizetype kMergeOffThread = 50000;
+    if (File1->listCount() + (clearFirst ? 0 : m_items.count()) >= kMergeOffThread
+        || readDelayForTesting().count() > 0) {
+        if (!refreshOffThread(clearFirst)) {
+            m_readCancelled = true;
+            return;
+        }
+    } else {
+        mergeFolder(m_items, File1->names(), {clearFirst, ShowExtensions, FilterWord, FilterMode});
+    }
     showCount();
     updateOutputCommands();
 }

@@ -12,6 +12,7 @@
 //   form1_editing.cpp    the item list's pop-up menu and hand edits
 //   form1_output.cpp     text document, web page, printing
 //   form1_workflow.cpp   copying the list, folders dropped on the window
+//   form1_reading.cpp    commands that read folders: put back when cancelled
 
 #include "app/controls.h"
 #include "listing/itemlist.h"
@@ -19,6 +20,8 @@
 #include "platform/services.h"
 
 #include <QMainWindow>
+
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -138,8 +141,36 @@ private:
     void setUpWorkflow();
     void openFolder(const QString &folder);
 
+    // Commands that read folders (form1_reading.cpp). A read the user cancels
+    // ends its command, and everything the command changed is put back.
+    struct Snapshot;
+    // Held by each such command while it runs. Only the outermost one (Dir1's
+    // change runs inside the drive change) keeps a snapshot and puts it back.
+    class ReadingCommand
+    {
+    public:
+        explicit ReadingCommand(Form1 &form);
+        ~ReadingCommand();
+        ReadingCommand(const ReadingCommand &) = delete;
+        ReadingCommand &operator=(const ReadingCommand &) = delete;
+        // False while a read runs already: no command starts then.
+        bool allowed() const { return m_allowed; }
+
+    private:
+        Form1 &m_form;
+        std::unique_ptr<Snapshot> m_before;
+        bool m_allowed;
+    };
+    Snapshot snapshot() const;
+    void restore(Snapshot &&before);
+    // The merge of a big list, prepared on a worker thread; false when cancelled.
+    bool refreshOffThread(bool clearFirst);
+
     Services m_services;
     ItemList m_items;
+    bool m_readCancelled = false; // the running command's read was cancelled
+    int m_driveShown = -1;        // Drive1's entry before the user picks another
+    int m_commandDepth = 0;
 };
 
 // The about message: four lines joined by two CR characters each.

@@ -9,6 +9,11 @@ namespace corvane {
 
 void Form1::Drive1_Change()
 {
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
+    if (m_commandDepth == 1)
+        m_driveShown = Drive1->currentIndex(); // a cancel puts the entry before back
     // The first failure is shown and ends the change, the steps before it stay
     // done, and Drive1 keeps the drive the user picked.
     const QString root = Drive1->currentData().toString();
@@ -23,11 +28,16 @@ void Form1::Drive1_Change()
     Dir1->setRoot(m_services.drives->currentRoot());
     // A different folder runs Dir1_Change right here, before the next step.
     Dir1->setPath(shown.value);
+    if (m_readCancelled)
+        return;
 
     const Result<QString> listed = m_services.drives->currentFolder();
     if (warnOnFailure(listed))
         return;
-    File1->setPath(listed.value);
+    if (!File1->setPath(listed.value)) {
+        m_readCancelled = true;
+        return;
+    }
     RefreshList();
 }
 
@@ -35,8 +45,15 @@ void Form1::Dir1_Change()
 {
     // A folder that cannot be read leaves File1 empty (its error as tooltip);
     // the list is rebuilt from nothing all the same.
-    File1->setPath(Dir1->path());
-    RefreshList();
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
+    if (File1->setPath(Dir1->path()))
+        RefreshList();
+    else
+        m_readCancelled = true;
+    if (m_readCancelled)
+        Dir1->refuseChange();
 }
 
 void Form1::Check1_Click()

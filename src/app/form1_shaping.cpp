@@ -13,6 +13,9 @@ namespace corvane {
 
 void Form1::DisplayEXT_Click()
 {
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
     ShowExtensions = !ShowExtensions;
     setMenuCaption(DisplayEXT, ShowExtensions ? QStringLiteral("Extensions ON") : QStringLiteral("Extensions OFF"));
     RefreshList();
@@ -20,6 +23,9 @@ void Form1::DisplayEXT_Click()
 
 void Form1::FileType_Click()
 {
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
     const QString prompt = QStringLiteral("Insert file type extension(s):") + QStringLiteral("\r\r")
         + QStringLiteral("Example : MP3 EXE DOC ZIP");
     FileTypes = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILE TYPE"), FileTypes));
@@ -27,7 +33,10 @@ void Form1::FileType_Click()
     const QString pattern = fileTypePattern(FileTypes);
     // Setting the pattern reads the folder afresh: that is File1's Refresh. A
     // folder gone meanwhile leaves File1 empty with its error as tooltip.
-    File1->setPattern(pattern.isEmpty() ? QStringLiteral("*.*") : pattern);
+    if (!File1->setPattern(pattern.isEmpty() ? QStringLiteral("*.*") : pattern)) {
+        m_readCancelled = true;
+        return;
+    }
     if (pattern.isEmpty()) {
         setWindowTitle(QStringLiteral("Corvane+"));
     } else {
@@ -40,7 +49,8 @@ void Form1::FileType_Click()
 
     m_items.clear();
     RefreshList();
-    randomColours();
+    if (!m_readCancelled)
+        randomColours();
 }
 
 void Form1::FilterMenu_Click()
@@ -52,6 +62,9 @@ void Form1::FilterMenu_Click()
 
 void Form1::SelectWord_Click()
 {
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
     const QString prompt = QStringLiteral("Select word to filter.") + QStringLiteral("\r\r")
         + QStringLiteral("(Leave empty to set the filter OFF)");
     FilterWord = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILTER"), FilterWord));
@@ -68,6 +81,9 @@ void Form1::SelectWord_Click()
 
 void Form1::ListOnly_Click()
 {
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
     // Triggering may have just cleared the mark of a checked item: set both.
     ListOnly->setChecked(true);
     Exclude->setChecked(false);
@@ -77,6 +93,9 @@ void Form1::ListOnly_Click()
 
 void Form1::Exclude_Click()
 {
+    const ReadingCommand command(*this);
+    if (!command.allowed())
+        return;
     ListOnly->setChecked(false);
     Exclude->setChecked(true);
     FilterMode = WordFilterMode::Exclude;

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <vector>
 #include <cstring>
+#include <thread>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -93,6 +94,10 @@ private:
     std::vector<Entry> m_entries;
 };
 
+// Names between two looks at the cancel flag and the progress count.
+constexpr qint64 kBatch = 512;
+std::atomic<qint64> readDelayMs{0};
+
 enum class EntryKind { File, Folder, Other };
 
 EntryKind kindOf(bool regular, bool folder)
@@ -101,7 +106,8 @@ EntryKind kindOf(bool regular, bool folder)
 }
 
 // One pass over the entries of folder ("." and ".." left out), calling
-// visit(name, kind) for each; the system's description of a failure, or empty.
+// visit(name, kind) for each until it returns false; the system's description
+// of a failure, or empty.
 // Kinds come from readdir, and from stat() only where readdir cannot tell; stat
 // follows a link to what it names but does not open it.
 template <typename Visit>
@@ -131,7 +137,8 @@ QString eachEntry(const QString &folder, Visit visit)
             if (fstatat(fd, name, &st, 0) == 0)
                 kind = kindOf(S_ISREG(st.st_mode), S_ISDIR(st.st_mode));
         }
-        visit(name, kind);
+        if (!visit(name, kind))
+            return {};
     }
 }
 
@@ -144,7 +151,17 @@ void addSubfolder(QStringList &subfolders, const char *name, EntryKind kind)
 
 } // namespace
 
-Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern)
+void setReadDelayForTesting(std::chrono::milliseconds perBatch)
+{
+    readDelayMs.store(perBatch.count());
+}
+
+std::chrono::milliseconds readDelayForTesting()
+{
+    return std::chrono::milliseconds(readDelayMs.load());
+}
+
+Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress)
 {
     Result<FolderListing> result;
     FolderListing &listing = result.value;
@@ -152,17 +169,31 @@ Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern)
     QStringList others; // names that need decoding or escapes: few, sorted apart
     QString shownAscii; // reused for matching, so no string is made per name
     const bool everything = pattern.matchesEverything();
+    const qint64 delayMs = readDelayMs.load();
+    qint64 seen = 0;
 
+    bool cancelled = false;
     result.error = eachEntry(folder, [&](const char *name, EntryKind kind) {
+        if (seen % kBatch == 0) {
+            if (progress) {
+                progress->names.store(seen, std::memory_order_relaxed);
+                cancelled = progress->cancelled.load(std::memory_order_relaxed);
+                if (cancelled)
+                    return false;
+            }
+            if (delayMs > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        }
+        ++seen;
         addSubfolder(listing.subfolders, name, kind);
         if (kind != EntryKind::File)
-            return;
+            return true;
         const auto length = qsizetype(std::strlen(name));
         if (isPrintableAscii(name, length)) {
             if (!everything) {
                 shownAscii = QLatin1StringView(name, length);
                 if (!pattern.matches(shownAscii))
-                    return;
+                    return true;
             }
             ascii.add(name, length);
         } else {
@@ -170,8 +201,13 @@ Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern)
             if (everything || pattern.matches(shown))
                 others.append(std::move(shown));
         }
+        return true;
     });
 
+    if (progress)
+        progress->names.store(seen, std::memory_order_relaxed);
+    if (cancelled)
+        return result; // incomplete: the caller throws it away
     listing.names = ascii.sorted();
     if (!others.isEmpty()) {
         sortInItemOrder(others);
@@ -189,7 +225,10 @@ Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern)
 Result<QStringList> readSubfolders(const QString &folder)
 {
     Result<QStringList> result;
-    result.error = eachEntry(folder, [&](const char *name, EntryKind kind) { addSubfolder(result.value, name, kind); });
+    result.error = eachEntry(folder, [&](const char *name, EntryKind kind) {
+        addSubfolder(result.value, name, kind);
+        return true;
+    });
     sortInItemOrder(result.value);
     return result;
 }

@@ -7,12 +7,24 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <chrono>
+
 namespace corvane {
 
 struct FolderListing
 {
     QStringList names;      // display names, sorted by itemLess
     QStringList subfolders; // the folders in it that are not hidden, sorted by itemLess
+};
+
+// Shared between a read on a worker thread and the window that waits for it.
+// The reader publishes how many names it has read after each batch and stops
+// at the next batch once cancelled; what it returns then is incomplete.
+struct ReadProgress
+{
+    std::atomic<qint64> names{0};
+    std::atomic<bool> cancelled{false};
 };
 
 // Lists the regular files of folder (symlinks to regular files count; hidden
@@ -22,7 +34,9 @@ struct FolderListing
 // The same pass gives the folder's subfolders, for the folder tree. A folder
 // that cannot be read, or fails part-way, gives the system's description with
 // what was read before.
-Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern);
+// With progress, the count of names read is published after each batch and
+// a cancel stops the read at the next batch (what it returns is then incomplete).
+Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress = nullptr);
 
 // The folders in folder that are not hidden (links to folders count), sorted
 // by itemLess: the same rule as the subfolders of readFolder.
@@ -34,5 +48,11 @@ Result<QStringList> readSubfolders(const QString &folder);
 QString workingFolder();
 // True when path names a folder (or a link to one).
 bool isFolder(const QString &path);
+
+// For tests and benchmarks only: every batch of names waits this long first,
+// as on a slow network volume. Zero (the default) reads at full speed.
+// Other work done for the window on a worker thread waits the same per batch.
+void setReadDelayForTesting(std::chrono::milliseconds perBatch);
+std::chrono::milliseconds readDelayForTesting();
 
 } // namespace corvane

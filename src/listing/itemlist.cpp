@@ -319,6 +319,30 @@ void ItemList::markAll()
     emit dataChanged(index(0), index(int(m_items.size() - 1)), kMarkRoles);
 }
 
+ItemList::State ItemList::takeState()
+{
+    beginResetModel();
+    State taken{std::exchange(m_items, QStringList()), std::exchange(m_marks, {}), m_current, m_sorted};
+    m_markedCount = 0;
+    m_sorted = true;
+    endResetModel();
+    setCurrentRow(-1);
+    return taken;
+}
+
+void ItemList::restore(State state)
+{
+    beginResetModel();
+    releaseInBackground(std::exchange(m_items, std::move(state.items)));
+    m_marks = std::move(state.marks);
+    m_marks.resize(size_t(m_items.size()), 0);
+    m_markedCount = qsizetype(std::count(m_marks.begin(), m_marks.end(), 1));
+    m_sorted = state.sorted || m_items.isEmpty();
+    endResetModel();
+    m_current = -1;
+    setCurrentRow(state.current);
+}
+
 int ItemList::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_items.size());

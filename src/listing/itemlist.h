@@ -48,6 +48,19 @@ public:
     qsizetype removeMarked();
     void markAll();
 
+    // The whole list with its marks and current item: a copy to prepare a big
+    // change on a worker thread, or to put back after a cancelled command.
+    struct State
+    {
+        QStringList items;
+        std::vector<char> marks;
+        qsizetype current = -1;
+        bool sorted = true;
+    };
+    State state() const { return {m_items, m_marks, m_current, m_sorted}; }
+    State takeState();
+    void restore(State state); // one model reset
+
     // QAbstractListModel
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;

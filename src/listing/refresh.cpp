@@ -17,12 +17,13 @@ QStringList namesForList(const QStringList &fileNames, bool showExtensions)
     return out;
 }
 
-void mergeFolder(ItemList &list, const QStringList &fileNames, const RefreshSettings &settings)
+bool mergeFolder(ItemList &list, const QStringList &fileNames, const RefreshSettings &settings)
 {
     if (settings.clearFirst)
         list.clear();
-    list.mergeNames(namesForList(fileNames, settings.showExtensions));
-    ApplyWordFilter(list, settings.filterWord, settings.filterMode);
+    const qsizetype added = list.mergeNames(namesForList(fileNames, settings.showExtensions));
+    const qsizetype removed = ApplyWordFilter(list, settings.filterWord, settings.filterMode);
+    return settings.clearFirst || added > 0 || removed > 0;
 }
 
 } // namespace corvane

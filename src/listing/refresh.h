@@ -23,7 +23,8 @@ struct RefreshSettings
 QStringList namesForList(const QStringList &fileNames, bool showExtensions);
 
 // Clears the list when asked, merges the names without duplicates ignoring case
-// (the first spelling wins), then applies the word filter.
-void mergeFolder(ItemList &list, const QStringList &fileNames, const RefreshSettings &settings);
+// (the first spelling wins), then applies the word filter. True when the list
+// was cleared or gained or lost an item.
+bool mergeFolder(ItemList &list, const QStringList &fileNames, const RefreshSettings &settings);
 
 } // namespace corvane

@@ -1,0 +1,258 @@
+#include "app/folderjob.h"
+
+#include "listing/folderreader.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+// A job's part that the worker and the window both hold; the worker's closure
+// keeps it alive after a cancelled wait has ended.
+struct JobState
+{
+    ReadProgress progress;
+    std::atomic<bool> done{false}; // the result is complete (release/acquire)
+    std::function<void(ReadProgress &)> work;
+};
+
+int runningJobs = 0;
+// Workers of cancelled jobs that may still be stopping; touched only by the window's thread.
+std::vector<QThread *> &cancelledWorkers()
+{
+    static std::vector<QThread *> workers;
+    return workers;
+}
+
+void reapStoppedWorkers()
+{
+    auto &workers = cancelledWorkers();
+    std::erase_if(workers, [](QThread *t) {
+        if (!t->isFinished())
+            return false;
+        t->wait();
+        delete t;
+        return true;
+    });
+}
+
+// The box: the folder, the count so far, a busy bar and "Cancel"; Esc and
+// closing it cancel too (QDialog rejects on both).
+class ProgressBox : public QDialog
+{
+public:
+    ProgressBox(QWidget *window, const QString &folder) : QDialog(window)
+    {
+        setObjectName(QStringLiteral("ReadProgress"));
+        setWindowTitle(QStringLiteral("Corvane+"));
+        // Not modal to Qt: a window blocked by a modal box could not be closed
+        // by the desktop during the read. Its input is held back all the same.
+        setWindowModality(Qt::NonModal);
+        auto *layout = new QVBoxLayout(this);
+        auto *where = new QLabel(QStringLiteral("Reading ") + folder, this);
+        where->setObjectName(QStringLiteral("ReadFolder"));
+        where->setTextFormat(Qt::PlainText);
+        where->setWordWrap(true);
+        m_count = new QLabel(this);
+        m_count->setObjectName(QStringLiteral("ReadCount"));
+        auto *bar = new QProgressBar(this);
+        bar->setRange(0, 0); // busy: the total is unknown until the end
+        bar->setTextVisible(false);
+        bar->setAccessibleName(QStringLiteral("Reading"));
+        auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        cancel->setObjectName(QStringLiteral("ReadCancel"));
+        cancel->setAutoDefault(false);
+        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        layout->addWidget(where);
+        layout->addWidget(m_count);
+        layout->addWidget(bar);
+        layout->addWidget(cancel, 0, Qt::AlignRight);
+        setMinimumWidth(420);
+    }
+
+    void showCount(qint64 names)
+    {
+        // The label tells a screen reader of each change of its text.
+        m_count->setText(QString::number(names) + QStringLiteral(" names read"));
+    }
+
+private:
+    QLabel *m_count;
+};
+
+// Drops input meant for anything but the progress box while a job runs, and
+// turns the window's closing into a cancel: the box's modality, in effect.
+class InputHold : public QObject
+{
+public:
+    InputHold(QWidget *window, const std::function<void()> &cancel) : m_window(window), m_cancel(cancel)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~InputHold() override { qApp->removeEventFilter(this); }
+    void allow(QWidget *box) { m_box = box; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close && watched == m_window) {
+            m_cancel();
+            return false;
+        }
+        // While the box offers Cancel, Esc cancels wherever the focus is.
+        if (m_box && event->type() == QEvent::KeyPress
+            && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            m_cancel();
+            return true;
+        }
+        if (!isInput(event->type()) || isInBox(watched))
+            return false;
+        return true;
+    }
+
+private:
+    static bool isInput(QEvent::Type type)
+    {
+        switch (type) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::NonClientAreaMouseButtonPress:
+        case QEvent::NonClientAreaMouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove:
+        case QEvent::TabletRelease:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    bool isInBox(QObject *watched) const
+    {
+        if (!m_box)
+            return false;
+        if (auto *w = qobject_cast<QWidget *>(watched))
+            return w == m_box || m_box->isAncestorOf(w);
+        if (auto *win = qobject_cast<QWindow *>(watched))
+            return win == m_box->windowHandle();
+        return false;
+    }
+
+    QWidget *m_window;
+    QWidget *m_box = nullptr;
+    std::function<void()> m_cancel;
+};
+
+} // namespace
+
+bool folderJobRunning()
+{
+    return runningJobs > 0;
+}
+
+bool runFolderJob(QWidget *window, const QString &folder, std::function<void(ReadProgress &)> work)
+{
+    reapStoppedWorkers();
+    auto state = std::make_shared<JobState>();
+    state->work = std::move(work);
+    QThread *worker = QThread::create([state] {
+        state->work(state->progress);
+        state->done.store(true, std::memory_order_release);
+    });
+
+    QEventLoop loop;
+    bool cancelled = false;
+    const auto cancel = [&] {
+        cancelled = true;
+        state->progress.cancelled.store(true, std::memory_order_relaxed);
+        loop.quit();
+    };
+    // The finished signal crosses to this thread queued: it only wakes the
+    // wait; the result itself is handed over through state->done.
+    QObject::connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+
+    InputHold hold(window, cancel);
+    std::unique_ptr<ProgressBox> box;
+    QTimer tick;
+    tick.setInterval(250);
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (box)
+            box->showCount(state->progress.names.load(std::memory_order_relaxed));
+    });
+    QTimer::singleShot(1000, &loop, [&] {
+        if (state->done.load(std::memory_order_acquire) || cancelled)
+            return;
+        box = std::make_unique<ProgressBox>(window, folder);
+        box->showCount(state->progress.names.load(std::memory_order_relaxed));
+        QObject::connect(box.get(), &QDialog::rejected, &loop, cancel);
+        hold.allow(box.get());
+        box->show();
+        box->raise();
+        box->activateWindow();
+        // The busy cursor with an arrow: the box's button can be pressed.
+        QGuiApplication::changeOverrideCursor(Qt::BusyCursor);
+        tick.start();
+    });
+
+    ++runningJobs;
+    worker->start();
+    // Also ends when the application quits: that counts as a cancel.
+    loop.exec();
+    --runningJobs;
+    tick.stop();
+    if (box) {
+        box.reset();
+        QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
+    }
+
+    if (!state->done.load(std::memory_order_acquire)) {
+        state->progress.cancelled.store(true, std::memory_order_relaxed);
+        cancelledWorkers().push_back(worker);
+        return false;
+    }
+    worker->wait();
+    delete worker;
+    return !cancelled;
+}
+
+void finishCancelledJobs(int msecs)
+{
+    QDeadlineTimer deadline(msecs);
+    for (QThread *t : cancelledWorkers())
+        t->wait(deadline);
+    reapStoppedWorkers();
+}
+
+} // namespace corvane
