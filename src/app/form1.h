@@ -121,6 +121,9 @@ private:
     void fillDrives();
     void randomColours();
     void updateOutputCommands();
+    // Shaping commands (form1_shaping.cpp).
+    QString askTwoLines(const QString &first, const QString &second, const QString &title, const QString &current);
+    void chooseFilterMode(WordFilterMode mode); // ListOnly and Exclude
     // Output commands (form1_output.cpp).
     QString askDocumentName(const QString &title, const QString &extension);
     // Shows why result failed in the "WARNING" box; true when it failed, so

@@ -11,6 +11,14 @@
 
 namespace corvane {
 
+// The input box of file types and of the filter word: a prompt of two lines
+// with an empty line between them (two CRs), the current value offered; the
+// answer trimmed of spaces.
+QString Form1::askTwoLines(const QString &first, const QString &second, const QString &title, const QString &current)
+{
+    return trimSpaces(m_services.dialogs->inputBox(first + QStringLiteral("\r\r") + second, title, current));
+}
+
 void Form1::DisplayEXT_Click()
 {
     const ReadingCommand command(*this);
@@ -26,9 +34,8 @@ void Form1::FileType_Click()
     const ReadingCommand command(*this);
     if (!command.allowed())
         return;
-    const QString prompt = QStringLiteral("Insert file type extension(s):") + QStringLiteral("\r\r")
-        + QStringLiteral("Example : MP3 EXE DOC ZIP");
-    FileTypes = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILE TYPE"), FileTypes));
+    FileTypes = askTwoLines(QStringLiteral("Insert file type extension(s):"),
+                            QStringLiteral("Example : MP3 EXE DOC ZIP"), QStringLiteral("FILE TYPE"), FileTypes);
 
     const QString pattern = fileTypePattern(FileTypes);
     // Setting the pattern reads the folder afresh: that is File1's Refresh. A
@@ -65,9 +72,8 @@ void Form1::SelectWord_Click()
     const ReadingCommand command(*this);
     if (!command.allowed())
         return;
-    const QString prompt = QStringLiteral("Select word to filter.") + QStringLiteral("\r\r")
-        + QStringLiteral("(Leave empty to set the filter OFF)");
-    FilterWord = trimSpaces(m_services.dialogs->inputBox(prompt, QStringLiteral("FILTER"), FilterWord));
+    FilterWord = askTwoLines(QStringLiteral("Select word to filter."),
+                             QStringLiteral("(Leave empty to set the filter OFF)"), QStringLiteral("FILTER"), FilterWord);
     if (!FilterWord.isEmpty()) {
         setMenuCaption(Exclude, QStringLiteral("Exclude items containing : ") + FilterWord);
         setMenuCaption(ListOnly, QStringLiteral("List only items containing : ") + FilterWord);
@@ -81,24 +87,24 @@ void Form1::SelectWord_Click()
 
 void Form1::ListOnly_Click()
 {
-    const ReadingCommand command(*this);
-    if (!command.allowed())
-        return;
-    // Triggering may have just cleared the mark of a checked item: set both.
-    ListOnly->setChecked(true);
-    Exclude->setChecked(false);
-    FilterMode = WordFilterMode::ListOnly;
-    RefreshList();
+    chooseFilterMode(WordFilterMode::ListOnly);
 }
 
 void Form1::Exclude_Click()
 {
+    chooseFilterMode(WordFilterMode::Exclude);
+}
+
+void Form1::chooseFilterMode(WordFilterMode mode)
+{
     const ReadingCommand command(*this);
     if (!command.allowed())
         return;
-    ListOnly->setChecked(false);
-    Exclude->setChecked(true);
-    FilterMode = WordFilterMode::Exclude;
+    // Triggering may have just cleared the mark of a checked item: set both,
+    // "Only items" first.
+    ListOnly->setChecked(mode == WordFilterMode::ListOnly);
+    Exclude->setChecked(mode == WordFilterMode::Exclude);
+    FilterMode = mode;
     RefreshList();
 }
 
