@@ -122,7 +122,7 @@ private:
     void randomColours();
     void updateOutputCommands();
     // Shaping commands (form1_shaping.cpp).
-    QString askTwoLines(const QString &first, const QString &second, const QString &title, const QString &current);
+    QString askTrimmed(const QString &prompt, const QString &title, const QString &current);
     void chooseFilterMode(WordFilterMode mode); // ListOnly and Exclude
     // Output commands (form1_output.cpp).
     QString askDocumentName(const QString &title, const QString &extension);

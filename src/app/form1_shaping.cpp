@@ -11,12 +11,19 @@
 
 namespace corvane {
 
-// The input box of file types and of the filter word: a prompt of two lines
-// with an empty line between them (two CRs), the current value offered; the
-// answer trimmed of spaces.
-QString Form1::askTwoLines(const QString &first, const QString &second, const QString &title, const QString &current)
+namespace {
+
+// The prompts of the file types and filter word boxes: two lines with an empty
+// line between them (two CRs, no LF).
+const QString fileTypesPrompt = QStringLiteral("Insert file type extension(s):\r\rExample : MP3 EXE DOC ZIP");
+const QString filterWordPrompt = QStringLiteral("Select word to filter.\r\r(Leave empty to set the filter OFF)");
+
+} // namespace
+
+// An input box offering current; the answer trimmed of spaces (Cancel: empty).
+QString Form1::askTrimmed(const QString &prompt, const QString &title, const QString &current)
 {
-    return trimSpaces(m_services.dialogs->inputBox(first + QStringLiteral("\r\r") + second, title, current));
+    return trimSpaces(m_services.dialogs->inputBox(prompt, title, current));
 }
 
 void Form1::DisplayEXT_Click()
@@ -34,8 +41,7 @@ void Form1::FileType_Click()
     const ReadingCommand command(*this);
     if (!command.allowed())
         return;
-    FileTypes = askTwoLines(QStringLiteral("Insert file type extension(s):"),
-                            QStringLiteral("Example : MP3 EXE DOC ZIP"), QStringLiteral("FILE TYPE"), FileTypes);
+    FileTypes = askTrimmed(fileTypesPrompt, QStringLiteral("FILE TYPE"), FileTypes);
 
     const QString pattern = fileTypePattern(FileTypes);
     // Setting the pattern reads the folder afresh: that is File1's Refresh. A
@@ -72,8 +78,7 @@ void Form1::SelectWord_Click()
     const ReadingCommand command(*this);
     if (!command.allowed())
         return;
-    FilterWord = askTwoLines(QStringLiteral("Select word to filter."),
-                             QStringLiteral("(Leave empty to set the filter OFF)"), QStringLiteral("FILTER"), FilterWord);
+    FilterWord = askTrimmed(filterWordPrompt, QStringLiteral("FILTER"), FilterWord);
     if (!FilterWord.isEmpty()) {
         setMenuCaption(Exclude, QStringLiteral("Exclude items containing : ") + FilterWord);
         setMenuCaption(ListOnly, QStringLiteral("List only items containing : ") + FilterWord);
