@@ -29,6 +29,8 @@ class GlobalMenu : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.canonical.AppMenu.Registrar")
+public:
+    using QObject::QObject;
 public slots:
     void RegisterWindow(uint, const QDBusObjectPath &) {}
     void UnregisterWindow(uint) {}
@@ -72,7 +74,7 @@ void TestForm1::initTestCase()
     if (qEnvironmentVariableIsSet("CORVANE_TEST_GLOBAL_MENU")) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         QVERIFY(bus.isConnected());
-        QVERIFY(bus.registerObject(QStringLiteral("/com/canonical/AppMenu/Registrar"), new GlobalMenu,
+        QVERIFY(bus.registerObject(QStringLiteral("/com/canonical/AppMenu/Registrar"), new GlobalMenu(this),
                                    QDBusConnection::ExportAllSlots));
         QVERIFY(bus.registerService(QStringLiteral("com.canonical.AppMenu.Registrar")));
     }
