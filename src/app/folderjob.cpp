@@ -1,5 +1,6 @@
 #include "app/folderjob.h"
 
+#include "listing/filenames.h"
 #include "listing/folderreader.h"
 
 #include <QApplication>
@@ -65,7 +66,7 @@ public:
         // by the desktop during the read. Its input is held back all the same.
         setWindowModality(Qt::NonModal);
         auto *layout = new QVBoxLayout(this);
-        auto *where = new QLabel(QStringLiteral("Reading ") + folder, this);
+        auto *where = new QLabel(QStringLiteral("Reading ") + displayPath(folder), this);
         where->setObjectName(QStringLiteral("ReadFolder"));
         where->setTextFormat(Qt::PlainText);
         where->setWordWrap(true);
