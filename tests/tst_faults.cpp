@@ -16,13 +16,10 @@
 
 #include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -58,39 +55,19 @@ struct Outcome
 Outcome runWithFileSizeLimit(Window &w, void (Form1::*command)())
 {
     Outcome outcome;
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return outcome;
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        std::signal(SIGXFSZ, SIG_IGN); // a failed write instead of a killed process
-        const rlimit limit{4096, 4096};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+    const std::optional<QByteArray> reported = test::runWithFileSizeLimit([&] {
         (w.form.get()->*command)();
         QByteArray report;
         for (const MessageRecord &m : w.dialogs().messages)
             report += m.text.toUtf8() + '\x1f' + m.title.toUtf8() + '\x1f' + QByteArray::number(int(m.icon)) + '\x1e';
         report += QByteArray::number(w.scripted.shell->opened.size());
-        for (qsizetype done = 0; done < report.size();) {
-            const ssize_t n = ::write(fds[1], report.constData() + done, size_t(report.size() - done));
-            if (n <= 0)
-                ::_exit(2);
-            done += n;
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    QByteArray report;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
-        report.append(buffer, n);
-    ::close(fds[0]);
-    int status = -1;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        return report;
+    });
+    if (!reported) {
         outcome.opened = -1; // the child did not finish its report
         return outcome;
     }
+    const QByteArray &report = *reported;
     QList<QByteArray> records = report.split('\x1e');
     outcome.opened = records.takeLast().toLongLong();
     for (const QByteArray &record : records) {

@@ -7,11 +7,46 @@
 #include <QTest>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace corvane::test {
+
+std::optional<QByteArray> runWithFileSizeLimit(const std::function<QByteArray()> &work)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const QByteArray report = work();
+        for (qsizetype done = 0; done < report.size();) {
+            const ssize_t n = ::write(fds[1], report.constData() + done, size_t(report.size() - done));
+            if (n <= 0)
+                ::_exit(2);
+            done += n;
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray report;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, n);
+    ::close(fds[0]);
+    int status = -1;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return report;
+}
 
 WorkFolder::WorkFolder() : m_oldCwd(QDir::currentPath()) {}
 

@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+#include <optional>
+
 namespace corvane::test {
 
 // A fresh temporary folder for one test, which also gives back the working
@@ -28,6 +31,12 @@ private:
     QString m_oldCwd;
     QTemporaryDir m_dir;
 };
+
+// Runs work in a child process whose files may not grow beyond 4 KiB (a limit
+// root cannot get past either; a write past it fails instead of killing the
+// child) and brings back the bytes work returns; nothing when the child did
+// not finish its report.
+std::optional<QByteArray> runWithFileSizeLimit(const std::function<QByteArray()> &work);
 
 // Creates empty files (and the folders on their way) under root.
 void makeFiles(const QString &root, const QStringList &relativePaths);
