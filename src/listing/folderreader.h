@@ -2,6 +2,7 @@
 // Reading the names of a folder's files: the contents of the file name box.
 
 #include "base/result.h"
+#include "listing/facts.h"
 #include "listing/pattern.h"
 
 #include <QString>
@@ -9,13 +10,31 @@
 
 #include <atomic>
 #include <chrono>
+#include <vector>
 
 namespace corvane {
 
+// A folder below the one read that could not be read, and why.
+struct FolderFailure
+{
+    QString folder; // relative to the folder read, parts joined by "/"
+    QString reason; // the system's description
+    friend bool operator==(const FolderFailure &, const FolderFailure &) = default;
+};
+
 struct FolderListing
 {
-    QStringList names;      // display names, sorted by itemLess
-    QStringList subfolders; // the folders in it that are not hidden, sorted by itemLess
+    QStringList names;            // display names, sorted by itemLess
+    std::vector<FileFacts> facts; // one per name when they were asked for, else empty
+    QStringList subfolders;       // the folders in it that are not hidden, sorted by itemLess
+    QList<FolderFailure> unreadable; // folders below it that a walk could not read
+};
+
+// What a read takes beside the folder's own file names.
+struct ReadOptions
+{
+    bool subfolders = false; // the files of every folder below too, named by their relative paths
+    bool facts = false;      // each file's size and modification time
 };
 
 // Shared between a read on a worker thread and the window that waits for it.
