@@ -322,7 +322,7 @@ void TestAnswers::selectWord()
     Form1 &f = *m_window->form;
     m_window->dialogs().answers = {answer};
     f.SelectWord_Click();
-    QCOMPARE(f.FilterWord, word);
+    QCOMPARE(f.state().FilterWord, word);
     f.ListOnly_Click();
     QCOMPARE(m_window->texts(), listOnly);
     f.Exclude_Click();

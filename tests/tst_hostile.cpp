@@ -443,7 +443,9 @@ void TestHostile::oddFolderNames()
     const QModelIndex again = tree->indexForPath(f.Dir1->path() + u'/' + pathFromBytes(name));
     f.Dir1->scrollTo(again);
     QTRY_VERIFY(f.Dir1->visualRect(again).isValid());
+    // A click chooses the folder, activating it (a double click) opens it.
     QTest::mouseClick(f.Dir1->viewport(), Qt::LeftButton, {}, f.Dir1->visualRect(again).center());
+    QTest::mouseDClick(f.Dir1->viewport(), Qt::LeftButton, {}, f.Dir1->visualRect(again).center());
     QCOMPARE(pathToBytes(f.Dir1->path()), odd);
     QCOMPARE(w.texts(), listed);
 

@@ -84,27 +84,40 @@ void TestItemList::mergeDuplicateRules()
 void TestItemList::mergeKeepsMarksAndCurrent_data()
 {
     QTest::addColumn<int>("added");
-    QTest::newRow("few names, row by row") << 3;
-    QTest::newRow("many names, one reset") << 500;
+    QTest::addColumn<int>("current"); // of the 100 listed items
+    for (int current : {0, 20, 99}) {
+        QTest::addRow("few names, row by row, current %d", current) << 3 << current;
+        QTest::addRow("many names, one pass, current %d", current) << 500 << current;
+    }
 }
 
 void TestItemList::mergeKeepsMarksAndCurrent()
 {
     QFETCH(int, added);
+    QFETCH(int, current);
     ItemList list;
     QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    list.mergeNames(numbered(100, QStringLiteral("b")));
+    // Each listed item carries facts of its own: its row as its size.
+    const QStringList listed = numbered(100, QStringLiteral("b"));
+    QList<FileFacts> facts;
+    for (int i = 0; i < 100; ++i)
+        facts.append({i, 1000 + i});
+    list.mergeNames(listed, facts);
     list.setMarked(10, true);
     list.setMarked(50, true);
-    list.setCurrentRow(20);
-    QStringList names = numbered(added, QStringLiteral("a"));
+    list.setCurrentRow(current);
+    QStringList names = numbered(added, QStringLiteral("a")) + numbered(added, QStringLiteral("c"));
     names += numbered(100, QStringLiteral("B")); // duplicates ignoring case
-    QCOMPARE(list.mergeNames(names), added);
-    QCOMPARE(list.count(), 100 + added);
+    sortInItemOrder(names);
+    QCOMPARE(list.mergeNames(names), 2 * added);
+    QCOMPARE(list.count(), 100 + 2 * added);
     QCOMPARE(list.markedCount(), 2);
     QVERIFY(list.isMarked(added + 10));
     QVERIFY(list.isMarked(added + 50));
-    QCOMPARE(list.text(list.currentRow()), QStringLiteral("b0020"));
+    QCOMPARE(list.text(list.currentRow()), listed.at(current));
+    for (int i = 0; i < 100; ++i)
+        QCOMPARE(list.value().facts(added + i), facts.at(i));
+    QVERIFY(!list.value().facts(0).known()); // merged without facts
     QVERIFY(std::is_sorted(list.texts().begin(), list.texts().end(),
                            [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; }));
 }
@@ -124,33 +137,53 @@ void TestItemList::mergeAfterOutOfOrderRename()
 void TestItemList::removalKeepsMarksAndCurrent_data()
 {
     QTest::addColumn<int>("size");
-    QTest::newRow("few removed") << 20;
-    QTest::newRow("many removed") << 400;
+    QTest::addColumn<int>("firstMarked"); // every third item from here is marked
+    QTest::addColumn<int>("current");     // an unmarked item
+    QTest::newRow("few removed, the first among them") << 20 << 0 << 19;
+    QTest::newRow("few removed, the first stays and is current") << 20 << 1 << 0;
+    QTest::newRow("many removed, the first among them") << 400 << 0 << 398;
+    QTest::newRow("many removed, the first stays and is current") << 400 << 1 << 0;
+    QTest::newRow("many removed, the last stays and is current") << 400 << 1 << 399;
 }
 
 void TestItemList::removalKeepsMarksAndCurrent()
 {
     QFETCH(int, size);
+    QFETCH(int, firstMarked);
+    QFETCH(int, current);
     ItemList list;
     QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    list.mergeNames(numbered(size, QStringLiteral("x")));
+    const QStringList names = numbered(size, QStringLiteral("x"));
+    QList<FileFacts> facts;
+    for (int i = 0; i < size; ++i)
+        facts.append({i, i});
+    list.mergeNames(names, facts);
     // Mark every third item, make an unmarked one current, erase the marked.
-    for (int i = 0; i < size; i += 3)
-        list.setMarked(i, true);
-    list.setCurrentRow(size - 1 - ((size - 1) % 3 == 0 ? 1 : 0));
-    const QString current = list.text(list.currentRow());
+    QStringList staying;
+    for (int i = 0; i < size; ++i) {
+        if (i >= firstMarked && (i - firstMarked) % 3 == 0)
+            list.setMarked(i, true);
+        else
+            staying.append(names.at(i));
+    }
+    QVERIFY(!list.isMarked(current));
+    list.setCurrentRow(current);
     const qsizetype marked = list.markedCount();
     QCOMPARE(list.removeMarked(), marked);
-    QCOMPARE(list.count(), size - marked);
+    QCOMPARE(list.texts(), staying);
     QCOMPARE(list.markedCount(), 0);
-    QCOMPARE(list.text(list.currentRow()), current);
+    QCOMPARE(list.text(list.currentRow()), names.at(current));
+    // The facts went with their items.
+    for (qsizetype i = 0; i < list.count(); ++i)
+        QCOMPARE(list.value().facts(i).size, names.indexOf(list.text(i)));
 
-    // A mark on an item that stays survives a removal of others.
+    // A mark on an item that stays survives a removal of others; a rename keeps facts.
     list.setMarked(0, true);
-    const QString kept = list.text(0);
-    list.removeIf([&](const QString &t) { return t != kept && t.endsWith(u'1'); });
+    list.setText(0, QStringLiteral("renamed"));
+    list.removeIf([&](const QString &t) { return t != u"renamed" && t.endsWith(u'1'); });
     QVERIFY(list.isMarked(0));
-    QCOMPARE(list.text(0), kept);
+    QCOMPARE(list.text(0), QStringLiteral("renamed"));
+    QCOMPARE(list.value().facts(0).size, names.indexOf(staying.first()));
     QCOMPARE(list.markedCount(), 1);
     list.markAll();
     QCOMPARE(list.markedCount(), list.count());
@@ -158,32 +191,36 @@ void TestItemList::removalKeepsMarksAndCurrent()
 
 void TestItemList::mergeFolderSettings()
 {
-    ItemList list;
+    Items list;
     RefreshSettings s;
     s.clearFirst = false;
     s.showExtensions = false;
     // Extensions off: a.txt and a.doc make one item; so do A.TXT and a.doc, first form kept.
-    mergeFolder(list, {"a.doc", "a.txt"}, s);
+    mergeFolder(list, {"a.doc", "a.txt"}, {}, s);
     QCOMPARE(list.texts(), QStringList({"a"}));
     list.clear();
-    mergeFolder(list, {"A.TXT", "a.doc"}, s);
+    mergeFolder(list, {"A.TXT", "a.doc"}, {}, s);
     QCOMPARE(list.texts(), QStringList({"A"}));
     // Dot-files give one empty item, once.
-    mergeFolder(list, {".bashrc", ".profile"}, s);
+    mergeFolder(list, {".bashrc", ".profile"}, {}, s);
     QCOMPARE(list.texts(), QStringList({"", "A"}));
     // Switching extensions on without clearing adds the other form beside the first.
     s.showExtensions = true;
-    mergeFolder(list, {"A.TXT", "a.doc"}, s);
+    mergeFolder(list, {"A.TXT", "a.doc"}, {}, s);
     QCOMPARE(list.texts(), QStringList({"", "A", "a.doc", "A.TXT"}));
     // Clearing first shows the current folder only.
     s.clearFirst = true;
-    mergeFolder(list, {"z.txt"}, s);
+    mergeFolder(list, {"z.txt"}, {}, s);
     QCOMPARE(list.texts(), QStringList({"z.txt"}));
     // The word filter runs last.
     s.clearFirst = false;
     s.filterWord = QStringLiteral("TXT");
     s.filterMode = WordFilterMode::Exclude;
-    mergeFolder(list, {"y.doc"}, s);
+    mergeFolder(list, {"y.doc"}, {}, s);
+    QCOMPARE(list.texts(), QStringList({"y.doc"}));
+    // A cancelled merge leaves the list as it was.
+    std::atomic<bool> cancelled{true};
+    QVERIFY(!mergeFolder(list, numbered(100000, QStringLiteral("c")), {}, s, &cancelled));
     QCOMPARE(list.texts(), QStringList({"y.doc"}));
 }
 
@@ -210,8 +247,8 @@ void TestItemList::wordFilter()
     QFETCH(QString, word);
     QFETCH(WordFilterMode, mode);
     QFETCH(QStringList, expected);
-    ItemList list;
-    list.mergeNames({"my song.mp3", "Song.Mp3", "song.txt", "x.doc"});
+    Items list;
+    mergeNames(list, {"my song.mp3", "Song.Mp3", "song.txt", "x.doc"});
     ApplyWordFilter(list, word, mode);
     QCOMPARE(list.texts(), expected);
 }

@@ -122,8 +122,10 @@ void TestOutput::createTxtWorkedExamples()
     QFETCH(QByteArray, expected);
     auto w = windowWith({"a.txt", "b.doc"});
     Form1 &f = *w->form;
-    f.Enumerate->setChecked(numbered);
-    f.ShowExtensions = showExtensions;
+    change(f, [&](WindowState &s) {
+        s.enumerate = numbered;
+        s.ShowExtensions = showExtensions;
+    });
     f.items().setMarked(1, true); // marks play no part
     w->dialogs().answers = {QStringLiteral("corvane")};
     f.CreateTXT_Click();
@@ -263,8 +265,10 @@ void TestOutput::createHtmDefaults()
 void TestOutput::createHtmTitleAndNumbering()
 {
     auto w = windowWith({"alpha.txt", "beta.doc"});
-    w->form->Enumerate->setChecked(true);
-    w->form->ShowExtensions = false;
+    change(*w->form, [](WindowState &s) {
+        s.enumerate = true;
+        s.ShowExtensions = false;
+    });
     w->dialogs().answers = {QStringLiteral("index.htm")}; // the title box is cancelled
     w->form->CreateHTM_Click();
     QCOMPARE(readAll(QStringLiteral("index.htm.htm")),
@@ -346,8 +350,10 @@ void TestOutput::copyKeys()
     QFETCH(QString, expected);
     auto w = windowWith(files);
     Form1 &f = *w->form;
-    f.Enumerate->setChecked(numbered);
-    f.ShowExtensions = showExtensions;
+    change(f, [&](WindowState &s) {
+        s.enumerate = numbered;
+        s.ShowExtensions = showExtensions;
+    });
     for (int row : marked)
         f.items().setMarked(row, true);
     f.items().setCurrentRow(files.isEmpty() ? -1 : 1); // the view's own copy would take this one
@@ -361,8 +367,10 @@ void TestOutput::copyKeys()
 void TestOutput::printListsItemsUnchanged()
 {
     auto w = windowWith({"b.doc", "a.txt", "report.final.doc"});
-    w->form->Enumerate->setChecked(true);
-    w->form->ShowExtensions = false;
+    change(*w->form, [](WindowState &s) {
+        s.enumerate = true;
+        s.ShowExtensions = false;
+    });
     w->form->PrintList_Click();
     w->items().clear();
     w->form->PrintList_Click(); // an empty list still makes (and ends) a document

@@ -94,8 +94,10 @@ void TestPrint::printsEveryLineOnTheDefaultPrinter()
 
     auto w = printingWindow(files);
     // Neither numbering nor hidden extensions reach the printer.
-    w->form->Enumerate->setChecked(true);
-    w->form->ShowExtensions = false;
+    change(*w->form, [](WindowState &s) {
+        s.enumerate = true;
+        s.ShowExtensions = false;
+    });
     const QStringList items = w->texts();
     QCOMPARE(items.size(), files.size());
     w->form->PrintList_Click();

@@ -77,16 +77,17 @@ void TestShaping::displayExtensions()
     QFETCH(QStringList, afterOn);
     Window w;
     Form1 &f = *w.form;
-    f.Check1->setChecked(check1);
+    if (!check1)
+        f.Check1->click();
     RefreshCounter refreshes(f);
 
     f.DisplayEXT->trigger();
-    QCOMPARE(f.ShowExtensions, false);
+    QCOMPARE(f.state().ShowExtensions, false);
     QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions OFF"));
     QCOMPARE(w.texts(), afterOff);
 
     f.DisplayEXT->trigger();
-    QCOMPARE(f.ShowExtensions, true);
+    QCOMPARE(f.state().ShowExtensions, true);
     QCOMPARE(menuCaption(f.DisplayEXT), QStringLiteral("Extensions ON"));
     QCOMPARE(w.texts(), afterOn);
     QCOMPARE(refreshes.count(), 2);
@@ -166,7 +167,7 @@ void TestShaping::fileTypes()
     QFETCH(QStringList, listed);
     Window w([](ScriptedServices &s) { s.random->values = {0.0, 0.7}; });
     Form1 &f = *w.form;
-    f.FileTypes = QStringLiteral("doc"); // offered as the default answer
+    change(f, [](WindowState &s) { s.FileTypes = QStringLiteral("doc"); }); // offered as the default answer
     w.dialogs().answers = answers;
     RefreshCounter refreshes(f);
 
@@ -176,7 +177,7 @@ void TestShaping::fileTypes()
     QCOMPARE(in.prompt, QStringLiteral("Insert file type extension(s):\r\rExample : MP3 EXE DOC ZIP"));
     QCOMPARE(in.title, QStringLiteral("FILE TYPE"));
     QCOMPARE(in.defaultText, QStringLiteral("doc"));
-    QCOMPARE(f.FileTypes, fileTypes);
+    QCOMPARE(f.state().FileTypes, fileTypes);
     QCOMPARE(f.File1->pattern(), pattern);
     f.winId(); // the caption as the window system gets it
     QCOMPARE(f.windowHandle()->title(), caption);
@@ -194,7 +195,7 @@ void TestShaping::fileTypesRebuildFromNothing()
     // empty list, and confirming the same answer re-reads the folder.
     Window w;
     Form1 &f = *w.form;
-    f.Check1->setChecked(false);
+    f.Check1->click();
     f.Dir1->setPath(path("other"));
     QVERIFY(w.texts().contains(QStringLiteral("elsewhere.txt")));
     QVERIFY(w.texts().contains(QStringLiteral("prog.exe")));
@@ -216,17 +217,26 @@ void TestShaping::fileTypesFolderGone()
     Window w;
     Form1 &f = *w.form;
     f.Dir1->setPath(path("other"));
+    const QStringList listed = w.texts();
     QVERIFY(QDir(path("other")).removeRecursively());
     w.dialogs().answers = {QStringLiteral("txt")};
     f.FileType->trigger();
-    QCOMPARE(f.windowTitle(), QStringLiteral("File type(s) : txt"));
-    QCOMPARE(w.items().count(), 0);
-    QCOMPARE(f.List1->toolTip(), QStringLiteral(" Files :  0 "));
-    QVERIFY(!f.CreateTXT->isEnabled());
-    QVERIFY(!f.File1->toolTip().isEmpty());
-    QVERIFY(w.dialogs().messages.isEmpty());
-    // Still usable: the next folder is listed through the same pattern.
+    // The folder cannot be read again: the reason in the "WARNING" box. The
+    // answer is kept (it is offered next time); File1, its pattern, the
+    // caption, the list and the colour stay as they were.
+    QCOMPARE(w.dialogs().messages.size(), 1);
+    QCOMPARE(w.dialogs().messages[0].text, systemError(ENOENT));
+    QCOMPARE(w.dialogs().messages[0].title, QStringLiteral("WARNING"));
+    QCOMPARE(f.state().FileTypes, QStringLiteral("txt"));
+    QCOMPARE(f.File1->pattern(), QStringLiteral("*.*"));
+    QCOMPARE(f.windowTitle(), QStringLiteral("Corvane+"));
+    QCOMPARE(w.texts(), listed);
+    QCOMPARE(w.scripted.random->draws, 1);
+    QVERIFY(f.CreateTXT->isEnabled());
+    // Still usable: the same answer in a folder that can be read.
     f.Dir1->setPath(m_dir->path());
+    w.dialogs().answers = {QStringLiteral("txt")};
+    f.FileType->trigger();
     QCOMPARE(w.texts(), QStringList({"notes.txt"}));
 }
 
@@ -282,7 +292,7 @@ void TestShaping::selectWordCaptions()
     QCOMPARE(in.prompt, QStringLiteral("Select word to filter.\r\r(Leave empty to set the filter OFF)"));
     QCOMPARE(in.title, QStringLiteral("FILTER"));
     QCOMPARE(in.defaultText, QString());
-    QCOMPARE(f.FilterWord, word);
+    QCOMPARE(f.state().FilterWord, word);
     QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter ON"));
     QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
     QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
@@ -293,7 +303,7 @@ void TestShaping::selectWordCaptions()
     for (const QStringList &clear : {QStringList({"   "}), QStringList()}) {
         w.dialogs().answers = clear;
         f.SelectWord->trigger();
-        QVERIFY(f.FilterWord.isEmpty());
+        QVERIFY(f.state().FilterWord.isEmpty());
         QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter OFF"));
         QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
         QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
@@ -312,21 +322,21 @@ void TestShaping::filterModes()
 
     f.ListOnly->trigger();
     QVERIFY(f.ListOnly->isChecked() && !f.Exclude->isChecked());
-    QCOMPARE(f.FilterMode, WordFilterMode::ListOnly);
+    QCOMPARE(f.state().FilterMode, WordFilterMode::ListOnly);
     QCOMPARE(w.texts(), QStringList({"LOUD.MP3", "odd..mp3", "song.mp3"}));
     f.ListOnly->trigger(); // already checked: stays checked
     QVERIFY(f.ListOnly->isChecked() && !f.Exclude->isChecked());
 
     f.Exclude->trigger();
     QVERIFY(!f.ListOnly->isChecked() && f.Exclude->isChecked());
-    QCOMPARE(f.FilterMode, WordFilterMode::Exclude);
+    QCOMPARE(f.state().FilterMode, WordFilterMode::Exclude);
     QCOMPARE(w.texts(), QStringList({"noext", "notes.txt", "prog.exe", "readme.md"}));
     f.Exclude->trigger();
     QVERIFY(f.Exclude->isChecked());
 
     // The word cleared: mode and check mark stay, nothing is removed.
     f.SelectWord->trigger();
-    QCOMPARE(f.FilterMode, WordFilterMode::Exclude);
+    QCOMPARE(f.state().FilterMode, WordFilterMode::Exclude);
     QVERIFY(f.Exclude->isChecked());
     QCOMPARE(w.texts(), allFiles);
 }

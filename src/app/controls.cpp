@@ -1,39 +1,44 @@
 #include "app/controls.h"
 
-#include "app/folderjob.h"
+#include "listing/filenames.h"
 #include "listing/foldertree.h"
-
-#include "listing/folderreader.h"
 #include "listing/release.h"
 
 #include <QAccessible>
 #include <QDir>
-#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
 namespace corvane {
 
-BusyCursor::BusyCursor()
-{
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-BusyCursor::~BusyCursor()
-{
-    QGuiApplication::restoreOverrideCursor();
-}
-
 // ---- DriveBox --------------------------------------------------------------
 
 void DriveBox::showPopup()
 {
-    emit aboutToShowPopup();
+    if (m_beforePopup && !m_beforePopup())
+        return;
     QComboBox::showPopup();
+}
+
+void DriveBox::show(const QList<Volume> &volumes, const QString &root)
+{
+    const QSignalBlocker quiet(this);
+    if (volumes != m_volumes || count() != volumes.size()) {
+        clear();
+        for (const Volume &volume : volumes) {
+            const QString text = volume.label.isEmpty()
+                ? displayPath(volume.root)
+                : displayPath(volume.root) + QStringLiteral(" [") + volume.label + u']';
+            addItem(text, volume.root);
+        }
+        m_volumes = volumes;
+    }
+    setCurrentIndex(findData(root));
 }
 
 // ---- DirTree ---------------------------------------------------------------
@@ -44,18 +49,10 @@ DirTree::DirTree(QWidget *parent) : QTreeView(parent), m_model(new FolderTreeMod
     setHeaderHidden(true);
     setUniformRowHeights(true);
     setEditTriggers(NoEditTriggers);
-    connect(this, &QTreeView::clicked, this, &DirTree::openIndex);
+    // Opened by activation alone: on a desktop where one click opens items, a
+    // click is an activation too, and a click and its activation must not
+    // open the folder twice.
     connect(this, &QTreeView::activated, this, &DirTree::openIndex);
-}
-
-void DirTree::setRoot(const QString &root)
-{
-    if (m_model->root() == QDir::cleanPath(root))
-        return;
-    m_model->setRoot(root);
-    expand(m_model->index(0, 0));
-    if (!m_path.isEmpty())
-        showPath();
 }
 
 void DirTree::showEvent(QShowEvent *event)
@@ -67,22 +64,8 @@ void DirTree::showEvent(QShowEvent *event)
 
 void DirTree::openIndex(const QModelIndex &index)
 {
-    if (index.isValid())
+    if (index.isValid() && !m_model->isPlaceholder(index))
         setPath(m_model->pathOf(index));
-}
-
-void DirTree::showPath()
-{
-    const QModelIndex index = m_model->indexForPath(m_path);
-    if (!index.isValid())
-        return;
-    // Its subfolders may have changed since they were last read.
-    m_model->reread(index);
-    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
-        expand(up);
-    expand(index);
-    setCurrentIndex(index);
-    scrollTo(index, PositionAtCenter);
 }
 
 void DirTree::setPath(const QString &path)
@@ -90,19 +73,8 @@ void DirTree::setPath(const QString &path)
     const QString clean = QDir::cleanPath(path);
     if (clean == m_path)
         return;
-    QString before = std::exchange(m_path, clean);
-    m_refused = false;
-    // The change handler reads the folder for the file name box first; the
-    // tree then takes the subfolders from that read instead of a second one.
+    m_path = clean;
     emit pathChanged();
-    if (m_refused) {
-        m_refused = false;
-        m_path = std::move(before);
-        // A click has moved the tree's current row already: move it back.
-        setCurrentIndex(m_model->indexForPath(m_path));
-        return;
-    }
-    showPath();
 }
 
 QString DirTree::root() const
@@ -110,18 +82,43 @@ QString DirTree::root() const
     return m_model->root();
 }
 
-void DirTree::restore(const QString &root, const QString &path)
+void DirTree::show(const QString &root, const QString &path,
+                   const std::vector<std::pair<QString, Result<QStringList>>> &levels)
 {
+    const bool moved = root != m_model->root() || path != m_path;
+    if (root != m_model->root()) {
+        m_model->setRoot(root);
+        expand(m_model->index(0, 0));
+    }
+    for (const auto &[folder, level] : levels)
+        m_model->setLevel(folder, level.value, level.error);
     m_path = path;
-    if (m_model->root() != QDir::cleanPath(root))
-        setRoot(root); // shows path
+    if (moved)
+        showPath();
     else
-        setCurrentIndex(m_model->indexForPath(m_path));
+        putBack(path); // a branch read elsewhere leaves the view where it is
 }
 
-void DirTree::setSubfolderSource(std::function<std::optional<QStringList>(const QString &)> source)
+void DirTree::showPath()
 {
-    m_model->setSubfolderSource(std::move(source));
+    const QModelIndex index = m_model->indexForPath(m_path);
+    if (!index.isValid()) {
+        setCurrentIndex({});
+        return;
+    }
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        expand(up);
+    expand(index);
+    setCurrentIndex(index);
+    scrollTo(index, PositionAtCenter);
+}
+
+void DirTree::putBack(const QString &path)
+{
+    m_path = path;
+    const QModelIndex index = m_model->indexForPath(m_path);
+    if (currentIndex() != index)
+        setCurrentIndex(index);
 }
 
 // ---- FileBox ---------------------------------------------------------------
@@ -137,64 +134,16 @@ FileBox::FileBox(QWidget *parent) : QListView(parent), m_model(new QStringListMo
     setBatchSize(2000);
 }
 
-bool FileBox::setPath(const QString &path)
+void FileBox::show(const FolderView &view)
 {
-    return read(path, m_pattern);
-}
-
-bool FileBox::setPattern(const QString &pattern)
-{
-    return read(m_path, Pattern(pattern));
-}
-
-bool FileBox::refresh()
-{
-    return read(m_path, m_pattern);
-}
-
-bool FileBox::read(const QString &path, const Pattern &pattern)
-{
-    const BusyCursor busy;
-    std::optional<Result<FolderListing>> listing = runFolderJob<Result<FolderListing>>(
-        window(), path, [path, pattern](ReadProgress &progress) { return readFolder(path, pattern, &progress); });
-    if (!listing)
-        return false;
-    m_path = path;
-    m_pattern = pattern;
-    showListing(std::move(*listing));
-    return true;
-}
-
-void FileBox::showListing(Result<FolderListing> &&read)
-{
-    m_model->setStringList(read.value.names);
-    releaseInBackground(std::exchange(m_names, std::move(read.value.names)));
-    m_subfolders = std::move(read.value.subfolders);
-    m_error = std::move(read.error);
-    // A folder that cannot be read shows as an empty box that says why.
-    setToolTip(m_error);
-    describe();
-}
-
-void FileBox::setDescription(const QString &description)
-{
-    m_description = description;
-    describe();
-}
-
-void FileBox::describe()
-{
-    const QString text =
-        m_error.isEmpty() ? m_description : m_description + QStringLiteral(". This folder cannot be read: ") + m_error;
-    if (accessibleDescription() != text)
-        setAccessibleDescription(text);
-}
-
-void FileBox::restore(State state)
-{
-    m_path = std::move(state.path);
-    m_pattern = std::move(state.pattern);
-    showListing({{std::move(state.names), std::move(state.subfolders)}, std::move(state.error)});
+    // The same names keep the box as the user left it: its selection and
+    // where it is scrolled to.
+    const bool sameNames = view.names.isSharedWith(m_view.names) || view.names == m_view.names;
+    FolderView old = std::exchange(m_view, view);
+    if (!sameNames) {
+        m_model->setStringList(m_view.names);
+        releaseInBackground(std::move(old.names));
+    }
 }
 
 // ---- ItemListView ----------------------------------------------------------

@@ -2,9 +2,9 @@
 // The window's list-like controls: the drive list (Drive1), the folder tree
 // (Dir1), the file name box (File1) and the item list view (List1).
 
-#include "listing/folderreader.h"
+#include "app/windowstate.h"
+#include "base/result.h"
 #include "listing/itemlist.h"
-#include "listing/pattern.h"
 
 #include <QComboBox>
 #include <QListView>
@@ -13,6 +13,8 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class QStringListModel;
 
@@ -20,51 +22,48 @@ namespace corvane {
 
 class FolderTreeModel;
 
-// Shows the busy cursor while it lives: reading and merging a huge folder
-// takes a noticeable moment, and the window answers nothing meanwhile.
-class BusyCursor
-{
-public:
-    BusyCursor();
-    ~BusyCursor();
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
-// Drive list: tells the window each time it is about to open, so that the
-// entries can be read afresh (volumes are mounted and unmounted meanwhile).
+// Drive list: asks the window, each time it is about to open, to read the
+// entries afresh (volumes are mounted and unmounted meanwhile); it opens only
+// when they could be read.
 class DriveBox : public QComboBox
 {
     Q_OBJECT
 public:
     using QComboBox::QComboBox;
+    void setBeforePopup(std::function<bool()> beforePopup) { m_beforePopup = std::move(beforePopup); }
     void showPopup() override;
+    // The entries and the chosen one, without a change event; the same
+    // entries stay as they are.
+    void show(const QList<Volume> &volumes, const QString &root);
+    // The root of the entry shown; empty when there is none.
+    QString root() const { return currentData().toString(); }
 
-signals:
-    void aboutToShowPopup();
+private:
+    QList<Volume> m_volumes;
+    std::function<bool()> m_beforePopup;
 };
 
-// Folder tree: the folders of the current volume, with one folder as its Path.
-// Setting a different Path (from code or by the user opening a folder) emits
-// pathChanged at once, before setPath returns; the same Path emits nothing.
+// Folder tree: the folders of one volume, with one folder as its Path. Setting
+// a different Path (the user opening a folder, or code on the user's behalf)
+// emits pathChanged at once, before setPath returns; the same Path emits
+// nothing. Opening is activation only (Enter, a double click, or a single
+// click where the desktop opens items so). The window shows its value with
+// show(), which emits nothing.
 class DirTree : public QTreeView
 {
     Q_OBJECT
 public:
     explicit DirTree(QWidget *parent = nullptr);
 
-    // Called by the change handler while setPath runs it: the change was given
-    // up, so the tree goes back to the folder it showed before.
-    void refuseChange() { m_refused = true; }
-    // Puts the tree back on root and path without running the change handler.
-    void restore(const QString &root, const QString &path);
     QString root() const;
-    // The volume whose folders the tree shows.
-    void setRoot(const QString &root);
     QString path() const { return m_path; }
     void setPath(const QString &path);
-    // See FolderTreeModel::setSubfolderSource.
-    void setSubfolderSource(std::function<std::optional<QStringList>(const QString &)> source);
+    // Shows root (its levels as read) with path chosen, scrolled into view.
+    void show(const QString &root, const QString &path,
+              const std::vector<std::pair<QString, Result<QStringList>>> &levels);
+    // Shows path as the chosen folder again, after a refused or cancelled change.
+    void putBack(const QString &path);
+    FolderTreeModel *folders() const { return m_model; }
 
 signals:
     void pathChanged();
@@ -78,60 +77,25 @@ private:
 
     FolderTreeModel *m_model;
     QString m_path;
-    bool m_refused = false;
 };
 
 // File name box: the names of the files of Path that match Pattern, sorted
-// ignoring case. Setting Path or Pattern, or Refresh, reads the folder again,
-// on a worker thread while the window waits (see folderjob.h). Each returns
-// false when the user cancelled the read; the box then stays exactly as it was,
-// its Path and Pattern included.
+// ignoring case, as the last good read of the folder gave them.
 class FileBox : public QListView
 {
     Q_OBJECT
 public:
     explicit FileBox(QWidget *parent = nullptr);
 
-    QString path() const { return m_path; }
-    bool setPath(const QString &path);
-    QString pattern() const { return m_pattern.text(); }
-    bool setPattern(const QString &pattern);
-    bool refresh();
-
-    // Everything the box shows and knows, to put back after a cancelled command.
-    struct State
-    {
-        QString path;
-        Pattern pattern;
-        QStringList names;
-        QStringList subfolders;
-        QString error;
-    };
-    State state() const { return {m_path, m_pattern, m_names, m_subfolders, m_error}; }
-    void restore(State state);
-
-    const QStringList &names() const { return m_names; }
-    // The folders in Path that are not hidden, from the same read.
-    const QStringList &subfolders() const { return m_subfolders; }
-    qsizetype listCount() const { return m_names.size(); }
-    // The system's description of why the last read failed; empty after a good read.
-    const QString &lastError() const { return m_error; }
-    // What a screen reader is told about the box; after a failed read the
-    // reason follows, as the tooltip shows it.
-    void setDescription(const QString &description);
+    void show(const FolderView &view);
+    QString path() const { return m_view.path; }
+    QString pattern() const { return m_view.pattern; }
+    const QStringList &names() const { return m_view.names; }
+    qsizetype listCount() const { return m_view.names.size(); }
 
 private:
-    void describe();
-    bool read(const QString &path, const Pattern &pattern);
-    void showListing(Result<FolderListing> &&read);
-
     QStringListModel *m_model;
-    QString m_path;
-    Pattern m_pattern;
-    QStringList m_names;
-    QStringList m_subfolders;
-    QString m_error;
-    QString m_description;
+    FolderView m_view;
 };
 
 // The item list view: shows an ItemList with its marks; a left click toggles

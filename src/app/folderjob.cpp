@@ -1,5 +1,6 @@
 #include "app/folderjob.h"
 
+#include "base/systemerror.h"
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
 
@@ -18,6 +19,8 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <cerrno>
+#include <new>
 #include <vector>
 
 namespace corvane {
@@ -30,6 +33,7 @@ struct JobState
 {
     ReadProgress progress;
     std::atomic<bool> done{false}; // the result is complete (release/acquire)
+    bool outOfMemory = false;      // written before done is set
     std::function<void(ReadProgress &)> work;
 };
 
@@ -58,7 +62,7 @@ void reapStoppedWorkers()
 class ProgressBox : public QDialog
 {
 public:
-    ProgressBox(QWidget *window, const QString &folder) : QDialog(window)
+    ProgressBox(QWidget *window, const JobOptions &options) : QDialog(window)
     {
         setObjectName(QStringLiteral("ReadProgress"));
         setWindowTitle(QStringLiteral("Corvane+"));
@@ -66,12 +70,13 @@ public:
         // by the desktop during the read. Its input is held back all the same.
         setWindowModality(Qt::NonModal);
         auto *layout = new QVBoxLayout(this);
-        auto *where = new QLabel(QStringLiteral("Reading ") + displayPath(folder), this);
+        auto *where = new QLabel(options.what, this);
         where->setObjectName(QStringLiteral("ReadFolder"));
         where->setTextFormat(Qt::PlainText);
         where->setWordWrap(true);
         m_count = new QLabel(this);
         m_count->setObjectName(QStringLiteral("ReadCount"));
+        m_count->setVisible(options.countsNames);
         auto *bar = new QProgressBar(this);
         bar->setRange(0, 0); // busy: the total is unknown until the end
         bar->setTextVisible(false);
@@ -183,21 +188,30 @@ bool folderJobRunning()
     return runningJobs > 0;
 }
 
-bool runFolderJob(QWidget *window, const QString &folder, std::function<void(ReadProgress &)> work)
+JobEnd runJob(QWidget *window, const JobOptions &options, std::function<void(ReadProgress &)> work,
+              QString *failure)
 {
     reapStoppedWorkers();
     auto state = std::make_shared<JobState>();
     state->work = std::move(work);
     QThread *worker = QThread::create([state] {
-        state->work(state->progress);
+        // A job that runs out of memory fails; it never ends the program.
+        try {
+            state->work(state->progress);
+        } catch (const std::bad_alloc &) {
+            state->outOfMemory = true;
+        }
         state->done.store(true, std::memory_order_release);
     });
 
     QEventLoop loop;
     bool cancelled = false;
     const auto cancel = [&] {
+        // Work past its point of no return (a document replacing the old one)
+        // is let finish: its end is what happened.
+        if (!state->progress.cancel())
+            return;
         cancelled = true;
-        state->progress.cancelled.store(true, std::memory_order_relaxed);
         loop.quit();
     };
     // The finished signal crosses to this thread queued: it only wakes the
@@ -215,7 +229,9 @@ bool runFolderJob(QWidget *window, const QString &folder, std::function<void(Rea
     QTimer::singleShot(1000, &loop, [&] {
         if (state->done.load(std::memory_order_acquire) || cancelled)
             return;
-        box = std::make_unique<ProgressBox>(window, folder);
+        if (options.showsWindow && !window->isVisible())
+            window->show();
+        box = std::make_unique<ProgressBox>(window, options);
         box->showCount(state->progress.names.load(std::memory_order_relaxed));
         QObject::connect(box.get(), &QDialog::rejected, &loop, cancel);
         hold.allow(box.get());
@@ -227,25 +243,43 @@ bool runFolderJob(QWidget *window, const QString &folder, std::function<void(Rea
         tick.start();
     });
 
-    ++runningJobs;
     worker->start();
+    if (!worker->isRunning() && !worker->isFinished()) {
+        // The system gave no thread (too many threads or processes): the work
+        // is not done on this thread instead, it may wait on the disk.
+        delete worker;
+        *failure = systemErrorText(EAGAIN);
+        return JobEnd::Failed;
+    }
+    ++runningJobs;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     // Also ends when the application quits: that counts as a cancel.
     loop.exec();
     --runningJobs;
     tick.stop();
-    if (box) {
-        box.reset();
-        QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
-    }
+    box.reset();
+    QGuiApplication::restoreOverrideCursor();
 
     if (!state->done.load(std::memory_order_acquire)) {
-        state->progress.cancelled.store(true, std::memory_order_relaxed);
+        // The application is quitting, or the job was cancelled: its worker
+        // stops at its next batch.
+        if (!state->progress.cancel()) {
+            worker->wait(); // past its point of no return: it ends soon
+            delete worker;
+            return JobEnd::Done;
+        }
         cancelledWorkers().push_back(worker);
-        return false;
+        return JobEnd::Cancelled;
     }
     worker->wait();
     delete worker;
-    return !cancelled;
+    if (cancelled)
+        return JobEnd::Cancelled;
+    if (state->outOfMemory) {
+        *failure = systemErrorText(ENOMEM);
+        return JobEnd::Failed;
+    }
+    return JobEnd::Done;
 }
 
 void finishCancelledJobs(int msecs)

@@ -4,6 +4,7 @@
 #include "app/palette.h"
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
+#include "listing/foldertree.h"
 #include "listing/refresh.h"
 
 #include <QAction>
@@ -14,8 +15,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <algorithm>
+#include <thread>
 
 // The window's pictures live in a static library; their resources are
 // registered by hand, once, outside any namespace.
@@ -96,10 +99,10 @@ QString aboutText()
         + QStringLiteral("https://corvane.example/");
 }
 
-Form1::Form1(Services services, QWidget *parent)
-    : QMainWindow(parent), m_services(std::move(services))
+Form1::Form1(Services services, QWidget *parent, Start start)
+    : QMainWindow(parent), m_services(std::move(services)), m_start(start)
 {
-    setWindowTitle(QStringLiteral("Corvane+"));
+    setWindowTitle(m_state.caption);
     initResources();
     QIcon icon;
     icon.addFile(QStringLiteral(":/corvane/corvane.png"), QSize(32, 32));
@@ -149,7 +152,7 @@ void Form1::createControls()
     File1 = place(new FileBox(client), "File1", twips(7680, 5640, 2055, 1590), 12, true);
     Check1 = place(new QCheckBox(QStringLiteral("Clear list when new folder is selected"), client), "Check1",
                    twips(4200, 7680, 4815, 255), 12, true);
-    Check1->setChecked(true);
+    Check1->setChecked(m_state.clearFirst);
     File1->raise(); // its rectangle lies inside List1's
 
     QWidget::setTabOrder(File1, Dir1);
@@ -157,47 +160,19 @@ void Form1::createControls()
     QWidget::setTabOrder(Drive1, List1);
     QWidget::setTabOrder(List1, Check1);
 
-    // Design-time state: the current drive, the working folder.
-    fillDrives();
-    const QString cwd = workingFolder();
-    File1->setPath(cwd);
-    Dir1->setSubfolderSource([this](const QString &folder) -> std::optional<QStringList> {
-        if (folder == File1->path() && File1->lastError().isEmpty())
-            return File1->subfolders();
-        return std::nullopt;
-    });
-    Dir1->setRoot(m_services.drives->currentRoot());
-    Dir1->setPath(cwd);
-
+    Dir1->folders()->setPlaceholderText(QStringLiteral("Reading\u2026"));
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
-    connect(Drive1, &DriveBox::aboutToShowPopup, this, &Form1::fillDrives);
+    Drive1->setBeforePopup([this] { return fillDrives(); });
     connect(Dir1, &DirTree::pathChanged, this, &Form1::Dir1_Change);
+    connect(Dir1->folders(), &FolderTreeModel::subfoldersWanted, this, [this](const QString &folder) {
+        // Read by one command once the view is done opening branches ("*"
+        // opens many at once), never inside the view's own handler.
+        if (m_branchesWanted.isEmpty())
+            QTimer::singleShot(0, this, &Form1::readBranches);
+        m_branchesWanted.append(folder);
+    });
     connect(Check1, &QCheckBox::clicked, this, &Form1::Check1_Click);
     connect(List1, &ItemListView::mouseDown, this, &Form1::List1_MouseDown);
-}
-
-void Form1::fillDrives()
-{
-    // Filled at start and afresh each time the list opens. The drive shown stays
-    // shown; one gone meanwhile gives way to the current drive. Re-filling is
-    // no drive change: no change event runs.
-    const QString shown = Drive1->count() > 0 ? Drive1->currentData().toString() : QString();
-    const QString current = m_services.drives->currentRoot();
-    const QSignalBlocker quiet(Drive1);
-    Drive1->clear();
-    int shownAt = -1, currentAt = -1;
-    for (const Volume &volume : m_services.drives->volumes()) {
-        const QString text = volume.label.isEmpty()
-            ? displayPath(volume.root)
-            : displayPath(volume.root) + QStringLiteral(" [") + volume.label + u']';
-        Drive1->addItem(text, volume.root);
-        if (volume.root == shown)
-            shownAt = Drive1->count() - 1;
-        if (volume.root == current)
-            currentAt = Drive1->count() - 1;
-    }
-    Drive1->setCurrentIndex(shownAt >= 0 ? shownAt : std::max(currentAt, 0));
-    m_driveShown = Drive1->currentIndex();
 }
 
 void Form1::createMenus()
@@ -260,9 +235,9 @@ void Form1::createMenus()
         {CreateTXT, &Form1::CreateTXT_Click},   {SelectWord, &Form1::SelectWord_Click},
         {ListOnly, &Form1::ListOnly_Click},     {Exclude, &Form1::Exclude_Click},
         {PrintList, &Form1::PrintList_Click},   {DisplayEXT, &Form1::DisplayEXT_Click},
-        {Rename, &Form1::Rename_Click},         {EraseSelected, &Form1::EraseSelected_Click},
-        {SelectAll, &Form1::SelectAll_Click},   {ClearList, &Form1::ClearList_Click},
-        {Info, &Form1::Info_Click},
+        {Enumerate, &Form1::Enumerate_Click},   {Rename, &Form1::Rename_Click},
+        {EraseSelected, &Form1::EraseSelected_Click}, {SelectAll, &Form1::SelectAll_Click},
+        {ClearList, &Form1::ClearList_Click},   {Info, &Form1::Info_Click},
     };
     for (const auto &[action, handler] : clicks)
         connect(action, &QAction::triggered, this, handler);
@@ -272,20 +247,76 @@ void Form1::createMenus()
 
 void Form1::Form_Initialize()
 {
+    Command c(*this);
+    if (c.refused())
+        return;
+    if (m_start == Start::ShowWhenSlow)
+        c.showWindowWhenSlow();
+    WindowState &s = c.next();
     m_services.random->seedFromTimeOfDay();
-    randomColours();
-    ShowExtensions = true;
-    RefreshList();
-}
+    s.colour = int(m_services.random->next() * 5) + 1;
+    s.ShowExtensions = true;
 
-void Form1::randomColours()
-{
-    SetColors(int(m_services.random->next() * 5) + 1);
+    // The design-time state: the drive list on the current drive, the folder
+    // tree and File1 on the working folder, read in one job. Until it is read
+    // the window stands on the working folder with nothing listed and no
+    // folder chosen in the tree, so every command works even when the read is
+    // cancelled or fails.
+    const QString cwd = workingFolder();
+    s.workingFolder = cwd;
+    s.files.path = cwd;
+    s.treeRoot = QStringLiteral("/");
+    c.keepWhenCancelled();
+    struct StartRead
+    {
+        Result<FolderListing> listing;
+        QString root;
+        QList<Volume> volumes;
+        std::vector<std::pair<QString, Result<QStringList>>> levels;
+    };
+    Drives *drives = m_services.drives.get();
+    const QString pattern = s.files.pattern;
+    const std::optional<StartRead> read = runIn<StartRead>(
+        c, QStringLiteral("Reading ") + displayPath(cwd), true, [drives, cwd, pattern](ReadProgress &progress) {
+            StartRead start;
+            start.listing = readFolder(cwd, Pattern(pattern), &progress);
+            if (progress.cancelled.load(std::memory_order_relaxed))
+                return start;
+            start.root = drives->startRoot();
+            start.volumes = drives->volumes();
+            // Every level of the tree from the volume's root down to the folder.
+            FolderTreeModel tree;
+            tree.setRoot(start.root);
+            for (const QString &level : tree.levelsToShow(cwd))
+                start.levels.emplace_back(level, readSubfolders(level));
+            return start;
+        });
+    if (!read)
+        return;
+    s.volumes = read->volumes;
+    s.drive = s.currentDrive = s.treeRoot = read->root;
+    c.treeLevels() = read->levels;
+    if (!read->listing.ok()) {
+        c.fail(read->listing.error);
+        return;
+    }
+    s.treePath = cwd;
+    c.treeLevels().emplace_back(cwd, Result<QStringList>{read->listing.value.subfolders, {}});
+    s.files.names = read->listing.value.names;
+    s.files.subfolders = read->listing.value.subfolders;
+    RefreshList(c);
 }
 
 void Form1::SetColors(int colour)
 {
-    const QColor background = qbColor(colour);
+    WindowState value = m_state;
+    value.colour = colour;
+    setState(value);
+}
+
+void Form1::paintColours(int colour)
+{
+    const QColor background = colour < 0 ? designBackground() : qbColor(colour);
     for (QWidget *target : {centralWidget(), static_cast<QWidget *>(List1), static_cast<QWidget *>(Dir1),
                             static_cast<QWidget *>(Drive1), static_cast<QWidget *>(Check1)})
         paintBackground(target, background);
@@ -293,35 +324,116 @@ void Form1::SetColors(int colour)
 
 void Form1::Info_Click()
 {
+    const Command c(*this);
+    if (c.refused())
+        return;
     m_services.dialogs->messageBox(aboutText(), QStringLiteral("INFO"), MessageIcon::Information);
 }
 
 void Form1::RefreshList()
 {
-    const BusyCursor busy;
-    const bool clearFirst = Check1->isChecked();
+    Command c(*this);
+    if (!c.refused())
+        RefreshList(c);
+}
+
+bool Form1::RefreshList(Command &c)
+{
+    WindowState &s = c.next();
+    emit listRefreshed(s.files.path);
+    const RefreshSettings settings{s.clearFirst, s.ShowExtensions, s.FilterWord, s.FilterMode};
+    Items &items = c.items();
     // A merge proportional to a big list is prepared on a worker thread, so the
     // window keeps painting; small ones take no noticeable time.
     constexpr qsizetype kMergeOffThread = 50000;
-    if (File1->listCount() + (clearFirst ? 0 : m_items.count()) >= kMergeOffThread
+    if (s.files.names.size() + (settings.clearFirst ? 0 : items.count()) >= kMergeOffThread
         || readDelayForTesting().count() > 0) {
-        if (!refreshOffThread(clearFirst)) {
-            m_readCancelled = true;
-            return;
-        }
+        const FolderView files = s.files;
+        std::optional<Items> merged = runIn<Items>(
+            c, QStringLiteral("Reading ") + displayPath(files.path), true,
+            [start = items, files, settings](ReadProgress &progress) mutable {
+                progress.names.store(files.names.size(), std::memory_order_relaxed);
+                // Tests slow this down the way a slow volume slows a read.
+                if (const auto delay = readDelayForTesting(); delay.count() > 0) {
+                    for (qsizetype done = 0; done <= files.names.size(); done += 512) {
+                        if (progress.cancelled.load(std::memory_order_relaxed))
+                            return start;
+                        std::this_thread::sleep_for(delay);
+                    }
+                }
+                mergeFolder(start, files.names, files.facts, settings, &progress.cancelled);
+                return start;
+            });
+        if (!merged)
+            return false;
+        items = std::move(*merged);
     } else {
-        mergeFolder(m_items, File1->names(), {clearFirst, ShowExtensions, FilterWord, FilterMode});
+        mergeFolder(items, s.files.names, s.files.facts, settings);
     }
-    showCount();
-    updateOutputCommands();
+    s.countShown = items.count();
+    s.outputEnabled = items.count() >= 1;
+    return true;
 }
 
-void Form1::updateOutputCommands()
+void Form1::setState(const WindowState &value)
 {
-    const bool any = m_items.count() >= 1;
-    PrintList->setEnabled(any);
-    CreateTXT->setEnabled(any);
-    CreateHTM->setEnabled(any);
+    showValue(value, std::nullopt, {});
+}
+
+void Form1::showValue(const WindowState &value, std::optional<Items> &&items,
+                 std::vector<std::pair<QString, Result<QStringList>>> &&treeLevels)
+{
+    const WindowState old = std::exchange(m_state, value);
+    const WindowState &s = m_state;
+    if (s.colour != old.colour)
+        paintColours(s.colour);
+    if (s.caption != old.caption) {
+        // Qt reads "[*]" in a title as the unsaved-changes mark and hides it;
+        // doubled, it shows as typed.
+        QString title = s.caption;
+        title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+        setWindowTitle(title);
+    }
+    Drive1->show(s.volumes, s.drive);
+    Dir1->show(s.treeRoot, s.treePath, treeLevels);
+    File1->show(s.files);
+    if (items)
+        m_items.assign(std::move(*items));
+    if (s.countShown != old.countShown || List1->toolTip().isEmpty())
+        showCount(s.countShown);
+    for (QAction *output : {PrintList, CreateTXT, CreateHTM})
+        output->setEnabled(s.outputEnabled);
+
+    setMenuCaption(DisplayEXT, s.ShowExtensions ? QStringLiteral("Extensions ON") : QStringLiteral("Extensions OFF"));
+    Enumerate->setChecked(s.enumerate);
+    if (s.wordChosen)
+        FilterMenu->setTitle(s.FilterWord.isEmpty() ? QStringLiteral("File Filter OFF")
+                                                    : QStringLiteral("File Filter ON"));
+    if (!s.modeCaptionWord.isEmpty()) {
+        setMenuCaption(Exclude, QStringLiteral("Exclude items containing : ") + s.modeCaptionWord);
+        setMenuCaption(ListOnly, QStringLiteral("List only items containing : ") + s.modeCaptionWord);
+    }
+    ListOnly->setChecked(s.FilterMode == WordFilterMode::ListOnly);
+    Exclude->setChecked(s.FilterMode == WordFilterMode::Exclude);
+    if (Check1->isChecked() != s.clearFirst || s.clearFirst != old.clearFirst) {
+        Check1->setChecked(s.clearFirst);
+        QFont font = Check1->font();
+        font.setPointSizeF(s.clearFirst ? 12 : 8);
+        Check1->setFont(font);
+    }
+}
+
+void Form1::putBack()
+{
+    const WindowState &s = m_command ? m_command->next() : m_state;
+    Drive1->show(s.volumes, s.drive);
+    // A refused change in a tree that shows another volume than the one worked
+    // on goes back to what it showed.
+    Dir1->putBack(s.treeRoot == Dir1->root() ? s.treePath : m_state.treePath);
+    Enumerate->setChecked(s.enumerate);
+    Check1->setChecked(s.clearFirst);
+    ListOnly->setChecked(s.FilterMode == WordFilterMode::ListOnly);
+    Exclude->setChecked(s.FilterMode == WordFilterMode::Exclude);
 }
 
 } // namespace corvane

@@ -1,27 +1,43 @@
 #pragma once
 // Form1, the one window of Corvane+.
 //
-// The window is wiring: each handler reads the controls and the four window
-// variables, calls the core (listing/, editing/, output/) and turns results
-// into message boxes (every failure in the one "WARNING" box). Everything it
-// needs from the desktop that a test cannot drive for real (boxes, printer, browser, beep, random colour, volumes) comes
-// through the Services it is given. Handlers are split by subsystem:
-//   form1.cpp            controls, menus, start-up, colours, Info, RefreshList
-//   form1_navigation.cpp drive, folder and check box handlers
+// The window is wiring: each handler reads the window's value, calls the core
+// (listing/, editing/, output/) and turns results into message boxes (every
+// failure in the one "WARNING" box). Everything it needs from the desktop that
+// a test cannot drive for real (boxes, printer, browser, beep, random colour,
+// volumes) comes through the Services it is given.
+//
+// Everything the window shows and its commands read is one value,
+// WindowState, with the item list in its model. A handler runs as a Command:
+// one at a time, whatever starts it (input, a screen reader, a drop, a timer);
+// it works on a copy of the value and the window takes the copy when the
+// command ends, so a cancelled read leaves the window exactly as it was and a
+// failing step keeps the steps before it. Anything that touches the disk runs
+// as a job on a worker thread (folderjob.h) while the command waits.
+//
+// Handlers are split by subsystem:
+//   form1.cpp            controls, menus, start-up, colours, Info, RefreshList,
+//                        showing the window's value
+//   form1_command.cpp    commands: one at a time, their jobs, taking their value
+//   form1_navigation.cpp drive, folder, tree branch and check box handlers
 //   form1_shaping.cpp    display options, file types, word filter commands
 //   form1_editing.cpp    the item list's pop-up menu and hand edits
 //   form1_output.cpp     text document, web page, printing
 //   form1_workflow.cpp   copying the list, folders dropped on the window
-//   form1_reading.cpp    commands that read folders: put back when cancelled
+//   form1_access.cpp     names and descriptions for screen readers
 
 #include "app/controls.h"
+#include "app/folderjob.h"
+#include "app/windowstate.h"
 #include "listing/itemlist.h"
-#include "listing/wordfilter.h"
 #include "platform/services.h"
 
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -34,7 +50,10 @@ class Form1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit Form1(Services services, QWidget *parent = nullptr);
+    // ShowWhenSlow: a first read that outlasts a second shows the window with
+    // the progress box over it, so the user sees the program has started.
+    enum class Start { Quiet, ShowWhenSlow };
+    explicit Form1(Services services, QWidget *parent = nullptr, Start start = Start::Quiet);
     ~Form1() override;
 
     // Controls.
@@ -63,25 +82,31 @@ public:
     QAction *ClearList = nullptr;
     QAction *Info = nullptr;
 
-    // Window variables.
-    bool ShowExtensions = false;
-    QString FileTypes;
-    QString FilterWord;
-    WordFilterMode FilterMode = WordFilterMode::None;
-
+    // The window's value (its variables ShowExtensions, FileTypes, FilterWord
+    // and FilterMode among them) as the last command left it.
+    const WindowState &state() const { return m_state; }
+    // Takes value as a command ending would: shows what differs.
+    void setState(const WindowState &value);
     ItemList &items() { return m_items; }
     Services &services() { return m_services; }
+    // True while a command runs.
+    bool busy() const { return m_command != nullptr; }
 
     // Procedures of the window.
     void SetColors(int colour);
+    // RefreshList as a command of its own.
     void RefreshList();
 
     // The marked items, or all when none is marked, as the text document's
     // lines ending in LF, onto the clipboard; an empty list leaves it alone.
     void copyToClipboard();
     // Opens each folder (a file: its folder) in turn as if chosen in the tree,
-    // the drive list following to its drive.
+    // the drive list following to its drive; one command for all of them.
     void openFolders(const QStringList &paths);
+
+signals:
+    // RefreshList ran, merging the files of folder (File1's Path).
+    void listRefreshed(const QString &folder);
 
 public slots:
     // Main window
@@ -93,6 +118,7 @@ public slots:
     void Check1_Click();
     // Shaping the list
     void DisplayEXT_Click();
+    void Enumerate_Click();
     void FileType_Click();
     void FilterMenu_Click();
     void SelectWord_Click();
@@ -116,16 +142,96 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // One handler's run (form1_command.cpp). Made at the top of a handler: it
+    // is refused while another command runs (what the refused input changed on
+    // screen goes back), otherwise it holds a copy of the window's value that
+    // the handler changes. When it ends the window takes the copy, and shows
+    // the failure of a failing step after it; a cancelled job ends it at once
+    // and the window keeps its value.
+    class Command
+    {
+    public:
+        explicit Command(Form1 &form);
+        ~Command();
+        Command(const Command &) = delete;
+        Command &operator=(const Command &) = delete;
+
+        bool refused() const { return m_refused; }
+        // Cancelled or failed: the handler goes no further.
+        bool ended() const { return m_cancelled || !m_failure.isEmpty(); }
+        WindowState &next() { return m_next; }
+        // The item list as this command leaves it: the shown list until the
+        // command changes it.
+        Items &items();
+        // Levels of the folder tree read by this command, taken with its value.
+        std::vector<std::pair<QString, Result<QStringList>>> &treeLevels() { return m_treeLevels; }
+
+        // Runs work as a job (folderjob.h). Nothing when it was cancelled or
+        // failed; the command has then ended.
+        template <typename T>
+        std::optional<T> run(const JobOptions &options, std::function<T(ReadProgress &)> work)
+        {
+            JobEnd end = JobEnd::Done;
+            QString failure;
+            std::optional<T> result = runJob<T>(&m_form, options, std::move(work), &end, &failure);
+            if (end == JobEnd::Cancelled)
+                m_cancelled = true;
+            else if (end == JobEnd::Failed)
+                fail(failure);
+            return result;
+        }
+        // A failing step: the command ends, the window takes what the steps
+        // before did and then shows reason in the "WARNING" box.
+        void fail(const QString &reason);
+        // The window shows itself if this command's first job is slow.
+        void showWindowWhenSlow() { m_showWindow = true; }
+        bool showsWindowWhenSlow() const { return m_showWindow; }
+        // The window takes this command's value even when a job is cancelled
+        // (the start, which has no value before it).
+        void keepWhenCancelled() { m_keep = true; }
+
+    private:
+        Form1 &m_form;
+        WindowState m_next;
+        std::optional<Items> m_items;
+        std::vector<std::pair<QString, Result<QStringList>>> m_treeLevels;
+        QString m_failure;
+        bool m_refused = false;
+        bool m_cancelled = false;
+        bool m_showWindow = false;
+        bool m_keep = false;
+    };
+    template <typename T>
+    std::optional<T> runIn(Command &c, const QString &what, bool countsNames, std::function<T(ReadProgress &)> work)
+    {
+        return c.run<T>(JobOptions{what, countsNames, c.showsWindowWhenSlow()}, std::move(work));
+    }
+
     void createControls();
     void createMenus();
-    void fillDrives();
-    void randomColours();
-    void updateOutputCommands();
+    // Shows value: only what differs from the value shown.
+    void showValue(const WindowState &value, std::optional<Items> &&items,
+                   std::vector<std::pair<QString, Result<QStringList>>> &&treeLevels);
+    // Puts what input changed on the controls back to the value being worked
+    // on (a running command's) or shown.
+    void putBack();
+    void paintColours(int colour);
+
+    bool RefreshList(Command &c);
+    // Navigation steps (form1_navigation.cpp).
+    bool folderChange(Command &c);
+    bool setTreePath(Command &c, const QString &path);
+    bool readFiles(Command &c, const QString &folder, const QString &pattern);
+    bool makeDriveCurrent(Command &c, const QString &root);
+    bool openFolder(Command &c, const QString &folder);
+    bool fillDrives();
+    void readBranches();
     // Shaping commands (form1_shaping.cpp).
     QString askTrimmed(const QString &prompt, const QString &title, const QString &current);
     void chooseFilterMode(WordFilterMode mode); // ListOnly and Exclude
     // Output commands (form1_output.cpp).
     QString askDocumentName(const QString &title, const QString &extension);
+    bool writeDocument(Command &c, const QString &name, QByteArray bytes, QString *written);
     // Shows why result failed in the "WARNING" box; true when it failed, so
     // that the command ends there.
     template <typename T>
@@ -139,41 +245,16 @@ private:
     // Accessible names and descriptions, keyboard access to the pop-up (form1_access.cpp).
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.
-    void showCount();
+    void showCount(qsizetype count);
     // Drops on the window (form1_workflow.cpp).
     void setUpWorkflow();
-    void openFolder(const QString &folder);
-
-    // Commands that read folders (form1_reading.cpp). A read the user cancels
-    // ends its command, and everything the command changed is put back.
-    struct Snapshot;
-    // Held by each such command while it runs. Only the outermost one (Dir1's
-    // change runs inside the drive change) keeps a snapshot and puts it back.
-    class ReadingCommand
-    {
-    public:
-        explicit ReadingCommand(Form1 &form);
-        ~ReadingCommand();
-        ReadingCommand(const ReadingCommand &) = delete;
-        ReadingCommand &operator=(const ReadingCommand &) = delete;
-        // False while a read runs already: no command starts then.
-        bool allowed() const { return m_allowed; }
-
-    private:
-        Form1 &m_form;
-        std::unique_ptr<Snapshot> m_before;
-        bool m_allowed;
-    };
-    Snapshot snapshot() const;
-    void restore(Snapshot &&before);
-    // The merge of a big list, prepared on a worker thread; false when cancelled.
-    bool refreshOffThread(bool clearFirst);
 
     Services m_services;
     ItemList m_items;
-    bool m_readCancelled = false; // the running command's read was cancelled
-    int m_driveShown = -1;        // Drive1's entry before the user picks another
-    int m_commandDepth = 0;
+    WindowState m_state;
+    Command *m_command = nullptr; // the running command
+    QStringList m_branchesWanted; // tree branches opened, to be read by one command
+    Start m_start;
 };
 
 // The about message: four lines joined by two CR characters each.

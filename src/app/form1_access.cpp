@@ -60,6 +60,8 @@ protected:
 private:
     void popUp()
     {
+        if (m_form->busy())
+            return; // no command starts while another runs
         QRect place = m_list->visualRect(m_list->currentIndex()).intersected(m_list->viewport()->rect());
         const QPoint at = place.isEmpty() ? QPoint(0, 0) : place.bottomLeft();
         m_menu->exec(m_list->viewport()->mapToGlobal(at));
@@ -85,7 +87,7 @@ void Form1::setUpAccessibility()
     Dir1->setAccessibleName(QStringLiteral("Folders"));
     Dir1->setAccessibleDescription(QStringLiteral("The folders of the drive; opening one lists its files"));
     File1->setAccessibleName(QStringLiteral("Files in this folder"));
-    File1->setDescription(
+    File1->setAccessibleDescription(
         QStringLiteral("The files of the chosen folder that match the file types; they fill the item list"));
     List1->setAccessibleName(QStringLiteral("Items"));
     // Check1 is spoken by its caption.
@@ -114,9 +116,8 @@ QString countToolTip(qsizetype count)
     return QStringLiteral(" Files : ") + u' ' + QString::number(count) + u' ';
 }
 
-void Form1::showCount()
+void Form1::showCount(qsizetype count)
 {
-    const qsizetype count = m_items.count();
     List1->setToolTip(countToolTip(count));
     const QString items = count == 1 ? QStringLiteral("1 item") : QString::number(count) + QStringLiteral(" items");
     List1->setAccessibleDescription(

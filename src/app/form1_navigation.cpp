@@ -1,66 +1,227 @@
 #include "app/form1.h"
 
+#include "listing/filenames.h"
+#include "listing/foldertree.h"
+
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 
-// Drive, folder and check box handlers.
+// Drive, folder, tree branch and check box handlers. Every look at the disk
+// (the drives, a drive's folder, a folder's files, a level of the tree) is a
+// job on a worker thread.
 
 namespace corvane {
 
+namespace {
+
+QString readingText(const QString &folder)
+{
+    return QStringLiteral("Reading ") + displayPath(folder);
+}
+
+} // namespace
+
 void Form1::Drive1_Change()
 {
-    const ReadingCommand command(*this);
-    if (!command.allowed())
+    Command c(*this);
+    if (c.refused())
         return;
-    if (m_commandDepth == 1)
-        m_driveShown = Drive1->currentIndex(); // a cancel puts the entry before back
+    WindowState &s = c.next();
     // The first failure is shown and ends the change, the steps before it stay
     // done, and Drive1 keeps the drive the user picked.
-    const QString root = Drive1->currentData().toString();
-    if (root.isEmpty())
+    s.drive = Drive1->root();
+    if (s.drive.isEmpty())
         return; // the list was emptied: no drive picked
-    if (warnOnFailure(m_services.drives->makeCurrent(root)))
+    if (!makeDriveCurrent(c, s.drive))
         return;
 
-    const Result<QString> shown = m_services.drives->currentFolder();
-    if (warnOnFailure(shown))
+    Drives *drives = m_services.drives.get();
+    const QString root = s.currentDrive;
+    const auto currentFolder = [&]() -> std::optional<QString> {
+        const std::optional<Result<QString>> folder = runIn<Result<QString>>(
+            c, readingText(root), false, [drives, root](ReadProgress &) { return drives->currentFolder(root); });
+        if (!folder)
+            return std::nullopt;
+        if (!folder->ok()) {
+            c.fail(folder->error);
+            return std::nullopt;
+        }
+        return folder->value;
+    };
+    const std::optional<QString> shown = currentFolder();
+    if (!shown)
         return;
-    Dir1->setRoot(m_services.drives->currentRoot());
-    // A different folder runs Dir1_Change right here, before the next step.
-    Dir1->setPath(shown.value);
-    if (m_readCancelled)
+    // A different folder runs the folder change right here, before the next step.
+    s.treeRoot = root;
+    if (!setTreePath(c, *shown))
         return;
 
-    const Result<QString> listed = m_services.drives->currentFolder();
-    if (warnOnFailure(listed))
+    const std::optional<QString> listed = currentFolder();
+    if (!listed || !readFiles(c, *listed, s.files.pattern))
         return;
-    if (!File1->setPath(listed.value)) {
-        m_readCancelled = true;
-        return;
+    RefreshList(c);
+}
+
+bool Form1::makeDriveCurrent(Command &c, const QString &root)
+{
+    Drives *drives = m_services.drives.get();
+    const std::optional<Result<QString>> made = runIn<Result<QString>>(
+        c, readingText(root), false, [drives, root](ReadProgress &) { return drives->makeCurrent(root); });
+    if (!made)
+        return false;
+    if (!made->ok()) {
+        c.fail(made->error);
+        return false;
     }
-    RefreshList();
+    c.next().currentDrive = root;
+    c.next().workingFolder = made->value;
+    return true;
+}
+
+bool Form1::setTreePath(Command &c, const QString &path)
+{
+    const QString clean = QDir::cleanPath(path);
+    if (clean == c.next().treePath)
+        return true;
+    c.next().treePath = clean;
+    return folderChange(c);
 }
 
 void Form1::Dir1_Change()
 {
-    // A folder that cannot be read leaves File1 empty (its error as tooltip);
-    // the list is rebuilt from nothing all the same.
-    const ReadingCommand command(*this);
-    if (!command.allowed())
+    Command c(*this);
+    if (c.refused())
         return;
-    if (File1->setPath(Dir1->path()))
-        RefreshList();
-    else
-        m_readCancelled = true;
-    if (m_readCancelled)
-        Dir1->refuseChange();
+    c.next().treePath = Dir1->path();
+    folderChange(c);
+}
+
+bool Form1::folderChange(Command &c)
+{
+    WindowState &s = c.next();
+    if (!readFiles(c, s.treePath, s.files.pattern)) {
+        // A folder that cannot be read is not opened: the tree goes back to the
+        // folder File1 still lists.
+        s.treeRoot = m_state.treeRoot;
+        s.treePath = m_state.treePath;
+        return false;
+    }
+    return RefreshList(c);
+}
+
+bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
+{
+    WindowState &s = c.next();
+    // The levels of the tree on the way to the folder that it does not know.
+    QStringList levels;
+    if (s.treeRoot == Dir1->root()) {
+        levels = Dir1->folders()->levelsToShow(folder);
+    } else {
+        FolderTreeModel fresh;
+        fresh.setRoot(s.treeRoot);
+        levels = fresh.levelsToShow(folder);
+    }
+    struct FolderRead
+    {
+        Result<FolderListing> listing;
+        std::vector<std::pair<QString, Result<QStringList>>> levels;
+    };
+    const std::optional<FolderRead> read = runIn<FolderRead>(
+        c, readingText(folder), true, [folder, pattern, levels](ReadProgress &progress) {
+            FolderRead r;
+            r.listing = readFolder(folder, Pattern(pattern), &progress);
+            for (const QString &level : levels) {
+                if (!r.listing.ok() || progress.cancelled.load(std::memory_order_relaxed))
+                    break;
+                r.levels.emplace_back(level, readSubfolders(level));
+            }
+            return r;
+        });
+    if (!read)
+        return false;
+    // A folder that failed part-way is not listed at all: a list that misses
+    // names without a word would be printed and published as if whole.
+    if (!read->listing.ok()) {
+        c.fail(read->listing.error);
+        return false;
+    }
+    const FolderListing &listing = read->listing.value;
+    s.files = FolderView{folder, pattern, listing.names, {}, listing.subfolders};
+    auto &treeLevels = c.treeLevels();
+    treeLevels.insert(treeLevels.end(), read->levels.begin(), read->levels.end());
+    treeLevels.emplace_back(folder, Result<QStringList>{listing.subfolders, {}});
+    return true;
+}
+
+bool Form1::fillDrives()
+{
+    Command c(*this);
+    if (c.refused())
+        return false;
+    Drives *drives = m_services.drives.get();
+    const std::optional<QList<Volume>> volumes = runIn<QList<Volume>>(
+        c, QStringLiteral("Reading the drives"), false, [drives](ReadProgress &) { return drives->volumes(); });
+    if (!volumes)
+        return false;
+    // The drive shown stays shown; one gone meanwhile gives way to the current
+    // drive. Re-filling is no drive change: no change event runs.
+    WindowState &s = c.next();
+    s.volumes = *volumes;
+    const auto listed = [&](const QString &root) {
+        return std::any_of(volumes->begin(), volumes->end(), [&](const Volume &v) { return v.root == root; });
+    };
+    if (!listed(s.drive))
+        s.drive = listed(s.currentDrive) ? s.currentDrive : volumes->isEmpty() ? QString() : volumes->first().root;
+    return true;
+}
+
+void Form1::readBranches()
+{
+    FolderTreeModel *tree = Dir1->folders();
+    QStringList wanted;
+    for (const QString &folder : std::exchange(m_branchesWanted, {}))
+        if (tree->indexForPath(folder).isValid())
+            wanted.append(folder);
+    const auto giveUp = [&] {
+        // The branches close again and are read the next time they are opened.
+        for (const QString &folder : std::as_const(wanted)) {
+            tree->dropReading(folder);
+            Dir1->collapse(tree->indexForPath(folder));
+        }
+    };
+    if (wanted.isEmpty())
+        return;
+    Command c(*this);
+    if (c.refused()) {
+        giveUp();
+        return;
+    }
+    using Levels = std::vector<std::pair<QString, Result<QStringList>>>;
+    const std::optional<Levels> levels = runIn<Levels>(c, readingText(wanted.first()), false,
+                                                       [wanted](ReadProgress &progress) {
+                                                           Levels read;
+                                                           for (const QString &folder : wanted) {
+                                                               if (progress.cancelled.load(std::memory_order_relaxed))
+                                                                   break;
+                                                               read.emplace_back(folder, readSubfolders(folder));
+                                                           }
+                                                           return read;
+                                                       });
+    if (!levels) {
+        giveUp();
+        return;
+    }
+    c.treeLevels() = *levels;
 }
 
 void Form1::Check1_Click()
 {
-    QFont font = Check1->font();
-    font.setPointSizeF(Check1->isChecked() ? 12 : 8);
-    Check1->setFont(font);
+    Command c(*this);
+    if (c.refused())
+        return;
+    // Its font size follows its state; the list is not rebuilt.
+    c.next().clearFirst = Check1->isChecked();
 }
 
 } // namespace corvane

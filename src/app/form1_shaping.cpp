@@ -28,66 +28,64 @@ QString Form1::askTrimmed(const QString &prompt, const QString &title, const QSt
 
 void Form1::DisplayEXT_Click()
 {
-    const ReadingCommand command(*this);
-    if (!command.allowed())
+    Command c(*this);
+    if (c.refused())
         return;
-    ShowExtensions = !ShowExtensions;
-    setMenuCaption(DisplayEXT, ShowExtensions ? QStringLiteral("Extensions ON") : QStringLiteral("Extensions OFF"));
-    RefreshList();
+    // The caption follows: "Extensions ON" or "Extensions OFF".
+    c.next().ShowExtensions = !c.next().ShowExtensions;
+    RefreshList(c);
+}
+
+void Form1::Enumerate_Click()
+{
+    Command c(*this);
+    if (c.refused())
+        return;
+    // Its check mark is all there is to numbering: the documents read it.
+    c.next().enumerate = Enumerate->isChecked();
 }
 
 void Form1::FileType_Click()
 {
-    const ReadingCommand command(*this);
-    if (!command.allowed())
+    Command c(*this);
+    if (c.refused())
         return;
-    FileTypes = askTrimmed(fileTypesPrompt, QStringLiteral("FILE TYPE"), FileTypes);
+    WindowState &s = c.next();
+    s.FileTypes = askTrimmed(fileTypesPrompt, QStringLiteral("FILE TYPE"), s.FileTypes);
 
-    const QString pattern = fileTypePattern(FileTypes);
-    // Setting the pattern reads the folder afresh: that is File1's Refresh. A
-    // folder gone meanwhile leaves File1 empty with its error as tooltip.
-    if (!File1->setPattern(pattern.isEmpty() ? QStringLiteral("*.*") : pattern)) {
-        m_readCancelled = true;
+    const QString pattern = fileTypePattern(s.FileTypes);
+    // The pattern and the folder read again with it (File1's Refresh) are one
+    // step: a folder gone meanwhile keeps File1 as it was.
+    if (!readFiles(c, s.files.path, pattern.isEmpty() ? QStringLiteral("*.*") : pattern))
         return;
-    }
-    if (pattern.isEmpty()) {
-        setWindowTitle(QStringLiteral("Corvane+"));
-    } else {
-        // Qt reads "[*]" in a title as the unsaved-changes mark and hides it;
-        // doubled, it shows as typed.
-        QString types = FileTypes;
-        types.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-        setWindowTitle(QStringLiteral("File type(s) : ") + types);
-    }
+    s.caption = pattern.isEmpty() ? QStringLiteral("Corvane+") : QStringLiteral("File type(s) : ") + s.FileTypes;
 
-    m_items.clear();
-    RefreshList();
-    if (!m_readCancelled)
-        randomColours();
+    c.items().clear();
+    if (!RefreshList(c))
+        return;
+    s.colour = int(m_services.random->next() * 5) + 1;
 }
 
 void Form1::FilterMenu_Click()
 {
-    const bool word = !FilterWord.isEmpty();
+    const bool word = !m_state.FilterWord.isEmpty();
     Exclude->setEnabled(word);
     ListOnly->setEnabled(word);
 }
 
 void Form1::SelectWord_Click()
 {
-    const ReadingCommand command(*this);
-    if (!command.allowed())
+    Command c(*this);
+    if (c.refused())
         return;
-    FilterWord = askTrimmed(filterWordPrompt, QStringLiteral("FILTER"), FilterWord);
-    if (!FilterWord.isEmpty()) {
-        setMenuCaption(Exclude, QStringLiteral("Exclude items containing : ") + FilterWord);
-        setMenuCaption(ListOnly, QStringLiteral("List only items containing : ") + FilterWord);
-        FilterMenu->setTitle(QStringLiteral("File Filter ON"));
-    } else {
-        // The mode items keep the last word in their captions.
-        FilterMenu->setTitle(QStringLiteral("File Filter OFF"));
-    }
-    RefreshList();
+    WindowState &s = c.next();
+    s.FilterWord = askTrimmed(filterWordPrompt, QStringLiteral("FILTER"), s.FilterWord);
+    // The menu reads "File Filter ON" or "OFF" from now on; the mode items keep
+    // the last word in their captions.
+    s.wordChosen = true;
+    if (!s.FilterWord.isEmpty())
+        s.modeCaptionWord = s.FilterWord;
+    RefreshList(c);
 }
 
 void Form1::ListOnly_Click()
@@ -102,15 +100,12 @@ void Form1::Exclude_Click()
 
 void Form1::chooseFilterMode(WordFilterMode mode)
 {
-    const ReadingCommand command(*this);
-    if (!command.allowed())
+    Command c(*this);
+    if (c.refused())
         return;
-    // Triggering may have just cleared the mark of a checked item: set both,
-    // "Only items" first.
-    ListOnly->setChecked(mode == WordFilterMode::ListOnly);
-    Exclude->setChecked(mode == WordFilterMode::Exclude);
-    FilterMode = mode;
-    RefreshList();
+    // The check marks follow: exactly the item of the mode chosen.
+    c.next().FilterMode = mode;
+    RefreshList(c);
 }
 
 } // namespace corvane

@@ -16,6 +16,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTimer>
+
+#include <optional>
 #include <QUrl>
 
 #include <algorithm>
@@ -53,11 +55,14 @@ void Form1::setUpWorkflow()
 
 void Form1::copyToClipboard()
 {
+    const Command c(*this);
+    if (c.refused())
+        return;
     const QStringList &texts = m_items.texts();
     if (texts.isEmpty())
         return; // nothing to copy: whatever the clipboard holds stays
-    const bool numbered = Enumerate->isChecked();
-    const bool extensions = ShowExtensions;
+    const bool numbered = m_state.enumerate;
+    const bool extensions = m_state.ShowExtensions;
     QByteArray text;
     if (m_items.markedCount() == 0) {
         text = copiedText(texts, numbered, extensions);
@@ -122,43 +127,52 @@ void Form1::dropEvent(QDropEvent *event)
 
 void Form1::openFolders(const QStringList &paths)
 {
-    for (const QString &path : paths) {
-        // A file stands for its folder; anything else, even a path that is gone,
-        // goes to the tree as it is and fails there as a chosen folder would.
-        const QString clean = QDir::cleanPath(path);
-        struct stat info;
-        const bool file = ::stat(pathToBytes(clean).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
-        openFolder(file ? clean.left(std::max<qsizetype>(clean.lastIndexOf(u'/'), 1)) : clean);
-    }
+    Command c(*this);
+    if (c.refused() || paths.isEmpty())
+        return;
+    // A file stands for its folder; anything else, even a path that is gone,
+    // goes to the tree as it is and fails there as a chosen folder would.
+    const std::optional<QStringList> folders = runIn<QStringList>(
+        c, QStringLiteral("Reading ") + displayPath(paths.first()), false, [paths](ReadProgress &) {
+            QStringList found;
+            for (const QString &path : paths) {
+                const QString clean = QDir::cleanPath(path);
+                struct stat info;
+                const bool file = ::stat(pathToBytes(clean).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+                found.append(file ? clean.left(std::max<qsizetype>(clean.lastIndexOf(u'/'), 1)) : clean);
+            }
+            return found;
+        });
+    if (!folders)
+        return;
+    // One command for all: a cancel or a failure stops the folders after it.
+    for (const QString &folder : *folders)
+        if (!openFolder(c, folder))
+            return;
 }
 
-void Form1::openFolder(const QString &folder)
+bool Form1::openFolder(Command &c, const QString &folder)
 {
+    WindowState &s = c.next();
     // The drive whose root holds the folder; the longest root wins ("/" holds all).
-    int drive = -1;
-    qsizetype longest = -1;
-    for (int i = 0; i < Drive1->count(); ++i) {
-        const QString root = QDir::cleanPath(Drive1->itemData(i).toString());
+    QString drive;
+    for (const Volume &volume : std::as_const(s.volumes)) {
+        const QString root = QDir::cleanPath(volume.root);
         const bool holds = folder == root || folder.startsWith(root.endsWith(u'/') ? root : root + u'/');
-        if (holds && root.size() > longest) {
-            drive = i;
-            longest = root.size();
-        }
+        if (holds && root.size() > drive.size())
+            drive = volume.root;
     }
-    if (drive >= 0 && drive != Drive1->currentIndex()) {
+    if (!drive.isEmpty() && drive != s.drive) {
         // The drive list follows: that drive becomes current as when picked, but
         // its own folder is not listed on the way.
-        const QString root = Drive1->itemData(drive).toString();
-        if (warnOnFailure(m_services.drives->makeCurrent(root)))
-            return;
-        const QSignalBlocker quiet(Drive1);
-        Drive1->setCurrentIndex(drive);
-        Dir1->setRoot(m_services.drives->currentRoot());
+        if (!makeDriveCurrent(c, drive))
+            return false;
+        s.drive = drive;
+        s.treeRoot = drive;
     }
-    if (Dir1->path() == folder)
-        Dir1_Change(); // the folder shown already: read it again all the same
-    else
-        Dir1->setPath(folder);
+    // The folder shown already is read again all the same.
+    s.treePath = QDir::cleanPath(folder);
+    return folderChange(c);
 }
 
 } // namespace corvane

@@ -43,7 +43,7 @@ int main(int argc, char *argv[])
         corvane::enterStartFolder(corvane::pathToBytes(command.folder), dialogs);
     }
     // Made after the start folder is entered: the drives take the working folder.
-    corvane::Form1 window(corvane::Services::desktop());
+    corvane::Form1 window(corvane::Services::desktop(), nullptr, corvane::Form1::Start::ShowWhenSlow);
     window.show();
     // For the package check only: CORVANE_QUIT_AFTER_SHOW=1 ends the program with
     // status 0 as soon as the window system shows the window, 1 if it never does.

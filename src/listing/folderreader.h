@@ -44,6 +44,29 @@ struct ReadProgress
 {
     std::atomic<qint64> names{0};
     std::atomic<bool> cancelled{false};
+
+    // The window's cancel; false when the work has passed its point of no
+    // return and goes on to its end.
+    bool cancel()
+    {
+        int running = kRunning;
+        if (!m_stage.compare_exchange_strong(running, kCancelled))
+            return running == kCancelled;
+        cancelled.store(true, std::memory_order_relaxed);
+        return true;
+    }
+    // For work that cannot be undone past a point (a document replacing the
+    // old one): called just before it; false when a cancel came first, and the
+    // work must then stop short of it.
+    bool passPointOfNoReturn()
+    {
+        int running = kRunning;
+        return m_stage.compare_exchange_strong(running, kPast) || running == kPast;
+    }
+
+private:
+    static constexpr int kRunning = 0, kCancelled = 1, kPast = 2;
+    std::atomic<int> m_stage{kRunning};
 };
 
 // Lists the regular files of folder (symlinks to regular files count; hidden

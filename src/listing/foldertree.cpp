@@ -1,11 +1,28 @@
 #include "listing/foldertree.h"
 
+#include "listing/casefold.h"
 #include "listing/filenames.h"
-#include "listing/folderreader.h"
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace corvane {
+
+namespace {
+
+enum class Level { Unread, Reading, Read };
+
+// More scattered changes than this in one level are shown as the level taken
+// anew: its rows go and come back, each change alone would cost a pass.
+constexpr int kRunLimit = 64;
+
+QString childPath(const QString &parent, const QString &name)
+{
+    return parent == u"/" ? QString(u'/' + name) : QString(parent + u'/' + name);
+}
+
+} // namespace
 
 // Names and paths hold the bytes of the disk (pathFromBytes); shown is the
 // name as the user reads it, with the escapes of file names.
@@ -16,34 +33,40 @@ struct FolderTreeModel::Node
     QString shown;
     Node *parent = nullptr;
     int row = 0;
-    bool fetched = false;
-    QString error; // why its subfolders could not be read; empty when they could
+    Level level = Level::Unread;
+    bool placeholder = false; // the row shown while the parent's level is read
+    bool pinned = false;      // not listed by its parent (hidden), kept for a path through it
+    QString error;            // why its level could not be read; empty when it could
     std::vector<std::unique_ptr<Node>> children;
 
-    Node *appendChild(const QString &childName)
+    std::unique_ptr<Node> makeChild(const QString &childName) const
     {
         auto child = std::make_unique<Node>();
         child->name = childName;
         child->shown = displayPath(childName);
-        child->path = path == u"/" ? QString(u'/' + childName) : QString(path + u'/' + childName);
-        child->parent = this;
-        child->row = int(children.size());
-        children.push_back(std::move(child));
-        return children.back().get();
+        child->path = childPath(path, childName);
+        child->parent = const_cast<Node *>(this);
+        return child;
     }
 
     Node *childNamed(const QString &childName) const
     {
         for (const auto &child : children)
-            if (child->name == childName)
+            if (!child->placeholder && child->name == childName)
                 return child.get();
         return nullptr;
+    }
+
+    void numberRows(size_t from = 0)
+    {
+        for (size_t i = from; i < children.size(); ++i)
+            children[i]->row = int(i);
     }
 };
 
 FolderTreeModel::FolderTreeModel(QObject *parent) : QAbstractItemModel(parent), m_top(std::make_unique<Node>())
 {
-    m_top->fetched = true;
+    m_top->level = Level::Read;
 }
 
 FolderTreeModel::~FolderTreeModel() = default;
@@ -66,86 +89,198 @@ QString FolderTreeModel::root() const
     return m_top->children.empty() ? QString() : m_top->children.front()->path;
 }
 
-Result<QStringList> FolderTreeModel::subfoldersOf(const QString &path) const
-{
-    if (m_source) {
-        if (std::optional<QStringList> known = m_source(path))
-            return {*known, {}};
-    }
-    return readSubfolders(path);
-}
-
-void FolderTreeModel::fetchMore(const QModelIndex &parent)
-{
-    Node *node = nodeOf(parent);
-    if (!node || node->fetched)
-        return;
-    node->fetched = true;
-    Result<QStringList> read = subfoldersOf(node->path);
-    node->error = std::move(read.error);
-    const QStringList &names = read.value;
-    if (names.isEmpty())
-        return;
-    beginInsertRows(parent, 0, int(names.size()) - 1);
-    for (const QString &name : names)
-        node->appendChild(name);
-    endInsertRows();
-}
-
-void FolderTreeModel::reread(const QModelIndex &index)
-{
-    Node *node = nodeOf(index);
-    if (!node || !node->fetched)
-        return;
-    if (!node->children.empty()) {
-        beginRemoveRows(index, 0, int(node->children.size()) - 1);
-        node->children.clear();
-        endRemoveRows();
-    }
-    node->fetched = false;
-    fetchMore(index);
-}
-
-QModelIndex FolderTreeModel::indexForPath(const QString &path)
+FolderTreeModel::Node *FolderTreeModel::find(const QString &path) const
 {
     if (m_top->children.empty())
-        return {};
+        return nullptr;
     Node *node = m_top->children.front().get();
     const QString clean = QDir::cleanPath(path);
-    QString rest;
     if (clean == node->path)
-        return indexOf(node);
+        return node;
     const QString prefix = node->path == u"/" ? node->path : node->path + u'/';
     if (!clean.startsWith(prefix))
-        return {};
-    rest = clean.mid(prefix.size());
-    for (const QString &part : rest.split(u'/', Qt::SkipEmptyParts)) {
-        if (!node->fetched)
-            fetchMore(indexOf(node));
+        return nullptr;
+    for (const QString &part : clean.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts)) {
+        node = node->childNamed(part);
+        if (!node)
+            return nullptr;
+    }
+    return node;
+}
+
+QModelIndex FolderTreeModel::indexForPath(const QString &path) const
+{
+    return indexOf(find(path));
+}
+
+QStringList FolderTreeModel::levelsToShow(const QString &path) const
+{
+    QStringList levels;
+    if (m_top->children.empty())
+        return levels;
+    const Node *node = m_top->children.front().get();
+    const QString clean = QDir::cleanPath(path);
+    const QString prefix = node->path == u"/" ? node->path : node->path + u'/';
+    if (clean == node->path || !clean.startsWith(prefix))
+        return levels;
+    QString at = node->path;
+    bool known = true; // the levels above are in the model
+    for (const QString &part : clean.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts)) {
+        if (known) {
+            const Node *child = node->level == Level::Read ? node->childNamed(part) : nullptr;
+            if (!child)
+                known = false;
+            else
+                node = child;
+        }
+        if (!known)
+            levels.append(at);
+        at = childPath(at, part);
+    }
+    return levels;
+}
+
+FolderTreeModel::Node *FolderTreeModel::ensure(const QString &path)
+{
+    if (m_top->children.empty())
+        return nullptr;
+    Node *node = m_top->children.front().get();
+    const QString clean = QDir::cleanPath(path);
+    if (clean == node->path)
+        return node;
+    const QString prefix = node->path == u"/" ? node->path : node->path + u'/';
+    if (!clean.startsWith(prefix))
+        return nullptr;
+    for (const QString &part : clean.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts)) {
         Node *child = node->childNamed(part);
         if (!child) {
-            // Made since this level was read, or hidden: read the level again.
-            reread(indexOf(node));
-            child = node->childNamed(part);
-        }
-        if (!child) {
-            if (!isFolder(node->path + u'/' + part))
-                return {};
-            // Hidden folders are not listed, but one can still be opened.
+            // Not listed by its parent (a hidden folder, or one made since): kept
+            // after the listed ones, for as long as the tree shows this volume.
             const int row = int(node->children.size());
             beginInsertRows(indexOf(node), row, row);
-            child = node->appendChild(part);
+            auto made = node->makeChild(part);
+            made->pinned = true;
+            made->row = row;
+            child = made.get();
+            node->children.push_back(std::move(made));
             endInsertRows();
         }
         node = child;
     }
-    return indexOf(node);
+    return node;
+}
+
+void FolderTreeModel::removeChildren(Node *node, int first, int last)
+{
+    beginRemoveRows(indexOf(node), first, last);
+    node->children.erase(node->children.begin() + first, node->children.begin() + last + 1);
+    node->numberRows(size_t(first));
+    endRemoveRows();
+}
+
+void FolderTreeModel::setLevel(const QString &path, const QStringList &subfolders, const QString &error)
+{
+    Node *node = ensure(path);
+    if (!node)
+        return;
+    node->level = Level::Read;
+    node->error = error;
+    const QModelIndex at = indexOf(node);
+    emit dataChanged(at, at, {Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+
+    // The placeholder goes first.
+    for (int i = int(node->children.size()) - 1; i >= 0; --i)
+        if (node->children[size_t(i)]->placeholder)
+            removeChildren(node, i, i);
+
+    // Rows whose folder is gone go, in runs.
+    const auto listed = [&](const Node &child) {
+        return child.pinned || std::binary_search(subfolders.begin(), subfolders.end(), child.name,
+                                                  [](const QString &a, const QString &b) { return itemLess(a, b); });
+    };
+    int runs = 0;
+    for (int i = int(node->children.size()) - 1; i >= 0;) {
+        if (listed(*node->children[size_t(i)])) {
+            --i;
+            continue;
+        }
+        int first = i;
+        while (first > 0 && !listed(*node->children[size_t(first - 1)]))
+            --first;
+        if (++runs > kRunLimit)
+            break;
+        removeChildren(node, first, i);
+        i = first - 1;
+    }
+    if (runs > kRunLimit) {
+        // Pinned rows stand last and stay.
+        int listedRows = 0;
+        while (size_t(listedRows) < node->children.size() && !node->children[size_t(listedRows)]->pinned)
+            ++listedRows;
+        if (listedRows > 0)
+            removeChildren(node, 0, listedRows - 1);
+    }
+
+    // New folders come in at their places, in runs; the listed rows kept are
+    // already in the same order, pinned ones stay last.
+    if (node->children.empty() || node->children.front()->pinned) {
+        if (!subfolders.isEmpty()) {
+            beginInsertRows(at, 0, int(subfolders.size()) - 1);
+            std::vector<std::unique_ptr<Node>> made;
+            for (const QString &name : subfolders)
+                made.push_back(node->makeChild(name));
+            node->children.insert(node->children.begin(), std::make_move_iterator(made.begin()),
+                                  std::make_move_iterator(made.end()));
+            node->numberRows();
+            endInsertRows();
+        }
+        return;
+    }
+    int row = 0;
+    for (qsizetype k = 0; k < subfolders.size();) {
+        const Node *here = size_t(row) < node->children.size() ? node->children[size_t(row)].get() : nullptr;
+        if (here && !here->pinned && here->name == subfolders.at(k)) {
+            ++row;
+            ++k;
+            continue;
+        }
+        qsizetype end = k + 1;
+        while (end < subfolders.size() && (!here || here->pinned || here->name != subfolders.at(end)))
+            ++end;
+        beginInsertRows(at, row, row + int(end - k) - 1);
+        std::vector<std::unique_ptr<Node>> made;
+        for (qsizetype j = k; j < end; ++j)
+            made.push_back(node->makeChild(subfolders.at(j)));
+        node->children.insert(node->children.begin() + row, std::make_move_iterator(made.begin()),
+                              std::make_move_iterator(made.end()));
+        node->numberRows(size_t(row));
+        endInsertRows();
+        row += int(end - k);
+        k = end;
+    }
+}
+
+void FolderTreeModel::dropReading(const QString &path)
+{
+    Node *node = find(path);
+    if (!node || node->level != Level::Reading)
+        return;
+    node->level = Level::Unread;
+    for (int i = int(node->children.size()) - 1; i >= 0; --i)
+        if (node->children[size_t(i)]->placeholder)
+            removeChildren(node, i, i);
 }
 
 QString FolderTreeModel::pathOf(const QModelIndex &index) const
 {
-    Node *node = nodeOf(index);
-    return node ? node->path : QString();
+    const Node *node = nodeOf(index);
+    return node && !node->placeholder ? node->path : QString();
+}
+
+bool FolderTreeModel::isPlaceholder(const QModelIndex &index) const
+{
+    const Node *node = nodeOf(index);
+    return index.isValid() && node->placeholder;
 }
 
 FolderTreeModel::Node *FolderTreeModel::nodeOf(const QModelIndex &index) const
@@ -153,16 +288,16 @@ FolderTreeModel::Node *FolderTreeModel::nodeOf(const QModelIndex &index) const
     return index.isValid() ? static_cast<Node *>(index.internalPointer()) : m_top.get();
 }
 
-QModelIndex FolderTreeModel::indexOf(Node *node) const
+QModelIndex FolderTreeModel::indexOf(const Node *node) const
 {
     if (!node || node == m_top.get())
         return {};
-    return createIndex(node->row, 0, node);
+    return createIndex(node->row, 0, const_cast<Node *>(node));
 }
 
 QModelIndex FolderTreeModel::index(int row, int column, const QModelIndex &parent) const
 {
-    Node *node = nodeOf(parent);
+    const Node *node = nodeOf(parent);
     if (column != 0 || row < 0 || size_t(row) >= node->children.size())
         return {};
     return createIndex(row, 0, node->children[size_t(row)].get());
@@ -192,6 +327,8 @@ QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
     if (!index.isValid())
         return {};
     const Node *node = nodeOf(index);
+    if (node->placeholder)
+        return role == Qt::DisplayRole || role == Qt::AccessibleTextRole ? QVariant(m_placeholder) : QVariant();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: return node->shown;
@@ -207,12 +344,33 @@ QVariant FolderTreeModel::data(const QModelIndex &index, int role) const
 bool FolderTreeModel::hasChildren(const QModelIndex &parent) const
 {
     const Node *node = nodeOf(parent);
-    return !node->fetched || !node->children.empty();
+    if (node->placeholder)
+        return false;
+    return node->level != Level::Read || !node->children.empty();
 }
 
 bool FolderTreeModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !nodeOf(parent)->fetched;
+    const Node *node = nodeOf(parent);
+    return !node->placeholder && node->level == Level::Unread;
+}
+
+void FolderTreeModel::fetchMore(const QModelIndex &parent)
+{
+    Node *node = nodeOf(parent);
+    if (node->placeholder || node->level != Level::Unread)
+        return;
+    node->level = Level::Reading;
+    const int row = int(node->children.size());
+    beginInsertRows(parent, row, row);
+    auto placeholder = std::make_unique<Node>();
+    placeholder->placeholder = true;
+    placeholder->parent = node;
+    placeholder->row = row;
+    placeholder->level = Level::Read;
+    node->children.push_back(std::move(placeholder));
+    endInsertRows();
+    emit subfoldersWanted(node->path);
 }
 
 } // namespace corvane

@@ -1,18 +1,15 @@
 #pragma once
-// The model behind the folder tree: the folders of one volume, read lazily one
-// level at a time by the folder reader. Only folders are kept, so a folder holding a
-// million files costs one pass over its names and no memory for them (a
-// QFileSystemModel would stat and keep every file).
-
-#include "base/result.h"
+// The model behind the folder tree: the folders of one volume. It never reads
+// the disk itself: the window reads a level on a worker thread and hands it
+// over. A branch opened before its level is known shows one placeholder row
+// and asks for its level (subfoldersWanted). Only folders are kept, so a folder
+// holding a million files costs nothing here.
 
 #include <QAbstractItemModel>
 
 #include <QStringList>
 
-#include <functional>
 #include <memory>
-#include <optional>
 
 namespace corvane {
 
@@ -23,21 +20,35 @@ public:
     explicit FolderTreeModel(QObject *parent = nullptr);
     ~FolderTreeModel() override;
 
-    // Shows the folders below root (root itself is the one top-level row).
+    // Shows the folders below root (root itself is the one top-level row), none
+    // of them read yet.
     void setRoot(const QString &root);
     QString root() const;
 
-    // The index of the folder at path, reading each level on the way; invalid
-    // when path is not below the root or a folder on the way is missing.
-    QModelIndex indexForPath(const QString &path);
-    QString pathOf(const QModelIndex &index) const;
-    // Reads the subfolders of index again (they may have changed on disk).
-    void reread(const QModelIndex &index);
+    // The text of the row a branch shows while its level is being read.
+    void setPlaceholderText(const QString &text) { m_placeholder = text; }
 
-    // Where a folder's subfolders can be had without reading it again (the file
-    // name box has just read it); nullopt sends the model to the disk.
-    using SubfolderSource = std::function<std::optional<QStringList>(const QString &folder)>;
-    void setSubfolderSource(SubfolderSource source) { m_source = std::move(source); }
+    // The index of the folder at path; invalid when path is not below the root
+    // or a level on the way is not known.
+    QModelIndex indexForPath(const QString &path) const;
+    QString pathOf(const QModelIndex &index) const;
+    // True for the row of a branch whose level is being read.
+    bool isPlaceholder(const QModelIndex &index) const;
+
+    // The folders from the root down to path's parent whose levels must be read
+    // to show path: those not read yet, and the first one that does not list the
+    // next folder on the way (made since it was read, or hidden), with every one
+    // below it. Ordered from the root down.
+    QStringList levelsToShow(const QString &path) const;
+
+    // Takes the level of the folder at path as read: its subfolders (sorted in
+    // item order) and why they could not be read (empty when they could). Rows
+    // of subfolders that stay keep their own levels. A folder on the way that is
+    // missing (a hidden folder opened by its path) is added.
+    void setLevel(const QString &path, const QStringList &subfolders, const QString &error);
+    // Gives up a level being read: its placeholder goes and the branch asks
+    // again the next time it is opened.
+    void dropReading(const QString &path);
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -48,14 +59,21 @@ public:
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
 
+signals:
+    // A branch was opened whose level is not known: read it and hand it over
+    // with setLevel, or give it up with dropReading.
+    void subfoldersWanted(const QString &path);
+
 private:
     struct Node;
     Node *nodeOf(const QModelIndex &index) const;
-    QModelIndex indexOf(Node *node) const;
-    Result<QStringList> subfoldersOf(const QString &path) const;
+    QModelIndex indexOf(const Node *node) const;
+    Node *find(const QString &path) const;
+    Node *ensure(const QString &path);
+    void removeChildren(Node *node, int first, int last);
 
     std::unique_ptr<Node> m_top; // invisible parent of the root row
-    SubfolderSource m_source;
+    QString m_placeholder;
 };
 
 } // namespace corvane

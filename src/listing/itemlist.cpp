@@ -1,11 +1,9 @@
 #include "listing/itemlist.h"
 
-#include "listing/casefold.h"
 #include "listing/release.h"
 
 #include <algorithm>
-#include <bit>
-#include <numeric>
+#include <cstdlib>
 
 namespace corvane {
 
@@ -18,245 +16,160 @@ constexpr qsizetype kRowByRowLimit = 32;
 // The roles a change of mark touches.
 const QList<int> kMarkRoles = {ItemList::MarkedRole, Qt::CheckStateRole};
 
-// Open-addressing set of texts compared ignoring case. It stores only the
-// folded hash and an index into a text source, so it costs 12 bytes a slot.
-class FoldedSet
-{
-public:
-    FoldedSet(qsizetype expected, std::function<const QString &(quint32)> textAt)
-        : m_textAt(std::move(textAt))
-    {
-        const size_t cap = std::bit_ceil(size_t(std::max<qsizetype>(16, expected * 2)));
-        m_slots.assign(cap, Slot{0, kEmpty});
-        m_mask = cap - 1;
-    }
-
-    // Inserts ref unless a text equal to text ignoring case is already in; true if inserted.
-    bool insert(const QString &text, quint32 ref)
-    {
-        const quint64 h = foldedHash(text);
-        for (size_t i = size_t(h) & m_mask;; i = (i + 1) & m_mask) {
-            Slot &s = m_slots[i];
-            if (s.ref == kEmpty) {
-                s = Slot{h, ref};
-                return true;
-            }
-            if (s.hash == h && sameIgnoringCase(m_textAt(s.ref), text))
-                return false;
-        }
-    }
-
-private:
-    static constexpr quint32 kEmpty = 0xFFFFFFFFu;
-    struct Slot
-    {
-        quint64 hash;
-        quint32 ref;
-    };
-    std::function<const QString &(quint32)> m_textAt;
-    std::vector<Slot> m_slots;
-    size_t m_mask = 0;
-};
-
-bool lessItem(const QString &a, const QString &b)
-{
-    return itemLess(a, b);
-}
-
 } // namespace
 
 ItemList::ItemList(QObject *parent) : QAbstractListModel(parent) {}
 
+void ItemList::followCurrent(qsizetype before)
+{
+    if (m_value.current() != before)
+        emit currentRowChanged(m_value.current());
+}
+
+void ItemList::replace(Items next)
+{
+    beginResetModel();
+    std::swap(m_value, next);
+    endResetModel();
+    // The old list may be the last copy of a huge folder's names.
+    QStringList old = next.texts();
+    next = Items();
+    releaseInBackground(std::move(old));
+    emit currentRowChanged(m_value.current());
+}
+
+void ItemList::assign(Items next)
+{
+    const qsizetype before = m_value.current();
+    const QStringList &was = m_value.texts(), &now = next.texts();
+    const bool sameTexts = now.isSharedWith(was) || now == was;
+    if (!sameTexts) {
+        // A few rows more or a few rows fewer, the others as they were (a
+        // refresh that found a new file): told row by row, so views keep their
+        // place. Anything else is one reset.
+        const qsizetype more = now.size() - was.size();
+        if (more == 0 || std::abs(more) > kRowByRowLimit) {
+            replace(std::move(next));
+            return;
+        }
+        const QStringList &longer = more > 0 ? now : was, &shorter = more > 0 ? was : now;
+        std::vector<qsizetype> rows; // of longer, not in shorter
+        qsizetype i = 0;
+        for (qsizetype j = 0; j < longer.size(); ++j) {
+            if (i < shorter.size() && (shorter.at(i).isSharedWith(longer.at(j)) || shorter.at(i) == longer.at(j)))
+                ++i;
+            else if (qsizetype(rows.size()) < std::abs(more))
+                rows.push_back(j);
+            else
+                break;
+        }
+        if (i != shorter.size() || qsizetype(rows.size()) != std::abs(more)) {
+            replace(std::move(next));
+            return;
+        }
+        if (more > 0) {
+            for (const qsizetype row : rows) {
+                beginInsertRows({}, int(row), int(row));
+                m_value.insertAt(row, now.at(row), next.facts(row));
+                endInsertRows();
+            }
+        } else {
+            for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+                beginRemoveRows({}, int(*row), int(*row));
+                m_value.removeAt(*row);
+                endRemoveRows();
+            }
+        }
+    }
+    // The same texts now: tell the marks and facts that changed, then the current item.
+    qsizetype first = -1, last = -1;
+    for (qsizetype i = 0; i < next.count(); ++i) {
+        if (next.isMarked(i) != m_value.isMarked(i) || next.facts(i) != m_value.facts(i)) {
+            if (first < 0)
+                first = i;
+            last = i;
+        }
+    }
+    m_value = std::move(next);
+    if (first >= 0)
+        emit dataChanged(index(int(first)), index(int(last)), kMarkRoles);
+    followCurrent(before);
+}
+
 void ItemList::setText(qsizetype i, const QString &text)
 {
-    if (m_sorted && ((i > 0 && itemLess(text, m_items.at(i - 1)))
-                     || (i + 1 < m_items.size() && itemLess(m_items.at(i + 1), text))))
-        m_sorted = false;
-    m_items[i] = text;
+    m_value.setText(i, text);
     const QModelIndex idx = index(int(i));
     emit dataChanged(idx, idx, {Qt::DisplayRole});
 }
 
 void ItemList::setMarked(qsizetype i, bool marked)
 {
-    char &m = m_marks.at(size_t(i));
-    if ((m != 0) == marked)
+    if (!m_value.setMarked(i, marked))
         return;
-    m = marked ? 1 : 0;
-    m_markedCount += marked ? 1 : -1;
     const QModelIndex idx = index(int(i));
     emit dataChanged(idx, idx, kMarkRoles);
 }
 
 void ItemList::setCurrentRow(qsizetype row)
 {
-    if (row < -1 || row >= m_items.size())
-        row = -1;
-    if (row == m_current)
-        return;
-    m_current = row;
-    emit currentRowChanged(row);
+    const qsizetype before = m_value.current();
+    m_value.setCurrent(row);
+    followCurrent(before);
 }
 
 qsizetype ItemList::addItem(const QString &text)
 {
-    const auto pos = qsizetype(std::upper_bound(m_items.begin(), m_items.end(), text, lessItem)
-                               - m_items.begin());
+    const qsizetype before = m_value.current();
+    const qsizetype pos = m_value.insertionPoint(text);
     beginInsertRows({}, int(pos), int(pos));
-    m_items.insert(pos, text);
-    m_marks.insert(m_marks.begin() + pos, 0);
+    m_value.insertAt(pos, text);
     endInsertRows();
-    if (m_current >= pos)
-        setCurrentRow(m_current + 1);
+    followCurrent(before);
     return pos;
 }
 
 void ItemList::removeItem(qsizetype i)
 {
+    const qsizetype before = m_value.current();
     beginRemoveRows({}, int(i), int(i));
-    m_items.removeAt(i);
-    if (m_marks[size_t(i)])
-        --m_markedCount;
-    m_marks.erase(m_marks.begin() + i);
-    if (m_items.isEmpty())
-        m_sorted = true;
+    m_value.removeAt(i);
     endRemoveRows();
-    if (m_current == i)
-        setCurrentRow(-1);
-    else if (m_current > i)
-        setCurrentRow(m_current - 1);
+    followCurrent(before);
 }
 
 void ItemList::clear()
 {
-    beginResetModel();
-    releaseInBackground(std::exchange(m_items, QStringList()));
-    m_marks.clear();
-    m_marks.shrink_to_fit();
-    m_markedCount = 0;
-    m_sorted = true;
-    endResetModel();
-    setCurrentRow(-1);
+    replace(Items());
 }
 
-QStringList ItemList::newNamesByHash(const QStringList &names) const
+void ItemList::markAll()
 {
-    const qsizetype n = m_items.size();
-    QStringList added;
-    FoldedSet seen(n + names.size(), [&](quint32 ref) -> const QString & {
-        return ref < quint32(n) ? m_items.at(ref) : added.at(ref - quint32(n));
-    });
-    for (qsizetype i = 0; i < n; ++i)
-        seen.insert(m_items.at(i), quint32(i));
-    for (const QString &name : names)
-        if (seen.insert(name, quint32(n + added.size())))
-            added.append(name);
-    return added;
+    if (m_value.isEmpty() || m_value.markedCount() == m_value.count())
+        return;
+    m_value.markAll();
+    emit dataChanged(index(0), index(int(m_value.count() - 1)), kMarkRoles);
 }
 
-QStringList ItemList::newNamesBySearch(const QStringList &names) const
+qsizetype ItemList::mergeNames(const QStringList &names, std::span<const FileFacts> facts)
 {
-    // The first spelling of each name ignoring case, in the order given.
-    std::vector<qsizetype> order(size_t(names.size()));
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        return compareIgnoringCase(names.at(a), names.at(b)) < 0;
-    });
-    QStringList added;
-    for (size_t k = 0; k < order.size(); ++k) {
-        const QString &name = names.at(order[k]);
-        if (k > 0 && sameIgnoringCase(names.at(order[k - 1]), name))
-            continue;
-        // In a sorted list the items equal to name ignoring case stand together,
-        // where the item order without its tie-break puts them.
-        const auto it = std::lower_bound(m_items.begin(), m_items.end(), name,
-                                         [](const QString &item, const QString &key) {
-                                             return compareIgnoringCase(item, key) < 0;
-                                         });
-        if (it == m_items.end() || !sameIgnoringCase(*it, name))
-            added.append(name);
-    }
-    return added;
-}
-
-QStringList ItemList::newNamesByWalk(const QStringList &names) const
-{
-    // Both sides in item order: one walk along each, like a merge, compared by
-    // that order without its tie-break. Names equal ignoring case stand
-    // together, the first of them first.
-    QStringList added;
-    qsizetype i = 0;
-    const qsizetype n = m_items.size();
-    for (qsizetype j = 0; j < names.size(); ++j) {
-        const QString &name = names.at(j);
-        if (j > 0 && sameIgnoringCase(names.at(j - 1), name))
-            continue;
-        while (i < n && compareIgnoringCase(m_items.at(i), name) < 0)
-            ++i;
-        if (i < n && compareIgnoringCase(m_items.at(i), name) == 0)
-            continue;
-        added.append(name);
-    }
-    return added;
-}
-
-qsizetype ItemList::mergeNames(const QStringList &names)
-{
-    const qsizetype n = m_items.size();
-    // A folder's names come in item order already; then a few names against a
-    // long list take a binary search each, and otherwise one walk along both
-    // does. Names in any other order are matched through one hash pass.
-    const bool namesSorted = std::is_sorted(names.begin(), names.end(), lessItem);
-    QStringList added;
-    if (m_sorted && n > 0 && names.size() * 24 < n)
-        added = newNamesBySearch(names);
-    else if (m_sorted && namesSorted)
-        added = newNamesByWalk(names);
-    else
-        added = newNamesByHash(names);
-    if (added.isEmpty())
+    const Items::Additions added = m_value.additions(names, facts);
+    if (added.size() == 0)
         return 0;
-    // Search and walk keep item order; the hash pass keeps the order given.
-    if (!namesSorted && !std::is_sorted(added.begin(), added.end(), lessItem))
-        sortInItemOrder(added);
-
-    if (!m_sorted || added.size() <= kRowByRowLimit) {
-        // An item renamed out of order leaves no single sorted sequence to merge
-        // with; each name then goes where sorted insertion puts it.
-        for (const QString &name : std::as_const(added))
-            addItem(name);
+    if (!m_value.isSorted() || added.size() <= kRowByRowLimit) {
+        const qsizetype before = m_value.current();
+        for (qsizetype k = 0; k < added.size(); ++k) {
+            const qsizetype pos = m_value.insertionPoint(added.names.at(k));
+            beginInsertRows({}, int(pos), int(pos));
+            m_value.insertAt(pos, added.names.at(k), added.facts.isEmpty() ? FileFacts{} : added.facts.at(k));
+            endInsertRows();
+        }
+        followCurrent(before);
         return added.size();
     }
-
-    // Each new name goes after the items that sort before or with it, as sorted
-    // insertion would place it; the runs of items between are copied whole.
-    QStringList items;
-    items.reserve(n + added.size());
-    std::vector<char> marks;
-    marks.reserve(size_t(n + added.size()));
-    qsizetype newCurrent = -1;
-    qsizetype from = 0;
-    auto copyItemsUpTo = [&](qsizetype end) {
-        if (m_current >= from && m_current < end)
-            newCurrent = items.size() + (m_current - from);
-        items.append(m_items.sliced(from, end - from));
-        marks.insert(marks.end(), m_marks.begin() + from, m_marks.begin() + end);
-        from = end;
-    };
-    for (const QString &name : std::as_const(added)) {
-        const auto at = qsizetype(std::upper_bound(m_items.cbegin() + from, m_items.cend(), name, lessItem)
-                                  - m_items.cbegin());
-        copyItemsUpTo(at);
-        items.append(name);
-        marks.push_back(0);
-    }
-    copyItemsUpTo(n);
-    beginResetModel();
-    m_items = std::move(items);
-    m_marks = std::move(marks);
-    endResetModel();
-    m_current = -1;
-    setCurrentRow(newCurrent);
+    Items next = m_value;
+    next.insertAll(added);
+    replace(std::move(next));
     return added.size();
 }
 
@@ -265,101 +178,54 @@ qsizetype ItemList::removeWhere(const std::vector<char> &drop)
     const auto dropped = qsizetype(std::count(drop.begin(), drop.end(), 1));
     if (dropped == 0)
         return 0;
-    if (dropped <= kRowByRowLimit) {
-        for (qsizetype i = m_items.size() - 1; i >= 0; --i)
-            if (drop[size_t(i)])
-                removeItem(i);
+    if (dropped > kRowByRowLimit) {
+        Items next = m_value;
+        next.removeWhere(drop);
+        replace(std::move(next));
         return dropped;
     }
-    qsizetype newCurrent = -1;
-    qsizetype out = 0;
-    m_markedCount = 0;
-    beginResetModel();
-    for (qsizetype i = 0; i < m_items.size(); ++i) {
-        if (drop[size_t(i)])
+    const qsizetype before = m_value.current();
+    for (qsizetype i = m_value.count() - 1; i >= 0; --i) {
+        if (!drop[size_t(i)])
             continue;
-        if (i == m_current)
-            newCurrent = out;
-        if (out != i) {
-            m_items[out] = std::move(m_items[i]);
-            m_marks[size_t(out)] = m_marks[size_t(i)];
-        }
-        m_markedCount += m_marks[size_t(out)];
-        ++out;
+        beginRemoveRows({}, int(i), int(i));
+        m_value.removeAt(i);
+        endRemoveRows();
     }
-    m_items.resize(out);
-    m_marks.resize(size_t(out));
-    if (out == 0)
-        m_sorted = true;
-    endResetModel();
-    m_current = -1;
-    setCurrentRow(newCurrent);
+    followCurrent(before);
     return dropped;
 }
 
 qsizetype ItemList::removeIf(const std::function<bool(const QString &)> &drop)
 {
-    std::vector<char> flags(size_t(m_items.size()), 0);
-    for (qsizetype i = 0; i < m_items.size(); ++i)
-        flags[size_t(i)] = drop(m_items.at(i)) ? 1 : 0;
-    return removeWhere(flags);
+    return removeWhere(m_value.flagsWhere(drop));
 }
 
 qsizetype ItemList::removeMarked()
 {
-    return removeWhere(m_marks);
-}
-
-void ItemList::markAll()
-{
-    if (m_items.isEmpty())
-        return;
-    std::fill(m_marks.begin(), m_marks.end(), 1);
-    m_markedCount = m_items.size();
-    emit dataChanged(index(0), index(int(m_items.size() - 1)), kMarkRoles);
-}
-
-ItemList::State ItemList::takeState()
-{
-    beginResetModel();
-    State taken{std::exchange(m_items, QStringList()), std::exchange(m_marks, {}), m_current, m_sorted};
-    m_markedCount = 0;
-    m_sorted = true;
-    endResetModel();
-    setCurrentRow(-1);
-    return taken;
-}
-
-void ItemList::restore(State state)
-{
-    beginResetModel();
-    releaseInBackground(std::exchange(m_items, std::move(state.items)));
-    m_marks = std::move(state.marks);
-    m_marks.resize(size_t(m_items.size()), 0);
-    m_markedCount = qsizetype(std::count(m_marks.begin(), m_marks.end(), 1));
-    m_sorted = state.sorted || m_items.isEmpty();
-    endResetModel();
-    m_current = -1;
-    setCurrentRow(state.current);
+    std::vector<char> drop(size_t(m_value.count()), 0);
+    for (qsizetype i = 0; i < m_value.count(); ++i)
+        drop[size_t(i)] = m_value.isMarked(i) ? 1 : 0;
+    return removeWhere(drop);
 }
 
 int ItemList::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_items.size());
+    return parent.isValid() ? 0 : int(m_value.count());
 }
 
 QVariant ItemList::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_items.size())
+    if (!index.isValid() || index.row() >= m_value.count())
         return {};
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return m_items.at(index.row());
+        return m_value.text(index.row());
     case MarkedRole:
-        return m_marks[size_t(index.row())] != 0;
+        return m_value.isMarked(index.row());
     case Qt::CheckStateRole:
-        return m_marks[size_t(index.row())] != 0 ? Qt::Checked : Qt::Unchecked;
+        return m_value.isMarked(index.row()) ? Qt::Checked : Qt::Unchecked;
     default:
         return {};
     }

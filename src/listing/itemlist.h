@@ -1,13 +1,12 @@
 #pragma once
-// The item list: the texts the user works on, kept in order ignoring case when
-// added, with any number of them marked and at most one current. The model
-// behind List1; no widget code here.
+// The model behind List1: shows an Items value to views and screen readers and
+// tells them exactly what changed. No widget code here.
+
+#include "listing/items.h"
 
 #include <QAbstractListModel>
-#include <QStringList>
 
 #include <functional>
-#include <vector>
 
 namespace corvane {
 
@@ -21,45 +20,32 @@ public:
 
     explicit ItemList(QObject *parent = nullptr);
 
-    // The list's own vocabulary.
-    qsizetype count() const { return m_items.size(); }          // ListCount
-    const QString &text(qsizetype i) const { return m_items.at(i); } // List(i)
-    void setText(qsizetype i, const QString &text);             // List(i) = text, stays in place
-    bool isMarked(qsizetype i) const { return m_marks.at(size_t(i)) != 0; } // Selected(i)
-    void setMarked(qsizetype i, bool marked);
-    qsizetype markedCount() const { return m_markedCount; }     // SelCount
-    qsizetype currentRow() const { return m_current; }          // ListIndex, -1 for none
-    void setCurrentRow(qsizetype row);
-    const QStringList &texts() const { return m_items; }
+    const Items &value() const { return m_value; }
+    // Takes a whole new list (what a command made). An unchanged list tells
+    // views nothing, a change of marks only is told as such, anything else is
+    // one reset.
+    void assign(Items next);
 
+    // The list's own vocabulary.
+    qsizetype count() const { return m_value.count(); }             // ListCount
+    const QString &text(qsizetype i) const { return m_value.text(i); } // List(i)
+    const QStringList &texts() const { return m_value.texts(); }
+    bool isMarked(qsizetype i) const { return m_value.isMarked(i); } // Selected(i)
+    qsizetype markedCount() const { return m_value.markedCount(); } // SelCount
+    qsizetype currentRow() const { return m_value.current(); }      // ListIndex, -1 for none
+
+    // Edits made on the shown list, each told to views as it happens.
+    void setText(qsizetype i, const QString &text); // List(i) = text, stays in place
+    void setMarked(qsizetype i, bool marked);
+    void setCurrentRow(qsizetype row);
     qsizetype addItem(const QString &text); // sorted insertion; returns the new index
     void removeItem(qsizetype i);
     void clear();
-
-    // Adds the names not yet listed (compared ignoring case; the first spelling
-    // wins, both among the names and against the list) at their sorted places,
-    // in one pass. Marks and the current item of the items already listed stay.
-    // Returns how many were added.
-    qsizetype mergeNames(const QStringList &names);
-
-    // Removes every item for which drop(text) is true, in one pass; marks and the
-    // current item of the items that stay stay with them. Returns how many went.
+    void markAll();
+    // See Items::additions; returns how many were added.
+    qsizetype mergeNames(const QStringList &names, std::span<const FileFacts> facts = {});
     qsizetype removeIf(const std::function<bool(const QString &)> &drop);
     qsizetype removeMarked();
-    void markAll();
-
-    // The whole list with its marks and current item: a copy to prepare a big
-    // change on a worker thread, or to put back after a cancelled command.
-    struct State
-    {
-        QStringList items;
-        std::vector<char> marks;
-        qsizetype current = -1;
-        bool sorted = true;
-    };
-    State state() const { return {m_items, m_marks, m_current, m_sorted}; }
-    State takeState();
-    void restore(State state); // one model reset
 
     // QAbstractListModel
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -71,16 +57,10 @@ signals:
 
 private:
     qsizetype removeWhere(const std::vector<char> &drop);
-    // The names not yet listed (ignoring case), first spelling kept.
-    QStringList newNamesByHash(const QStringList &names) const;
-    QStringList newNamesBySearch(const QStringList &names) const; // needs a sorted list
-    QStringList newNamesByWalk(const QStringList &names) const;   // needs both sorted
+    void replace(Items next); // one reset
+    void followCurrent(qsizetype before);
 
-    QStringList m_items;
-    std::vector<char> m_marks;
-    qsizetype m_markedCount = 0;
-    qsizetype m_current = -1;
-    bool m_sorted = true; // false once a rename has put an item out of order
+    Items m_value;
 };
 
 } // namespace corvane

@@ -1,7 +1,7 @@
 #include "listing/refresh.h"
 
 #include "listing/filenames.h"
-#include "listing/itemlist.h"
+#include "listing/items.h"
 #include "listing/wordfilter.h"
 
 namespace corvane {
@@ -17,13 +17,22 @@ QStringList namesForList(const QStringList &fileNames, bool showExtensions)
     return out;
 }
 
-bool mergeFolder(ItemList &list, const QStringList &fileNames, const RefreshSettings &settings)
+bool mergeFolder(Items &items, const QStringList &fileNames, std::span<const FileFacts> facts,
+                 const RefreshSettings &settings, const std::atomic<bool> *cancelled)
 {
-    if (settings.clearFirst)
-        list.clear();
-    const qsizetype added = list.mergeNames(namesForList(fileNames, settings.showExtensions));
-    const qsizetype removed = ApplyWordFilter(list, settings.filterWord, settings.filterMode);
-    return settings.clearFirst || added > 0 || removed > 0;
+    const auto stop = [&] { return cancelled && cancelled->load(std::memory_order_relaxed); };
+    Items next = settings.clearFirst ? Items() : items;
+    const Items::Additions added = next.additions(namesForList(fileNames, settings.showExtensions), facts, cancelled);
+    if (stop())
+        return false;
+    next.insertAll(added);
+    if (stop())
+        return false;
+    ApplyWordFilter(next, settings.filterWord, settings.filterMode);
+    if (stop())
+        return false;
+    items = std::move(next);
+    return true;
 }
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "listing/release.h"
 
+#include <system_error>
 #include <thread>
 
 namespace corvane {
@@ -14,7 +15,13 @@ void releaseInBackground(QStringList &&texts)
     // A thread of its own rather than the shared pool: its start orders the
     // hand-over in a way ThreadSanitizer sees too (the pool's lock is Qt's own,
     // invisible to it), and such releases are rare.
-    std::thread([doomed = std::move(texts)]() mutable { doomed = QStringList(); }).detach();
+    QStringList doomed = std::move(texts);
+    try {
+        std::thread([doomed = std::move(doomed)]() mutable { doomed = QStringList(); }).detach();
+    } catch (const std::system_error &) {
+        // No thread to be had (too many threads or processes): the list is let
+        // go here after all, a moment's wait rather than the program's end.
+    }
 }
 
 } // namespace corvane

@@ -1,19 +1,19 @@
 #include "listing/wordfilter.h"
 
 #include "listing/casefold.h"
-#include "listing/itemlist.h"
+#include "listing/items.h"
 
 namespace corvane {
 
-qsizetype ApplyWordFilter(ItemList &list, const QString &filterWord, WordFilterMode filterMode)
+qsizetype ApplyWordFilter(Items &items, const QString &filterWord, WordFilterMode filterMode)
 {
     if (filterWord.isEmpty() || filterMode == WordFilterMode::None)
         return 0;
     const bool keepContaining = filterMode == WordFilterMode::ListOnly;
-    return list.removeIf([&](const QString &item) {
+    return items.removeWhere(items.flagsWhere([&](const QString &item) {
         const bool contains = indexOfIgnoringCase(item, filterWord) >= 0;
         return contains != keepContaining;
-    });
+    }));
 }
 
 } // namespace corvane

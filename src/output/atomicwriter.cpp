@@ -9,10 +9,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
-#include <system_error>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,30 +33,33 @@ struct FolderHandle
 
 } // namespace
 
-Result<QString> writeFileAtomically(const QString &name, const QByteArray &data)
+Result<QString> writeFileAtomically(const QString &folder, const QString &name, const QByteArray &data,
+                                    ReadProgress *progress)
 {
-    // A name without a folder of its own goes to the working folder. When that
-    // folder has been removed there is no path to resolve the name against (the
-    // save would fail with a misleading "Operation not permitted"): say so.
-    if (QDir::isRelativePath(name)) {
-        std::error_code error;
-        [[maybe_unused]] const auto folder = std::filesystem::current_path(error);
-        if (error)
-            return {name, systemErrorText(error.value())};
+    // A name without a folder of its own goes to folder, or the working folder.
+    // When that folder has been removed there is no path to resolve the name
+    // against (the save would fail with a misleading "Operation not
+    // permitted"): say so.
+    const bool relative = QDir::isRelativePath(name);
+    const QString base = folder.isEmpty() ? workingFolder() : folder;
+    if (relative) {
+        struct stat st;
+        if (base.isEmpty() || ::stat(pathToBytes(base).constData(), &st) != 0)
+            return {name, systemErrorText(base.isEmpty() ? ENOENT : errno)};
+        if (!S_ISDIR(st.st_mode))
+            return {name, systemErrorText(ENOTDIR)};
     }
 
-    // The working folder as the bytes the system gives (QFileInfo would decode
-    // them with loss).
-    const QString cwd = workingFolder();
-    Result<QString> result{QDir::cleanPath(QDir::isRelativePath(name) ? cwd + u'/' + name : name), {}};
-    // Qt reaches a file through its path as UTF-8 text, so a working folder
-    // whose name holds other bytes is reached through the open folder instead.
-    QString saveName = name;
+    Result<QString> result{QDir::cleanPath(relative ? base + u'/' + name : name), {}};
+    // Qt reaches a file through its path as UTF-8 text, so a folder whose name
+    // holds other bytes is reached through the open folder instead.
+    QString saveName = relative ? base + u'/' + name : name;
     FolderHandle here;
-    if (QDir::isRelativePath(name) && QFile::encodeName(cwd) != pathToBytes(cwd)) {
-        here.fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (here.fd >= 0)
-            saveName = QStringLiteral("/proc/self/fd/%1/").arg(here.fd) + name;
+    if (relative && QFile::encodeName(base) != pathToBytes(base)) {
+        here.fd = ::open(pathToBytes(base).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (here.fd < 0)
+            return {name, systemErrorText(errno)};
+        saveName = QStringLiteral("/proc/self/fd/%1/").arg(here.fd) + name;
     }
     // Only a regular file (or a link to one) is replaced. A folder, a FIFO, a
     // socket or a device would otherwise be swapped for a regular file without
@@ -91,18 +94,38 @@ Result<QString> writeFileAtomically(const QString &name, const QByteArray &data)
         result.error = file.errorString();
         return result;
     }
+    const auto cancelled = [&] { return progress && progress->cancelled.load(std::memory_order_relaxed); };
+    // Written in pieces, so that a cancel is seen within one.
+    constexpr qint64 kPiece = qint64(4) << 20;
     const char *bytes = data.constData();
     qint64 written = 0;
     while (written < data.size()) {
-        const qint64 n = file.write(bytes + written, data.size() - written);
+        if (cancelled()) {
+            file.cancelWriting(); // the temporary goes, the old document stays
+            return result;
+        }
+        const qint64 n = file.write(bytes + written, std::min(kPiece, data.size() - written));
         if (n <= 0) {
             result.error = file.errorString();
             if (result.error.isEmpty())
                 result.error = systemErrorText(EIO);
-            file.cancelWriting(); // the temporary goes, the old document stays
+            file.cancelWriting();
             return result;
         }
         written += n;
+        if (progress)
+            progress->names.store(written, std::memory_order_relaxed);
+    }
+    // The old document is replaced only by data the disk has confirmed: the
+    // save's own sync reports nothing, so it is done and checked here first.
+    if (::fdatasync(file.handle()) != 0) {
+        result.error = systemErrorText(errno);
+        file.cancelWriting();
+        return result;
+    }
+    if (progress && !progress->passPointOfNoReturn()) {
+        file.cancelWriting();
+        return result;
     }
     if (!file.commit()) {
         result.error = file.errorString();

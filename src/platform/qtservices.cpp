@@ -104,17 +104,29 @@ QList<MountEntry> systemMountTable()
     return table;
 }
 
-QtDrives::QtDrives(MountTable mountTable) : m_mountTable(std::move(mountTable))
+QtDrives::QtDrives(MountTable mountTable) : m_mountTable(std::move(mountTable)) {}
+
+QString QtDrives::startRoot()
 {
-    // The working folder's volume remembers the working folder; every other
-    // volume its root.
-    const QString cwd = workingFolder();
-    m_current = rootOf(cwd, m_mountTable());
-    m_remembered.insert(m_current, cwd);
+    const std::lock_guard lock(m_lock);
+    if (m_startRoot.isEmpty()) {
+        // The working folder's volume remembers the working folder; every
+        // other volume its root.
+        m_startFolder = workingFolder();
+        m_startRoot = rootOf(m_startFolder, m_mountTable());
+    }
+    return m_startRoot;
+}
+
+QString QtDrives::rememberedFolder(const QString &root)
+{
+    const std::lock_guard lock(m_lock);
+    return root == m_startRoot && !m_startFolder.isEmpty() ? m_startFolder : root;
 }
 
 QList<Volume> QtDrives::volumes()
 {
+    const QString start = startRoot();
     // Read afresh each time: volumes come and go while the program runs.
     QList<Volume> result;
     QStringList roots;
@@ -124,18 +136,18 @@ QList<Volume> QtDrives::volumes()
         // (as containers do with /etc/hosts) is no drive at all.
         if (roots.contains(root) || !isFolder(root))
             continue;
-        if (root != m_current && !isRealVolume(entry))
+        if (root != start && !isRealVolume(entry))
             continue;
         roots.append(root);
         result.append({root, entry.label});
     }
     // The working folder's volume is always offered, whatever its file system.
-    if (!roots.contains(m_current))
-        result.prepend({m_current, {}});
+    if (!roots.contains(start))
+        result.prepend({start, {}});
     return result;
 }
 
-Result<> QtDrives::makeCurrent(const QString &root)
+Result<QString> QtDrives::makeCurrent(const QString &root)
 {
     // A volume unmounted since the list was read leaves an empty folder behind
     // (or the folder of the volume below): never list that as the drive.
@@ -143,16 +155,22 @@ Result<> QtDrives::makeCurrent(const QString &root)
     const bool mounted = std::any_of(table.begin(), table.end(), [&](const MountEntry &e) { return e.root == root; });
     if (!mounted && root != u"/")
         return {{}, QStringLiteral("%1 is no longer mounted").arg(displayPath(root))};
-    const QString folder = m_remembered.value(root, root);
-    if (::chdir(pathToBytes(folder).constData()) != 0)
+    // Entered as the working folder would be: a folder that can be searched.
+    const QString folder = rememberedFolder(root);
+    const QByteArray bytes = pathToBytes(folder);
+    struct stat info;
+    if (::stat(bytes.constData(), &info) != 0)
         return {{}, systemErrorText(errno)};
-    m_current = root;
-    return {};
+    if (!S_ISDIR(info.st_mode))
+        return {{}, systemErrorText(ENOTDIR)};
+    if (::faccessat(AT_FDCWD, bytes.constData(), X_OK, AT_EACCESS) != 0)
+        return {{}, systemErrorText(errno)};
+    return {folder, {}};
 }
 
-Result<QString> QtDrives::currentFolder()
+Result<QString> QtDrives::currentFolder(const QString &root)
 {
-    const QString folder = m_remembered.value(m_current, m_current);
+    const QString folder = rememberedFolder(root);
     // The folder may have gone since the volume was made current.
     struct stat info;
     if (::stat(pathToBytes(folder).constData(), &info) != 0)

@@ -7,6 +7,7 @@
 #include <QHash>
 
 #include <functional>
+#include <mutex>
 #include <random>
 
 namespace corvane {
@@ -43,19 +44,24 @@ using MountTable = std::function<QList<MountEntry>()>;
 // The system's mount table.
 QList<MountEntry> systemMountTable();
 
+// The volumes of the mount table. Made on the window's thread, used on workers
+// one call at a time; what it remembers is guarded all the same.
 class QtDrives : public Drives
 {
 public:
     explicit QtDrives(MountTable mountTable = systemMountTable);
     QList<Volume> volumes() override;
-    Result<> makeCurrent(const QString &root) override;
-    QString currentRoot() override { return m_current; }
-    Result<QString> currentFolder() override;
+    QString startRoot() override;
+    Result<QString> makeCurrent(const QString &root) override;
+    Result<QString> currentFolder(const QString &root) override;
 
 private:
+    QString rememberedFolder(const QString &root);
+
     MountTable m_mountTable;
-    QHash<QString, QString> m_remembered; // volume root -> remembered folder
-    QString m_current;                    // root of the current volume
+    std::mutex m_lock;
+    QString m_startRoot;   // set by the first startRoot()
+    QString m_startFolder; // the working folder then: what that volume remembers
 };
 
 class QtBeep : public Beep

@@ -30,7 +30,8 @@ class Printer
 public:
     virtual ~Printer() = default;
     // Prints each line as one line on the default printer in the given point
-    // size and ends the document; new pages as needed.
+    // size and ends the document; new pages as needed. Called on a worker
+    // thread: preparing and sending a long document takes a while.
     virtual Result<> printLines(const QStringList &lines, int pointSize) = 0;
 };
 
@@ -46,24 +47,27 @@ struct Volume
 {
     QString root;  // mount point; the drive's identity
     QString label; // volume name, may be empty
+    friend bool operator==(const Volume &, const Volume &) = default;
 };
 
-// The machine's volumes, each remembering one folder: the working folder's
-// volume the working folder, every other volume its root. Browsing never
-// changes what a volume remembers.
+// The machine's volumes, each remembering one folder: the volume that holds the
+// working folder at start remembers that folder, every other volume its root.
+// Browsing never changes what a volume remembers. Every call may wait on a slow
+// or dead volume, so the window makes them on a worker thread, one at a time.
 class Drives
 {
 public:
     virtual ~Drives() = default;
     virtual QList<Volume> volumes() = 0;
-    // Makes the volume at root current: its remembered folder becomes the
-    // process's working folder.
-    virtual Result<> makeCurrent(const QString &root) = 0;
-    // The root of the current volume.
-    virtual QString currentRoot() = 0;
-    // The remembered folder of the current volume; a failure when it can no
+    // The root of the volume that holds the working folder at start.
+    virtual QString startRoot() = 0;
+    // Checks that the volume at root can be made current: it is still mounted
+    // and its remembered folder can be entered. The value is that folder, where
+    // documents named without a folder then go.
+    virtual Result<QString> makeCurrent(const QString &root) = 0;
+    // The remembered folder of the volume at root; a failure when it can no
     // longer be used as a folder (removed, replaced by a file, ...).
-    virtual Result<QString> currentFolder() = 0;
+    virtual Result<QString> currentFolder(const QString &root) = 0;
 };
 
 class Beep

@@ -32,20 +32,19 @@ Result<> RecordingShell::openDocument(const QString &absolutePath)
     return {{}, failWith};
 }
 
-Result<> ScriptedDrives::makeCurrent(const QString &root)
+Result<QString> ScriptedDrives::makeCurrent(const QString &root)
 {
     madeCurrent.append(root);
     if (failing.contains(root))
         return {{}, failing.value(root)};
-    current = root;
-    return {};
+    return {remembered.value(root, root), {}};
 }
 
-Result<QString> ScriptedDrives::currentFolder()
+Result<QString> ScriptedDrives::currentFolder(const QString &root)
 {
-    if (folderFailing.contains(current))
-        return {{}, folderFailing.value(current)};
-    return {remembered.value(current, current), {}};
+    if (folderFailing.contains(root))
+        return {{}, folderFailing.value(root)};
+    return {remembered.value(root, root), {}};
 }
 
 double FixedRandom::next()
@@ -77,6 +76,13 @@ ScriptedServices::ScriptedServices()
     services.drives = std::move(v);
     services.beep = std::move(b);
     services.random = std::move(r);
+}
+
+void change(Form1 &form, const std::function<void(WindowState &)> &edit)
+{
+    WindowState value = form.state();
+    edit(value);
+    form.setState(value);
 }
 
 Window::Window(const std::function<void(ScriptedServices &)> &setup)

@@ -59,6 +59,8 @@ public:
     Result<> openDocument(const QString &absolutePath) override;
 };
 
+// Called on the window's worker threads, one call at a time; the test reads
+// and changes its fields only while no command runs.
 class ScriptedDrives : public Drives
 {
 public:
@@ -66,13 +68,13 @@ public:
     QHash<QString, QString> remembered; // root -> folder
     QHash<QString, QString> failing;    // root -> description of why it cannot be made current
     QHash<QString, QString> folderFailing; // root -> description of why its folder cannot be given
-    QString current;
+    QString current;                    // the volume that holds the working folder at start
     QStringList madeCurrent;
 
     QList<Volume> volumes() override { return list; }
-    Result<> makeCurrent(const QString &root) override;
-    QString currentRoot() override { return current; }
-    Result<QString> currentFolder() override;
+    QString startRoot() override { return current; }
+    Result<QString> makeCurrent(const QString &root) override;
+    Result<QString> currentFolder(const QString &root) override;
 };
 
 class CountingBeep : public Beep
@@ -106,6 +108,10 @@ struct ScriptedServices
 
     ScriptedServices();
 };
+
+// Gives the window a changed value, as a command ending would: for a test that
+// needs an option set without the command that sets it.
+void change(Form1 &form, const std::function<void(WindowState &)> &edit);
 
 // A window on the scripted services; the working folder is set by the caller.
 struct Window
