@@ -1,9 +1,20 @@
 #include "app/folderjob.h"
 #include "app/form1.h"
 #include "listing/folderreader.h"
+#include "listing/foldertree.h"
+#include "listing/release.h"
+#include "platform/qtservices.h"
+#include "support/injected.h"
+#include "support/refreshcounter.h"
 #include "support/scripted.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QMenuBar>
+#include <QProxyStyle>
+#include <QScrollBar>
+
+#include <thread>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -88,6 +99,9 @@ private slots:
     void cancelPutsBack_data();
     void cancelPutsBack();
     void closingCancels();
+    void wholeOrNothing_data();
+    void wholeOrNothing();
+    void jobsFailRatherThanEnd();
 
 private:
     QString path(const QString &rel) const { return m_dir.path() + u'/' + rel; }
@@ -103,6 +117,8 @@ void TestFolderJob::initTestCase()
     for (int i = 0; i < kBig; ++i) {
         files.append(QStringLiteral("A/big/song%1.%2").arg(i, 4, 10, QLatin1Char('0')).arg(i % 3 ? "mp3" : "txt"));
         files.append(QStringLiteral("B/b%1.doc").arg(i, 4, 10, QLatin1Char('0')));
+        // A folder of folders, for the tree.
+        files.append(QStringLiteral("A/many/f%1/x").arg(i, 4, 10, QLatin1Char('0')));
     }
     makeFiles(m_dir.path(), files);
 }
@@ -294,6 +310,351 @@ void TestFolderJob::closingCancels()
     QVERIFY(!f.isVisible());
     QVERIFY(!folderJobRunning());
     QVERIFY(look(*w) == before);
+}
+
+namespace {
+
+// The faults a command can meet, each a row of one table.
+enum class Fault {
+    TreeBranchRead,        // opening a branch reads off the window's thread, with a box and Cancel
+    TreeBranchCancelled,
+    DriveListRead,         // the drive list is read off the window's thread
+    SlowStart,             // the window shows over a slow first read
+    DropOnOtherDriveCancelled,
+    DropOfSeveralCancelled,
+    StartCancelled,
+    SingleClickDesktop,
+    ScreenReaderDuringRead,
+    CancelKeepsTheView,
+    CancelOntoUnmountedDrive,
+    NoThreadToBeHad,
+    ReadFailsPartway,
+    SyncFails,
+};
+
+// A tree whose items open with one click, as on many desktops.
+class SingleClickStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returned) const override
+    {
+        if (hint == SH_ItemView_ActivateItemOnSingleClick)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+// Presses a menu bar entry as a screen reader does: through its accessible action.
+void pressByScreenReader(Form1 &f, const QString &caption)
+{
+    QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(f.menuBar());
+    QVERIFY(bar);
+    for (int i = 0; i < bar->childCount(); ++i) {
+        QAccessibleInterface *entry = bar->child(i);
+        if (entry && entry->text(QAccessible::Name) == caption) {
+            QVERIFY(entry->actionInterface());
+            entry->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+            return;
+        }
+    }
+    QFAIL(qPrintable(caption + QStringLiteral(" is not on the menu bar")));
+}
+
+// Runs act; while it runs, the first time the progress box shows, during
+// runs and then the box's Cancel is clicked (when cancel). Returns how many
+// boxes showed.
+int withBox(const std::function<void()> &act, const std::function<void(QDialog *)> &during, bool cancel)
+{
+    int boxes = 0;
+    QDialog *seen = nullptr;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QDialog *box = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == u"ReadProgress" && w->isVisible())
+                box = static_cast<QDialog *>(w);
+        if (!box || box == seen)
+            return;
+        seen = box;
+        ++boxes;
+        if (during)
+            during(box);
+        if (cancel)
+            QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("ReadCancel")), Qt::LeftButton);
+    });
+    timer.start();
+    act();
+    return boxes;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Fault)
+
+void TestFolderJob::wholeOrNothing_data()
+{
+    QTest::addColumn<Fault>("fault");
+    QTest::newRow("1 a branch opens with a placeholder and fills in") << Fault::TreeBranchRead;
+    QTest::newRow("1 a slow branch cancelled closes again") << Fault::TreeBranchCancelled;
+    QTest::newRow("2 the drive list is read on a worker") << Fault::DriveListRead;
+    QTest::newRow("3 a slow first folder shows the window") << Fault::SlowStart;
+    QTest::newRow("4 cancel after a drop onto another drive") << Fault::DropOnOtherDriveCancelled;
+    QTest::newRow("5 cancel stops a drop of several folders") << Fault::DropOfSeveralCancelled;
+    QTest::newRow("6 a cancelled start leaves a usable window") << Fault::StartCancelled;
+    QTest::newRow("7 one click on a single-click desktop") << Fault::SingleClickDesktop;
+    QTest::newRow("8 a screen reader's commands during a read") << Fault::ScreenReaderDuringRead;
+    QTest::newRow("9 cancel keeps what the user looks at") << Fault::CancelKeepsTheView;
+    QTest::newRow("10 cancel onto a drive unmounted meanwhile") << Fault::CancelOntoUnmountedDrive;
+    QTest::newRow("11 no thread to be had") << Fault::NoThreadToBeHad;
+    QTest::newRow("12 a read that fails part-way") << Fault::ReadFailsPartway;
+    QTest::newRow("13 a sync that fails") << Fault::SyncFails;
+}
+
+void TestFolderJob::wholeOrNothing()
+{
+    QFETCH(Fault, fault);
+    std::unique_ptr<Window> w;
+    if (fault == Fault::SlowStart || fault == Fault::StartCancelled) {
+        // The program is started in the big folder, which is slow to read.
+        QVERIFY(QDir::setCurrent(path("A/big")));
+        setReadDelayForTesting(kDelay);
+        bool shownWithBox = false;
+        const int boxes = withBox(
+            [&] {
+                w = std::make_unique<Window>([&](ScriptedServices &s) {
+                    s.drives->list = {{path("A"), QStringLiteral("A")}, {path("B"), QStringLiteral("B")}};
+                    s.drives->current = path("A");
+                    if (fault == Fault::SlowStart)
+                        s.start = Form1::Start::ShowWhenSlow;
+                });
+            },
+            [&](QDialog *box) { shownWithBox = box->parentWidget() && box->parentWidget()->isVisible(); },
+            fault == Fault::StartCancelled);
+        setReadDelayForTesting(0ms);
+        QVERIFY(boxes >= 1);
+        Form1 &f = *w->form;
+        if (fault == Fault::SlowStart) {
+            // The window showed before the read ended, with the box over it.
+            QVERIFY(shownWithBox);
+            QCOMPARE(f.items().count(), kBig);
+            return;
+        }
+        // File1 on the start folder with nothing listed; every command works.
+        QCOMPARE(f.File1->path(), path("A/big"));
+        QCOMPARE(f.items().count(), 0);
+        QVERIFY(f.Dir1->path().isEmpty());
+        w->dialogs().answers = {QStringLiteral("txt")};
+        f.FileType->trigger();
+        QVERIFY(w->dialogs().messages.isEmpty());
+        QCOMPARE(f.items().count(), kBig / 3);
+        f.Dir1->setPath(path("A/big")); // the start folder, chosen in the tree, is read
+        QCOMPARE(f.Dir1->path(), path("A/big"));
+        return;
+    }
+
+    // A volume that answers slowly, read by the real drives: the drive list
+    // waits for it off the window's thread, in the box, and Cancel leaves the
+    // list closed and as it was.
+    std::atomic<bool> slowVolumes{false};
+    if (fault == Fault::DriveListRead) {
+        w = std::make_unique<Window>([&](ScriptedServices &s) {
+            s.services.drives = std::make_unique<QtDrives>([&slowVolumes, this] {
+                if (slowVolumes.load())
+                    std::this_thread::sleep_for(1500ms);
+                return QList<MountEntry>{{path("A"), QStringLiteral("A"), "ext4", true},
+                                         {path("B"), QStringLiteral("B"), "ext4", true}};
+            });
+            s.drives = nullptr;
+        });
+        w->form->show();
+    } else {
+        w = window();
+    }
+    Form1 &f = *w->form;
+    FolderTreeModel *tree = f.Dir1->folders();
+    RefreshCounter refreshes(f);
+    Look before = look(*w);
+    switch (fault) {
+    case Fault::TreeBranchRead:
+    case Fault::TreeBranchCancelled: {
+        const QModelIndex many = tree->indexForPath(path("A/many"));
+        QVERIFY(many.isValid());
+        setReadDelayForTesting(kDelay);
+        f.Dir1->expand(many);
+        // Nothing read yet: the branch shows its placeholder and asks.
+        QCOMPARE(tree->rowCount(many), 1);
+        QVERIFY(tree->isPlaceholder(tree->index(0, 0, many)));
+        const bool cancel = fault == Fault::TreeBranchCancelled;
+        QCOMPARE(withBox([&] { QTRY_VERIFY(!tree->isPlaceholder(tree->index(0, 0, many))); }, {}, cancel), 1);
+        QCOMPARE(tree->rowCount(many), cancel ? 0 : kBig);
+        QCOMPARE(f.Dir1->isExpanded(many), !cancel);
+        QVERIFY(look(*w) == before);
+        break;
+    }
+    case Fault::DriveListRead:
+        slowVolumes.store(true);
+        QCOMPARE(withBox([&] { f.Drive1->showPopup(); }, {}, true), 1);
+        QVERIFY(!f.Drive1->view()->isVisible());
+        break;
+    case Fault::DropOnOtherDriveCancelled: {
+        setReadDelayForTesting(kDelay);
+        QCOMPARE(withBox([&] { f.openFolders({path("B")}); }, {}, true), 1);
+        QVERIFY(look(*w) == before);
+        // Through, then a cancelled command of another kind: the drive stays.
+        setReadDelayForTesting(0ms);
+        f.openFolders({path("B")});
+        QCOMPARE(f.Drive1->root(), path("B"));
+        const Look onB = look(*w);
+        setReadDelayForTesting(kDelay);
+        QCOMPARE(withBox([&] { f.DisplayEXT->trigger(); }, {}, true), 1);
+        QVERIFY(look(*w) == onB);
+        setReadDelayForTesting(0ms);
+        f.Drive1->setCurrentIndex(0); // the first drive again is a drive change
+        QCOMPARE(f.File1->path(), path("A/work"));
+        return;
+    }
+    case Fault::DropOfSeveralCancelled:
+        setReadDelayForTesting(kDelay);
+        QCOMPARE(withBox([&] { f.openFolders({path("A/big"), path("A/few")}); }, {}, true), 1);
+        QCOMPARE(refreshes.count(), 0); // the next folder is not read
+        QVERIFY(look(*w) == before);
+        break;
+    case Fault::SingleClickDesktop: {
+        SingleClickStyle style;
+        f.Dir1->setStyle(&style);
+        const auto plain = qScopeGuard([&] { f.Dir1->setStyle(nullptr); });
+        const QModelIndex big = tree->indexForPath(path("A/big"));
+        f.Dir1->scrollTo(big);
+        setReadDelayForTesting(kDelay);
+        // One click, one read: cancelled, nothing reads the folder again.
+        const int boxes = withBox(
+            [&] { QTest::mouseClick(f.Dir1->viewport(), Qt::LeftButton, {}, f.Dir1->visualRect(big).center()); }, {},
+            true);
+        QCOMPARE(boxes, 1);
+        break;
+    }
+    case Fault::ScreenReaderDuringRead:
+        setReadDelayForTesting(kDelay);
+        withBox([&] { f.Dir1->setPath(path("A/big")); },
+                [&](QDialog *) {
+                    // None of these starts while the read runs; what they
+                    // changed on screen goes back.
+                    for (const char *caption : {"Info", "Create TXT", "Make WEB Page", "Set File Types"})
+                        pressByScreenReader(f, QString::fromLatin1(caption));
+                    f.SelectAll->trigger();
+                    f.Rename->trigger();
+                    f.Drive1->setCurrentIndex(1);
+                    QCOMPARE(f.Drive1->root(), path("A"));
+                    f.Dir1->setPath(path("A/few"));
+                    QCOMPARE(f.Dir1->path(), path("A/big"));
+                    f.Check1->click();
+                    QVERIFY(f.Check1->isChecked());
+                },
+                true);
+        QVERIFY(w->dialogs().inputs.isEmpty());
+        QVERIFY(w->dialogs().messages.isEmpty());
+        QVERIFY(look(*w) == before);
+        break;
+    case Fault::CancelKeepsTheView: {
+        f.Dir1->setPath(path("A/big"));
+        f.File1->setCurrentIndex(f.File1->model()->index(1500, 0));
+        f.File1->scrollTo(f.File1->currentIndex(), QAbstractItemView::PositionAtTop);
+        const int scrolled = f.File1->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0);
+        f.Dir1->expand(tree->indexForPath(path("A/work")));
+        f.Dir1->expand(tree->indexForPath(path("A/many")));
+        QTRY_COMPARE(tree->rowCount(tree->indexForPath(path("A/many"))), kBig);
+        before = look(*w);
+        setReadDelayForTesting(kDelay);
+        QCOMPARE(withBox([&] { f.DisplayEXT->trigger(); }, {}, true), 1);
+        QVERIFY(look(*w) == before);
+        QCOMPARE(f.File1->currentIndex().row(), 1500);
+        QCOMPARE(f.File1->verticalScrollBar()->value(), scrolled);
+        QVERIFY(f.Dir1->isExpanded(tree->indexForPath(path("A/many"))));
+        break;
+    }
+    case Fault::CancelOntoUnmountedDrive: {
+        // B is picked; while it is read, A goes away; the cancel keeps A as
+        // it was: shown, current, and where a document named alone goes.
+        setReadDelayForTesting(kDelay);
+        QCOMPARE(withBox([&] { f.Drive1->setCurrentIndex(1); },
+                         [&](QDialog *) { w->scripted.drives->failing.insert(path("A"), QStringLiteral("gone")); },
+                         true),
+                 1);
+        setReadDelayForTesting(0ms);
+        QVERIFY(look(*w) == before);
+        w->dialogs().answers = {QStringLiteral("doc")};
+        f.CreateTXT->trigger();
+        QVERIFY(QFileInfo::exists(path("A/work/doc.txt")));
+        QVERIFY(!QFileInfo::exists(path("B/doc.txt")));
+        QFile::remove(path("A/work/doc.txt"));
+        return;
+    }
+    case Fault::NoThreadToBeHad: {
+        InjectedFault noThreads({QStringLiteral("-e"), QStringLiteral("trace=clone3,clone"), QStringLiteral("-e"),
+                                 QStringLiteral("inject=clone3,clone:error=EAGAIN")});
+        if (!noThreads.isActive())
+            QSKIP(qPrintable(noThreads.why()));
+        f.Dir1->setPath(path("A/few"));
+        // A huge list let go without a thread of its own is let go here.
+        QStringList doomed;
+        for (int i = 0; i < 60000; ++i)
+            doomed.append(QString::number(i));
+        releaseInBackground(std::move(doomed));
+        QCOMPARE(w->dialogs().messages.size(), 1);
+        QCOMPARE(w->dialogs().messages[0].text, systemError(EAGAIN));
+        QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
+        break;
+    }
+    case Fault::ReadFailsPartway: {
+        InjectedFault failingDisk({QStringLiteral("-P"), path("A/big"), QStringLiteral("-e"),
+                                   QStringLiteral("trace=getdents64"), QStringLiteral("-e"),
+                                   QStringLiteral("inject=getdents64:error=EIO:when=3")});
+        if (!failingDisk.isActive())
+            QSKIP(qPrintable(failingDisk.why()));
+        f.Dir1->setPath(path("A/big"));
+        QCOMPARE(w->dialogs().messages.size(), 1);
+        QCOMPARE(w->dialogs().messages[0].text, systemError(EIO));
+        QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+        QCOMPARE(refreshes.count(), 0); // no part of the folder reached the list
+        break;
+    }
+    case Fault::SyncFails: {
+        writeBytes(path("A/work/doc.txt"), "the old document\\r\\n");
+        before = look(*w);
+        InjectedFault failingSync({QStringLiteral("-e"), QStringLiteral("trace=fdatasync"), QStringLiteral("-e"),
+                                   QStringLiteral("inject=fdatasync:error=EIO")});
+        if (!failingSync.isActive())
+            QSKIP(qPrintable(failingSync.why()));
+        w->dialogs().answers = {QStringLiteral("doc")};
+        f.CreateTXT->trigger();
+        QCOMPARE(w->dialogs().messages.size(), 1); // the failure, no confirmation
+        QCOMPARE(w->dialogs().messages[0].text, systemError(EIO));
+        QCOMPARE(readAll(path("A/work/doc.txt")), QByteArray("the old document\\r\\n"));
+        QFile::remove(path("A/work/doc.txt"));
+        break;
+    }
+    case Fault::SlowStart:
+    case Fault::StartCancelled:
+        break;
+    }
+    QVERIFY(look(*w) == before);
+    QCOMPARE(f.busy(), false);
+}
+
+void TestFolderJob::jobsFailRatherThanEnd()
+{
+    // Work that runs out of memory fails with the system's reason; the
+    // program goes on.
+    QWidget window;
+    QString failure;
+    QCOMPARE(runJob(&window, JobOptions{QStringLiteral("Reading"), true, false},
+                    [](ReadProgress &) { throw std::bad_alloc(); }, &failure),
+             JobEnd::Failed);
+    QCOMPARE(failure, systemError(ENOMEM));
+    QCOMPARE(runJob(&window, JobOptions{}, [](ReadProgress &) {}, &failure), JobEnd::Done);
 }
 
 QTEST_MAIN(TestFolderJob)

@@ -226,9 +226,12 @@ JobEnd runJob(QWidget *window, const JobOptions &options, std::function<void(Rea
         if (box)
             box->showCount(state->progress.names.load(std::memory_order_relaxed));
     });
-    QTimer::singleShot(1000, &loop, [&] {
+    const bool boxAtOnce = options.boxShown && *options.boxShown;
+    QTimer::singleShot(boxAtOnce ? 0 : 1000, &loop, [&] {
         if (state->done.load(std::memory_order_acquire) || cancelled)
             return;
+        if (options.boxShown)
+            *options.boxShown = true;
         if (options.showsWindow && !window->isVisible())
             window->show();
         box = std::make_unique<ProgressBox>(window, options);

@@ -24,6 +24,10 @@ struct JobOptions
     QString what;             // the box's first line: "Reading /home/ann", "Writing list.txt"
     bool countsNames = true;  // the box shows how many names were read so far
     bool showsWindow = false; // the window shows itself with the box (a slow first read)
+    // A command whose earlier job showed the box shows it again at once for
+    // its next one, so the box stays up until the command ends; set to true
+    // when this job shows it.
+    bool *boxShown = nullptr;
 };
 
 // How a job ended.

@@ -186,6 +186,8 @@ private:
         // The window shows itself if this command's first job is slow.
         void showWindowWhenSlow() { m_showWindow = true; }
         bool showsWindowWhenSlow() const { return m_showWindow; }
+        // Set once one of its jobs showed the progress box (see JobOptions).
+        bool *boxShown() { return &m_boxShown; }
         // The window takes this command's value even when a job is cancelled
         // (the start, which has no value before it).
         void keepWhenCancelled() { m_keep = true; }
@@ -200,11 +202,12 @@ private:
         bool m_cancelled = false;
         bool m_showWindow = false;
         bool m_keep = false;
+        bool m_boxShown = false;
     };
     template <typename T>
     std::optional<T> runIn(Command &c, const QString &what, bool countsNames, std::function<T(ReadProgress &)> work)
     {
-        return c.run<T>(JobOptions{what, countsNames, c.showsWindowWhenSlow()}, std::move(work));
+        return c.run<T>(JobOptions{what, countsNames, c.showsWindowWhenSlow(), c.boxShown()}, std::move(work));
     }
 
     void createControls();

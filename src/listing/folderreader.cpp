@@ -225,7 +225,11 @@ Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, 
 Result<QStringList> readSubfolders(const QString &folder)
 {
     Result<QStringList> result;
+    const qint64 delayMs = readDelayMs.load();
+    qint64 seen = 0;
     result.error = eachEntry(folder, [&](const char *name, EntryKind kind) {
+        if (delayMs > 0 && seen++ % kBatch == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         addSubfolder(result.value, name, kind);
         return true;
     });

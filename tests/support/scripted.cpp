@@ -89,7 +89,7 @@ Window::Window(const std::function<void(ScriptedServices &)> &setup)
 {
     if (setup)
         setup(scripted);
-    form = std::make_unique<Form1>(std::move(scripted.services));
+    form = std::make_unique<Form1>(std::move(scripted.services), nullptr, scripted.start);
 }
 
 } // namespace corvane::test

@@ -105,6 +105,7 @@ struct ScriptedServices
     CountingBeep *beep;
     FixedRandom *random;
     Services services;
+    Form1::Start start = Form1::Start::Quiet; // how the window is made
 
     ScriptedServices();
 };
