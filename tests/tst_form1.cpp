@@ -321,6 +321,9 @@ void TestForm1::smallWindowScrolls()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTRY_VERIFY(f.Check1->hasFocus());
     QVERIFY(shown(f.Check1));
+    // with its focus frame.
+    const QPoint beside = f.Check1->mapTo(&f, QPoint(-1, f.Check1->height() / 2));
+    QCOMPARE(f.grab().toImage().pixelColor(beside), focusColour());
     // The scroll bars reach it too.
     for (QScrollBar *bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
         bar->setValue(bar->minimum());

@@ -143,6 +143,10 @@ void showFocus(const QList<QWidget *> &controls, QMenuBar *bar, QCheckBox *check
         for (QWidget *control : controls) {
             if (now == control || control->isAncestorOf(now)) {
                 ring->setWidget(control);
+                // QFocusFrame hides itself when the control is scrolled out of
+                // view, as it is when Tab reaches it in a small window, and
+                // shows again only when told; scrolling brings both into view.
+                ring->show();
                 return;
             }
         }
