@@ -137,6 +137,9 @@ void showFocus(const QList<QWidget *> &controls, QMenuBar *bar, QCheckBox *check
     auto *ring = new FocusRing(controls.first()->parentWidget());
     ring->setObjectName(QStringLiteral("FocusFrame"));
     ring->setStyle(style);
+    // Hidden until a control has the keyboard; else it would show with the
+    // window, unplaced, where the window opens without the keyboard.
+    ring->hide();
     QObject::connect(qApp, &QApplication::focusChanged, ring, [ring, controls, window](QWidget *, QWidget *now) {
         if (!now)
             return;
