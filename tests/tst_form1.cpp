@@ -55,11 +55,6 @@ double contrast(const QColor &a, const QColor &b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QScrollArea *scroller(Form1 &f)
-{
-    return qobject_cast<QScrollArea *>(f.centralWidget());
-}
-
 } // namespace
 
 class TestForm1 : public QObject
@@ -283,7 +278,8 @@ void TestForm1::colourCoversEnlargedWindow()
     // Back to the designed size nothing scrolls; smaller is allowed.
     f.resize(designed);
     QTRY_COMPARE(f.size(), designed);
-    QVERIFY(!scroller(f)->horizontalScrollBar()->isVisible() && !scroller(f)->verticalScrollBar()->isVisible());
+    auto *area = qobject_cast<QScrollArea *>(f.centralWidget());
+    QVERIFY(!area->horizontalScrollBar()->isVisible() && !area->verticalScrollBar()->isVisible());
     f.resize(300, 200);
     QTRY_COMPARE(f.size(), QSize(300, 200));
 }
@@ -305,7 +301,7 @@ void TestForm1::smallWindowScrolls()
     QVERIFY(QTest::qWaitForWindowActive(&f));
     f.resize(size);
     QTRY_COMPARE(f.size(), size);
-    QScrollArea *area = scroller(f);
+    auto *area = qobject_cast<QScrollArea *>(f.centralWidget());
     QWidget *view = area->viewport();
     // The controls keep their places and sizes; the client scrolls.
     QCOMPARE(f.Check1->geometry(), QRect(280, 512, 321, 17));
@@ -315,22 +311,20 @@ void TestForm1::smallWindowScrolls()
         return view->rect().contains(QRect(control->mapTo(view, QPoint(0, 0)), control->size()));
     };
     QVERIFY(!shown(f.Check1));
-    // Tab walks from the file box to the check box and brings it into view.
+    // The scroll bars reach the check box.
+    for (QScrollBar *bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
+        bar->setValue(bar->maximum());
+    QVERIFY(shown(f.Check1));
+    // So does Tab, from the file box, with the focus frame around it.
+    for (QScrollBar *bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
+        bar->setValue(bar->minimum());
     f.File1->setFocus(Qt::TabFocusReason);
     for (int i = 0; i < 4; ++i)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTRY_VERIFY(f.Check1->hasFocus());
     QVERIFY(shown(f.Check1));
-    // with its focus frame.
     const QPoint beside = f.Check1->mapTo(&f, QPoint(-1, f.Check1->height() / 2));
     QCOMPARE(f.grab().toImage().pixelColor(beside), focusColour());
-    // The scroll bars reach it too.
-    for (QScrollBar *bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
-        bar->setValue(bar->minimum());
-    QVERIFY(!shown(f.Check1));
-    for (QScrollBar *bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
-        bar->setValue(bar->maximum());
-    QVERIFY(shown(f.Check1));
 }
 
 void TestForm1::focusShows_data()
