@@ -165,11 +165,11 @@ QString noDisplayLine(const QStringList &qtMessages)
             + QStringLiteral("\": name one of wayland, xcb or offscreen with -platform or QT_QPA_PLATFORM\n");
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return start
-            + QStringLiteral("no display found (DISPLAY and WAYLAND_DISPLAY unset); start it on a desktop, "
-                             "or without one under a virtual display: xvfb-run -a corvane\n");
+            + QStringLiteral("no display found (DISPLAY and WAYLAND_DISPLAY unset); start it on a desktop or set "
+                             "one of them to its display, or start it under a virtual one: xvfb-run -a corvane\n");
     return start + QStringLiteral("no display answers (") + shown("WAYLAND_DISPLAY") + QStringLiteral(", ")
         + shown("DISPLAY")
-        + QStringLiteral("); start it on a running desktop, or without one under a virtual display: "
+        + QStringLiteral("); set them to a running desktop's display, or start it under a virtual one: "
                          "xvfb-run -a corvane\n");
 }
 
