@@ -20,10 +20,11 @@ namespace {
 
 // The options QApplication takes out of argv on Linux (QCoreApplication,
 // QGuiApplication, QApplication and the X11 platform's own), with or without a
-// value. Qt accepts each with one dash or two, as the parser below does.
+// value, besides -style, which the program reads too. Qt accepts each with one
+// dash or two, as the parser below does.
 constexpr const char *kQtOptionsWithValue[] = {
     "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
-    "qwindowtitle", "session", "style", "stylesheet", "qmljsdebugger",
+    "qwindowtitle", "session", "stylesheet", "qmljsdebugger",
     "display", "geometry", "title", "icon", "name", "visual"};
 constexpr const char *kQtFlags[] = {"reverse", "testability", "widgetcount", "nograb", "dograb", "sync"};
 
@@ -42,8 +43,7 @@ CommandLine readCommandLine(const QStringList &arguments)
     const QCommandLineOption style(QStringLiteral("style"), QString(), QStringLiteral("style"));
     parser.addOption(style);
     for (const char *name : kQtOptionsWithValue)
-        if (QLatin1StringView(name) != QLatin1StringView("style"))
-            parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
     for (const char *name : kQtFlags)
         parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString()));
 
