@@ -3,7 +3,8 @@
 # the file list, Depends covering every library the program links, no error or
 # warning from lintian, a valid menu entry and AppStream file, icons of the
 # right sizes, and the unpacked program starting offscreen far enough to show
-# its window, with and without a folder; --help and --version.
+# its window, with and without a folder (given with Qt's -platform and -style
+# options), one line and status 1 without a display; --help and --version.
 #
 #   tests/check-package.sh BUILD_DIR CPACK_COMMAND VERSION
 set -euo pipefail
@@ -59,6 +60,13 @@ has_dep() { [[ ", $depends," == *", $1 ("* || ", $depends," == *", $1,"* ]]; }
 for p in libqt6core6 libqt6gui6 libqt6widgets6 libc6 libstdc++6; do
   has_dep "$p" || fail "Depends lacks $p"
 done
+# A Wayland desktop gets Qt's Wayland platform with the package (apt installs
+# what is recommended), and the fonts stay recommended.
+recommends=$(dpkg-deb -f "$deb" Recommends)
+echo "Recommends: $recommends"
+for p in qt6-wayland fonts-liberation; do
+  [[ ", $recommends," == *", $p,"* ]] || fail "Recommends lacks $p"
+done
 # Every library the program links directly must come from a package in Depends.
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || echo "$(uname -m)-linux-gnu")
 while read -r soname; do
@@ -106,17 +114,27 @@ grep -q "<svg" "$root/usr/share/icons/hicolor/scalable/apps/$id.svg" || fail "sc
 # ---- The unpacked program starts, shows its window and ends ----
 mkdir "$scratch/work" && touch "$scratch/work/a.txt"
 if ! (cd "$scratch/work" && CORVANE_QUIT_AFTER_SHOW=1 QT_QPA_PLATFORM=offscreen \
-      timeout 60 "$root/usr/bin/corvane"); then
+      timeout 60 "$root/usr/bin/corvane" >/dev/null); then
   fail "the unpacked program did not show its window and end"
 fi
-# ... also when given a folder, as the file manager starts it.
-if ! (cd / && CORVANE_QUIT_AFTER_SHOW=1 QT_QPA_PLATFORM=offscreen \
-      timeout 60 "$root/usr/bin/corvane" "$scratch/work"); then
+# ... also when given a folder, as the file manager starts it, and with Qt's
+# standard options instead of its environment: it lists that folder.
+if ! shown=$(cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM CORVANE_QUIT_AFTER_SHOW=1 \
+      timeout 60 "$root/usr/bin/corvane" -platform offscreen -style Fusion "$scratch/work"); then
   fail "the unpacked program given a folder did not show its window and end"
 fi
+[[ "$shown" == "$scratch/work"$'\n'"a.txt" ]] || fail "the unpacked program given a folder shows: $shown"
+# Without any display it says so in one line and ends with status 1.
+status=0
+err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE "$root/usr/bin/corvane" 2>&1 >/dev/null) \
+  || status=$?
+[[ $status -eq 1 && "$err" == "corvane: cannot open a window: "* && $(wc -l <<<"$err") -eq 1 ]] \
+  || fail "without a display: status $status, said: $err"
+
 # --help and --version print one text each and need no display.
 help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --help) || fail "--help status"
 [[ "$help" == "Usage: corvane [FOLDER]"* ]] || fail "--help prints: $help"
+[[ "$help" == *"Qt's standard options are accepted"* ]] || fail "--help does not mention Qt's options"
 [[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --version)" == "Corvane+ $version" ]] \
   || fail "--version"
 

@@ -9,13 +9,20 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 using namespace corvane;
@@ -36,6 +43,18 @@ public slots:
     void UnregisterWindow(uint) {}
 };
 
+// WCAG's contrast ratio of two colours, 1 to 21; 3 is the least for a frame
+// or a mark to be made out.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 } // namespace
 
 class TestForm1 : public QObject
@@ -52,6 +71,12 @@ private slots:
     void colours();
     void setColorsPalette();
     void colourCoversEnlargedWindow();
+    void smallWindowScrolls_data();
+    void smallWindowScrolls();
+    void focusShows_data();
+    void focusShows();
+    void menuBarEntryHighlighted_data();
+    void menuBarEntryHighlighted();
     void infoMessage();
     void refreshWithCheck1();
     void refreshCountAndCommands();
@@ -61,6 +86,8 @@ private slots:
     void commandLine();
     void startFolder_data();
     void startFolder();
+    void program_data();
+    void program();
 
 private:
     std::unique_ptr<test::WorkFolder> m_dir;
@@ -247,9 +274,164 @@ void TestForm1::colourCoversEnlargedWindow()
     QCOMPARE(f.Check1->geometry(), QRect(280, 512, 321, 17));
     const QPoint file1 = f.File1->mapTo(&f, QPoint(f.File1->width() / 2, f.File1->height() - 8));
     QCOMPARE(shot.pixelColor(file1), designBackground());
-    // Back to the designed size, and no smaller.
-    f.resize(300, 200);
+    // Back to the designed size nothing scrolls; smaller is allowed.
+    f.resize(designed);
     QTRY_COMPARE(f.size(), designed);
+    auto *area = qobject_cast<QScrollArea *>(f.centralWidget());
+    QVERIFY(!area->horizontalScrollBar()->isVisible() && !area->verticalScrollBar()->isVisible());
+    f.resize(300, 200);
+    QTRY_COMPARE(f.size(), QSize(300, 200));
+}
+
+void TestForm1::smallWindowScrolls_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("600x400") << QSize(600, 400);
+    // A 1366x768 screen at font DPI 144 gives the window 911x512 less panels.
+    QTest::newRow("large text on a small screen") << QSize(900, 470);
+}
+
+void TestForm1::smallWindowScrolls()
+{
+    QFETCH(QSize, size);
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.resize(size);
+    QTRY_COMPARE(f.size(), size);
+    auto *area = qobject_cast<QScrollArea *>(f.centralWidget());
+    QWidget *view = area->viewport();
+    // The controls keep their places and sizes; the client scrolls.
+    QCOMPARE(f.Check1->geometry(), QRect(280, 512, 321, 17));
+    QCOMPARE(f.List1->geometry(), QRect(224, 8, 457, 498));
+    QTRY_VERIFY(area->verticalScrollBar()->isVisible());
+    const auto shown = [&](QWidget *control) {
+        return view->rect().contains(QRect(control->mapTo(view, QPoint(0, 0)), control->size()));
+    };
+    QVERIFY(!shown(f.Check1));
+    // The scroll bars reach the check box.
+    for (QScrollBar *bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
+        bar->setValue(bar->maximum());
+    QVERIFY(shown(f.Check1));
+    // So does Tab, from the file box, with the focus frame around it.
+    for (QScrollBar *bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
+        bar->setValue(bar->minimum());
+    f.File1->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_VERIFY(f.Check1->hasFocus());
+    QVERIFY(shown(f.Check1));
+    const QPoint beside = f.Check1->mapTo(&f, QPoint(-1, f.Check1->height() / 2));
+    QCOMPARE(f.grab().toImage().pixelColor(beside), focusColour());
+}
+
+void TestForm1::focusShows_data()
+{
+    colours_data();
+}
+
+void TestForm1::focusShows()
+{
+    QFETCH(double, draw);
+    QFETCH(int, colour);
+    Window w([&](ScriptedServices &s) { s.random->values = {draw}; });
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    const QColor background = qbColor(colour);
+    // Around the control with the keyboard a frame stands out from every
+    // window colour and from File1's grey; around the others nothing shows.
+    const QList<QWidget *> controls = {f.Drive1, f.Dir1, f.File1, f.List1, f.Check1};
+    const auto besides = [](QWidget *control) {
+        const QRect r = control->geometry();
+        QList<QPoint> points;
+        for (const QPoint at : {QPoint(r.left() - 1, r.center().y()), QPoint(r.right() + 1, r.center().y()),
+                                QPoint(r.center().x(), r.top() - 1), QPoint(r.center().x(), r.bottom() + 1)})
+            points.append(control->parentWidget()->mapTo(control->window(), at));
+        return points;
+    };
+    for (QWidget *control : controls) {
+        control->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(control->hasFocus());
+        const QImage shot = f.grab().toImage();
+        for (QWidget *other : controls) {
+            for (const QPoint at : besides(other)) {
+                const QColor seen = shot.pixelColor(at);
+                const QString where = other->objectName() + QStringLiteral(" with the keyboard on ")
+                    + control->objectName() + QStringLiteral(": ") + seen.name();
+                if (other == control)
+                    QVERIFY2(contrast(seen, background) >= 3 && contrast(seen, designBackground()) >= 3,
+                             qPrintable(where));
+                else
+                    QVERIFY2(seen == background, qPrintable(where));
+            }
+        }
+    }
+    // The check box's square reads on the window colour, checked or not; the
+    // tick adds to it.
+    QStyleOptionButton option;
+    option.initFrom(f.Check1);
+    const QRect square = f.Check1->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, f.Check1);
+    const auto marked = [&] {
+        const QImage shot = f.Check1->grab().toImage();
+        int count = 0;
+        for (int y = square.top(); y <= square.bottom(); ++y)
+            for (int x = square.left(); x <= square.right(); ++x)
+                count += contrast(shot.pixelColor(x, y), background) >= 3;
+        return count;
+    };
+    f.Check1->setChecked(false);
+    const int unchecked = marked();
+    f.Check1->setChecked(true);
+    const int checked = marked();
+    QVERIFY2(unchecked >= 2 * square.width(), qPrintable(QString::number(unchecked)));
+    QVERIFY2(checked > unchecked + 4, qPrintable(QString::number(checked)));
+}
+
+void TestForm1::menuBarEntryHighlighted_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("Make WEB Page") << "Make WEB Page";
+    QTest::newRow("Create TXT") << "Create TXT";
+    QTest::newRow("Print") << "Print";
+    QTest::newRow("Info") << "Info";
+    QTest::newRow("a menu: Options") << "Options";
+}
+
+void TestForm1::menuBarEntryHighlighted()
+{
+    QFETCH(QString, entry);
+    Window w;
+    Form1 &f = *w.form;
+    QMenuBar *bar = f.menuBar();
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.File1->setFocus();
+    QAction *target = nullptr;
+    for (QAction *a : bar->actions())
+        if (menuCaption(a) == entry)
+            target = a;
+    QVERIFY(target);
+    // Alt puts the keyboard on the bar; the arrows move along it.
+    QTest::keyClick(f.File1, Qt::Key_Alt);
+    QTRY_VERIFY(bar->hasFocus());
+    for (int i = 0; i < bar->actions().size() && bar->activeAction() != target; ++i)
+        QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(bar->activeAction(), target);
+    QVERIFY(!target->menu() || !target->menu()->isVisible());
+    const QImage shot = bar->grab().toImage();
+    const QColor highlight = bar->palette().color(QPalette::Highlight);
+    const auto highlighted = [&](QAction *a) {
+        const QRect place = bar->actionGeometry(a);
+        int count = 0;
+        for (int y = place.top(); y <= place.bottom(); ++y)
+            for (int x = place.left(); x <= place.right(); ++x)
+                count += shot.pixelColor(x, y) == highlight;
+        return count * 3 >= place.width() * place.height();
+    };
+    for (QAction *a : bar->actions())
+        QVERIFY2(highlighted(a) == (a == target), qPrintable(menuCaption(a)));
 }
 
 void TestForm1::infoMessage()
@@ -369,18 +551,31 @@ void TestForm1::commandLine_data()
     QTest::addColumn<int>("exitStatus"); // -1: the program goes on
     QTest::addColumn<QString>("output");  // the start of what is printed
     QTest::addColumn<QString>("folder");
-    QTest::newRow("no argument") << QStringList{} << -1 << QString() << QString();
-    QTest::newRow("a folder") << QStringList{"/tmp"} << -1 << QString() << "/tmp";
-    QTest::newRow("the first of several") << QStringList{"one", "two"} << -1 << QString() << "one";
-    QTest::newRow("a name like an option after --") << QStringList{"--", "-x"} << -1 << QString() << "-x";
-    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: corvane [FOLDER]\n" << QString();
+    QTest::addColumn<QString>("style");
+    QTest::newRow("no argument") << QStringList{} << -1 << QString() << QString() << QString();
+    QTest::newRow("a folder") << QStringList{"/tmp"} << -1 << QString() << "/tmp" << QString();
+    QTest::newRow("the first of several") << QStringList{"one", "two"} << -1 << QString() << "one" << QString();
+    QTest::newRow("a name like an option after --") << QStringList{"--", "-x"} << -1 << QString() << "-x"
+                                                    << QString();
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: corvane [FOLDER]\n" << QString() << QString();
     QTest::newRow("-h beside a folder") << QStringList{"/tmp", "-h"} << 0 << "Usage: corvane [FOLDER]\n"
-                                        << QString();
-    QTest::newRow("--version") << QStringList{"--version"} << 0 << "Corvane+ " CORVANE_VERSION "\n" << QString();
+                                        << QString() << QString();
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << "Corvane+ " CORVANE_VERSION "\n" << QString()
+                               << QString();
     QTest::newRow("an unknown option") << QStringList{"--recursive", "/tmp"} << 1
-                                       << "corvane: Unknown option 'recursive'." << QString();
-    QTest::newRow("a toolkit option is none of ours") << QStringList{"-platform", "xcb"} << 1
-                                                      << "corvane: Unknown option 'platform'." << QString();
+                                       << "corvane: Unknown option 'recursive'." << QString() << QString();
+    // Qt's own options are left to QApplication; their values are no folder.
+    QTest::newRow("Qt's options before the folder")
+        << QStringList{"-platform", "wayland", "-style", "Fusion", "-reverse", "/tmp"} << -1 << QString() << "/tmp"
+        << "Fusion";
+    QTest::newRow("a session restored by the desktop")
+        << QStringList{"-session", "10d7a3f2_1733", "/tmp"} << -1 << QString() << "/tmp" << QString();
+    QTest::newRow("Qt's options with two dashes and =")
+        << QStringList{"--style=Windows", "--platformtheme", "gtk3", "-qwindowtitle", "x"} << -1 << QString()
+        << QString() << "Windows";
+    QTest::newRow("a Qt option without its value") << QStringList{"-platform"} << 1
+                                                   << "corvane: Missing value after '-platform'." << QString()
+                                                   << QString();
 }
 
 void TestForm1::commandLine()
@@ -389,6 +584,7 @@ void TestForm1::commandLine()
     QFETCH(int, exitStatus);
     QFETCH(QString, output);
     QFETCH(QString, folder);
+    QFETCH(QString, style);
     const CommandLine line = readCommandLine(QStringList{"corvane"} + arguments);
     QCOMPARE(line.exitStatus.value_or(-1), exitStatus);
     // Help and version go to standard output, a wrong option to standard error.
@@ -396,6 +592,7 @@ void TestForm1::commandLine()
     QVERIFY2(printed.startsWith(output), qPrintable(printed));
     QCOMPARE((exitStatus == 1 ? line.output : line.error), QString());
     QCOMPARE(line.folder, folder);
+    QCOMPARE(line.style, style);
 }
 
 void TestForm1::startFolder_data()
@@ -438,6 +635,88 @@ void TestForm1::startFolder()
     QCOMPARE(w.form->File1->path(), expected);
     QCOMPARE(w.texts(), folder.isEmpty() ? QStringList({".hidden", "A.txt", "b.doc", "c"})
                                          : QStringList({"inner.txt"}));
+}
+
+void TestForm1::program_data()
+{
+    // "@" is the folder the test started in; environment entries NAME=value
+    // are set, -NAME removed. Without a window the program says why in one
+    // line on standard error.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<bool>("withoutWayland"); // the Wayland platform not installed
+    QTest::addColumn<int>("exitStatus");
+    QTest::addColumn<QString>("output"); // standard output, or the start of the line on standard error
+    const QStringList noDisplay = {"-DISPLAY", "-WAYLAND_DISPLAY", "-QT_QPA_PLATFORM", "-XDG_SESSION_TYPE"};
+    QTest::newRow("-platform offscreen -style Fusion and a folder")
+        << QStringList{"-platform", "offscreen", "-style", "Fusion", "@/sub"}
+        << noDisplay + QStringList{"CORVANE_QUIT_AFTER_SHOW=1"} << false << 0 << "@/sub\ninner.txt\n";
+    QTest::newRow("-reverse and -session as a session manager restores it")
+        << QStringList{"-session", "10d7a3f2_1733", "-reverse"}
+        << QStringList{"QT_QPA_PLATFORM=offscreen", "CORVANE_QUIT_AFTER_SHOW=1"} << false << 0
+        << "@\n.hidden\nA.txt\nb.doc\nc\n";
+    QTest::newRow("no display") << QStringList{"@"} << noDisplay << false << 1
+                                << "corvane: cannot open a window: no display found (DISPLAY and WAYLAND_DISPLAY unset)";
+    QTest::newRow("WAYLAND_DISPLAY naming no compositor")
+        << QStringList{} << noDisplay + QStringList{"WAYLAND_DISPLAY=corvane-nowhere"} << false << 1
+        << "corvane: cannot open a window: no display answers (WAYLAND_DISPLAY=corvane-nowhere, DISPLAY unset)";
+    QTest::newRow("a Wayland session without Qt's Wayland platform or X11")
+        << QStringList{} << noDisplay + QStringList{"WAYLAND_DISPLAY=wayland-0", "XDG_SESSION_TYPE=wayland"} << true
+        << 1 << "corvane: cannot open a window: Qt's Wayland platform is missing: install the package qt6-wayland";
+}
+
+void TestForm1::program()
+{
+#if defined(__SANITIZE_THREAD__)
+    QSKIP("starts the program: the thread checker cannot follow a process started by a threaded one");
+#endif
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
+    QFETCH(bool, withoutWayland);
+    QFETCH(int, exitStatus);
+    QFETCH(QString, output);
+    output.replace(u'@', m_dir->path());
+    for (QString &argument : arguments)
+        argument.replace(u'@', m_dir->path());
+    QTemporaryDir runtime; // the session's runtime folder, where Wayland's sockets are
+    QVERIFY(runtime.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    for (const QString &entry : environment) {
+        if (entry.startsWith(u'-'))
+            env.remove(entry.mid(1));
+        else
+            env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    }
+    QString program = QStringLiteral(CORVANE_PROGRAM);
+    if (withoutWayland) {
+        // A copy of the program whose Qt finds the X11 platform only.
+        const QString plugins = runtime.path() + QStringLiteral("/plugins/platforms");
+        QVERIFY(QDir().mkpath(plugins));
+        QVERIFY(QFile::link(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms/libqxcb.so"),
+                            plugins + QStringLiteral("/libqxcb.so")));
+        program = runtime.path() + QStringLiteral("/corvane");
+        QVERIFY(QFile::copy(QStringLiteral(CORVANE_PROGRAM), program));
+        QFile conf(runtime.path() + QStringLiteral("/qt.conf"));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("[Paths]\nPlugins=" + QFile::encodeName(runtime.path()) + "/plugins\n");
+        conf.close();
+    }
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    QVERIFY2(process.waitForFinished(60000), qPrintable(process.errorString()));
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == exitStatus, qPrintable(err));
+    if (exitStatus == 0) {
+        QCOMPARE(out, output);
+    } else {
+        QVERIFY2(err.startsWith(output), qPrintable(err));
+        QCOMPARE(err.count(u'\n'), 1);
+        QVERIFY(err.endsWith(u'\n'));
+    }
 }
 
 QTEST_MAIN(TestForm1)

@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include "app/clientarea.h"
+#include "app/focusdrawing.h"
 #include "app/folderjob.h"
 #include "app/palette.h"
 #include "listing/filenames.h"
@@ -110,6 +112,8 @@ Form1::Form1(Services services, QWidget *parent, Start start)
     setWindowIcon(icon);
     createControls();
     createMenus();
+    showFocus({Drive1, Dir1, File1, List1, Check1}, menuBar(), Check1);
+    openFitting(this);
     setUpAccessibility();
     setUpWorkflow();
     Form_Initialize();
@@ -123,19 +127,23 @@ Form1::~Form1()
 
 void Form1::createControls()
 {
-    auto *client = new QWidget(this);
+    auto *client = new QWidget;
     client->setObjectName(QStringLiteral("ClientArea"));
-    // 10290 x 8070 twips at least. The window opens at that size and may be
-    // enlarged: the client area then grows with it, so its colour covers the
-    // whole window, while the controls keep their places at its top left.
+    // 10290 x 8070 twips at least. The window opens at that size (or fitting
+    // a smaller screen) and may be enlarged: the client area then grows with
+    // it, so its colour covers the whole window, while the controls keep their
+    // places at its top left. Made smaller, the window scrolls the client.
     client->setMinimumSize(686, 538);
     // The window's own font; every control below carries a font of its own.
     QFont windowFont = sansFont(QStringLiteral("Arial"));
     windowFont.setPointSizeF(14.25);
     windowFont.setBold(true);
     client->setFont(windowFont);
-    paintBackground(client, designBackground());
-    setCentralWidget(client);
+    // The colour is the scroller's; the client takes it from there.
+    client->setAutoFillBackground(true);
+    auto *scroller = new ClientArea(client, this);
+    paintBackground(scroller, designBackground());
+    setCentralWidget(scroller);
 
     // Each control: its name, its place in twips, its font, the design colours.
     auto place = [](auto *control, const char *name, QRect where, qreal points, bool bold) {

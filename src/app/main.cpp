@@ -9,6 +9,7 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <optional>
 
 int main(int argc, char *argv[])
 {
@@ -24,19 +25,18 @@ int main(int argc, char *argv[])
         std::fputs(command.error.toLocal8Bit().constData(), stderr);
         return *command.exitStatus;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fputs("corvane: no display found. Start it on a desktop, or without one under a\n"
-                   "virtual display: xvfb-run -a corvane\n",
-                   stderr);
-        return 1;
-    }
+    // QApplication takes Qt's own options out of argv; when no platform can
+    // open a window it says so in one line and ends with status 1.
+    std::optional<corvane::DisplayCheck> displayCheck(std::in_place);
     QApplication app(argc, argv);
+    displayCheck.reset();
     QApplication::setApplicationName(QStringLiteral("Corvane+"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));
-    // Fusion honours the window's colours on every desktop theme.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // Fusion honours the window's colours on every desktop theme; a style the
+    // user chose (-style, QT_STYLE_OVERRIDE) is kept.
+    if (command.style.isEmpty() && qEnvironmentVariableIsEmpty("QT_STYLE_OVERRIDE"))
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     if (!command.folder.isEmpty()) {
         corvane::QtDialogs dialogs;
@@ -47,11 +47,17 @@ int main(int argc, char *argv[])
     window.show();
     // For the package check only: CORVANE_QUIT_AFTER_SHOW=1 ends the program with
     // status 0 as soon as the window system shows the window, 1 if it never does.
+    // Before it ends it prints the folder of the file box and then the items of
+    // the list, one a line, for the check to compare.
     if (qEnvironmentVariableIntValue("CORVANE_QUIT_AFTER_SHOW") == 1) {
         auto *poll = new QTimer(&app);
-        QObject::connect(poll, &QTimer::timeout, &app, [&window] {
-            if (window.windowHandle() && window.windowHandle()->isExposed())
+        QObject::connect(poll, &QTimer::timeout, &app, [&window, poll] {
+            if (window.windowHandle() && window.windowHandle()->isExposed()) {
+                poll->stop();
+                const QStringList shown = QStringList{window.File1->path()} + window.items().texts();
+                std::fputs((shown.join(u'\n') + u'\n').toLocal8Bit().constData(), stdout);
                 QApplication::exit(0);
+            }
         });
         poll->start(20);
         QTimer::singleShot(20000, &app, [] { QApplication::exit(1); });

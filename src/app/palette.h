@@ -12,4 +12,8 @@ QColor qbColor(int number);
 inline QColor designBackground() { return QColor(0x40, 0x40, 0x40); }
 inline QColor designText() { return QColor(0xFF, 0xFF, 0xFF); }
 
+// The frame around the control with the keyboard: bright yellow, which stands
+// out from the five window colours (1 to 5) and from File1's dark grey.
+inline QColor focusColour() { return qbColor(14); }
+
 } // namespace corvane

@@ -4,12 +4,31 @@
 #include "base/systemerror.h"
 
 #include <QCommandLineParser>
+#include <QList>
+#include <QMessageLogContext>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvane {
+
+namespace {
+
+// The options QApplication takes out of argv on Linux (QCoreApplication,
+// QGuiApplication, QApplication and the X11 platform's own), with or without a
+// value, besides -style, which the program reads too. Qt accepts each with one
+// dash or two, as the parser below does.
+constexpr const char *kQtOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowicon",
+    "qwindowtitle", "session", "stylesheet", "qmljsdebugger",
+    "display", "geometry", "title", "icon", "name", "visual"};
+constexpr const char *kQtFlags[] = {"reverse", "testability", "widgetcount", "nograb", "dograb", "sync"};
+
+} // namespace
 
 CommandLine readCommandLine(const QStringList &arguments)
 {
@@ -21,6 +40,12 @@ CommandLine readCommandLine(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(help);
     parser.addOption(version);
+    const QCommandLineOption style(QStringLiteral("style"), QString(), QStringLiteral("style"));
+    parser.addOption(style);
+    for (const char *name : kQtOptionsWithValue)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+    for (const char *name : kQtFlags)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(name), QString()));
 
     CommandLine line;
     if (!parser.parse(arguments)) {
@@ -38,7 +63,10 @@ CommandLine readCommandLine(const QStringList &arguments)
             "folder it is started from.\n"
             "\n"
             "  -h, --help     show this help and exit\n"
-            "  -v, --version  show the version and exit\n");
+            "  -v, --version  show the version and exit\n"
+            "\n"
+            "Qt's standard options are accepted too, such as -platform NAME (wayland, xcb),\n"
+            "-style NAME, -reverse and -session ID.\n");
         return line;
     }
     if (parser.isSet(version)) {
@@ -47,7 +75,102 @@ CommandLine readCommandLine(const QStringList &arguments)
         return line;
     }
     line.folder = parser.positionalArguments().value(0);
+    line.style = parser.value(style);
     return line;
+}
+
+namespace {
+
+// What Qt said while the QApplication was being made.
+struct HeldMessage
+{
+    QtMsgType type;
+    QByteArray file, function, category;
+    int line;
+    QString text;
+};
+
+QList<HeldMessage> g_held;
+QtMessageHandler g_previous = nullptr;
+
+void holdMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtFatalMsg && text.contains(QLatin1StringView("platform plugin"))) {
+        QStringList said;
+        for (const HeldMessage &message : std::as_const(g_held))
+            said.append(message.text);
+        said.append(text);
+        std::fputs(noDisplayLine(said).toLocal8Bit().constData(), stderr);
+        std::fflush(stdout);
+        // Qt's fatal path is on its way to abort() from inside the QApplication
+        // constructor, where neither returning nor throwing is possible and
+        // exit() would run destructors over a half-made application: the
+        // process ends here, having printed all it has to say.
+        std::_Exit(1);
+    }
+    if (type == QtFatalMsg) {
+        if (g_previous)
+            g_previous(type, context, text);
+        else {
+            qInstallMessageHandler(nullptr);
+            qt_message_output(type, context, text);
+        }
+        return;
+    }
+    g_held.append({type, QByteArray(context.file), QByteArray(context.function), QByteArray(context.category),
+                   context.line, text});
+}
+
+} // namespace
+
+DisplayCheck::DisplayCheck()
+{
+    g_held.clear();
+    g_previous = qInstallMessageHandler(holdMessage);
+}
+
+DisplayCheck::~DisplayCheck()
+{
+    qInstallMessageHandler(g_previous);
+    const QList<HeldMessage> held = std::exchange(g_held, {});
+    for (const HeldMessage &message : held) {
+        const QMessageLogContext context(message.file.isEmpty() ? nullptr : message.file.constData(), message.line,
+                                         message.function.isEmpty() ? nullptr : message.function.constData(),
+                                         message.category.isEmpty() ? nullptr : message.category.constData());
+        qt_message_output(message.type, context, message.text);
+    }
+}
+
+QString noDisplayLine(const QStringList &qtMessages)
+{
+    const QString said = qtMessages.join(u'\n');
+    const auto shown = [](const char *name) -> QString {
+        const QString value = qEnvironmentVariable(name);
+        return QString::fromLatin1(name) + (value.isEmpty() ? QStringLiteral(" unset") : u'=' + value);
+    };
+    const QString start = QStringLiteral("corvane: cannot open a window: ");
+    // Qt names each platform it tried but does not have as: Could not find the
+    // Qt platform plugin "NAME".
+    QStringList missing;
+    static const QRegularExpression notFound(QStringLiteral("Could not find the Qt platform plugin \"([^\"]*)\""));
+    for (auto match = notFound.globalMatch(said); match.hasNext();)
+        missing.append(match.next().captured(1));
+    if (missing.contains(QLatin1StringView("wayland")))
+        return start
+            + QStringLiteral("Qt's Wayland platform is missing: install the package qt6-wayland "
+                             "(sudo apt-get install qt6-wayland), or set DISPLAY to an X11 display\n");
+    missing.removeAll(QLatin1StringView("xcb"));
+    if (!missing.isEmpty())
+        return start + QStringLiteral("Qt has no platform \"") + missing.first()
+            + QStringLiteral("\": name one of wayland, xcb or offscreen with -platform or QT_QPA_PLATFORM\n");
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return start
+            + QStringLiteral("no display found (DISPLAY and WAYLAND_DISPLAY unset); start it on a desktop or set "
+                             "one of them to its display, or start it under a virtual one: xvfb-run -a corvane\n");
+    return start + QStringLiteral("no display answers (") + shown("WAYLAND_DISPLAY") + QStringLiteral(", ")
+        + shown("DISPLAY")
+        + QStringLiteral("); set them to a running desktop's display, or start it under a virtual one: "
+                         "xvfb-run -a corvane\n");
 }
 
 bool enterStartFolder(const QByteArray &argument, Dialogs &dialogs)

@@ -1,5 +1,6 @@
 #pragma once
-// The command line, `corvane [FOLDER]`, and the folder the program starts in.
+// The command line, `corvane [FOLDER]` with Qt's standard options, the folder
+// the program starts in, and the one line said when no window can be opened.
 
 #include "platform/services.h"
 
@@ -20,11 +21,36 @@ struct CommandLine
     QString error;
     // The first argument that is no option; empty when none was given.
     QString folder;
+    // The widget style chosen with Qt's -style option; empty when none was.
+    QString style;
 };
 
-// Reads the arguments, the program's name first. Only --help (-h) and
-// --version (-v) are options; every further argument after the first is ignored.
+// Reads the arguments, the program's name first. Its own options are --help
+// (-h) and --version (-v); Qt's standard options (-platform NAME, -style NAME,
+// -reverse, -session ID, ...) are accepted with their values and left to
+// QApplication, which takes them out of argv; none of them is the folder.
+// Every argument after the first that is no option is ignored. Nothing here
+// needs a display.
 CommandLine readCommandLine(const QStringList &arguments);
+
+// Watches the construction of the QApplication: when Qt finds no platform it
+// can open a window on, its fatal message would abort the program with advice
+// that does not fit; instead the program prints noDisplayLine() on standard
+// error and exits with status 1. Qt's other messages of the construction are
+// held back and, once it has succeeded, passed on as they were.
+class DisplayCheck
+{
+public:
+    DisplayCheck();
+    ~DisplayCheck();
+    DisplayCheck(const DisplayCheck &) = delete;
+    DisplayCheck &operator=(const DisplayCheck &) = delete;
+};
+
+// The one line, ending in a newline, that says why no window could be opened
+// and what to install or set, from Qt's messages while it tried its platforms
+// and from DISPLAY, WAYLAND_DISPLAY and XDG_SESSION_TYPE.
+QString noDisplayLine(const QStringList &qtMessages);
 
 // Makes the folder that argument names (a file: the file's folder) the working
 // folder, before the window and the drives are made, so that the drive, the
