@@ -194,7 +194,10 @@ void FileBox::restore(State state)
 {
     m_path = std::move(state.path);
     m_pattern = std::move(state.pattern);
-    showListing({{std::move(state.names), std::move(state.subfolders)}, std::move(state.error)});
+    FolderListing listing;
+    listing.names = std::move(state.names);
+    listing.subfolders = std::move(state.subfolders);
+    showListing({std::move(listing), std::move(state.error)});
 }
 
 // ---- ItemListView ----------------------------------------------------------
