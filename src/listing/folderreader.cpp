@@ -35,14 +35,14 @@ bool isPrintableAscii(const char *name, qsizetype n)
     return true;
 }
 
-// Item order of two ASCII names: lower-cased first, then the exact bytes.
+// Item order of two ASCII names: by asciiRank first, then the exact bytes.
 int asciiItemCompare(QByteArrayView a, QByteArrayView b)
 {
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
-        const char la = asciiLower(a[i]), lb = asciiLower(b[i]);
-        if (la != lb)
-            return la < lb ? -1 : 1;
+        const unsigned ra = asciiRank(static_cast<unsigned char>(a[i])), rb = asciiRank(static_cast<unsigned char>(b[i]));
+        if (ra != rb)
+            return ra < rb ? -1 : 1;
     }
     if (a.size() != b.size())
         return a.size() < b.size() ? -1 : 1;
