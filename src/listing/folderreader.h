@@ -53,9 +53,23 @@ struct ReadProgress
 // The same pass gives the folder's subfolders, for the folder tree. A folder
 // that cannot be read, or fails part-way, gives the system's description with
 // what was read before.
-// With progress, the count of names read is published after each batch and
-// a cancel stops the read at the next batch (what it returns is then incomplete).
-Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress = nullptr);
+// With progress, the count of names read (every directory entry, of every
+// folder walked) is published after each batch and a cancel stops the read at
+// the next batch (what it returns is then incomplete).
+//
+// With options.subfolders the files of every folder below are listed too, at
+// any depth, each named by its path from folder with "/" between the parts
+// (each part shown as names are); the pattern matches the file's own name. The
+// walk enters the folders the folder tree shows (not hidden), never follows a
+// link to a folder, and reads a folder reached twice (a bind mount: the same
+// device and inode) once, under the first of its paths in item order. A folder
+// below that cannot be read, or fails part-way, goes into unreadable and none
+// of its files are listed; the rest of the walk goes on.
+// With options.facts each listed file's size and modification time go into
+// facts, from one stat per file made as it is read; FileFacts{} where they
+// cannot be had.
+Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress = nullptr,
+                                 ReadOptions options = {});
 
 // The folders in folder that are not hidden (links to folders count), sorted
 // by itemLess: the same rule as the subfolders of readFolder.
