@@ -58,8 +58,7 @@ void makeMany(const QString &root, const QByteArrayList &paths)
     makeTree(root, paths.mid(0, 1));
     const QByteArray base = QFile::encodeName(root) + '/';
     for (const QByteArray &path : paths.mid(1)) {
-        const qsizetype slash = path.lastIndexOf('/');
-        if (slash > 0)
+        for (qsizetype slash = path.indexOf('/'); slash > 0; slash = path.indexOf('/', slash + 1))
             ::mkdir(QByteArray(base + path.left(slash)).constData(), 0755);
         QVERIFY2(::link(QByteArray(base + paths.first()).constData(), QByteArray(base + path).constData()) == 0,
                  path.constData());
@@ -123,6 +122,8 @@ private slots:
     void progressAndCancel();
     void walk_data();
     void walk();
+    void bigListsInOrder_data();
+    void bigListsInOrder();
     void walkFailures_data();
     void walkFailures();
     void bindMountReadOnce();
@@ -329,6 +330,39 @@ void TestFolderReader::walk()
     QCOMPARE(progress.names.load(), entries);
     // The folder tree's folders are the same with or without the walk.
     QCOMPARE(read.value.subfolders, readSubfolders(tmp.path()).value);
+}
+
+void TestFolderReader::bigListsInOrder_data()
+{
+    // Long enough to be put together by two threads, each making its half.
+    QTest::addColumn<bool>("subfolders");
+    QTest::newRow("one folder") << false;
+    QTest::newRow("tree") << true;
+}
+
+void TestFolderReader::bigListsInOrder()
+{
+    QFETCH(bool, subfolders);
+    const QByteArrayList folders = {"", "Live/", "live/", "L\xC3\xACve/", "a/b/", "a/", "\xC3\xA9t\xC3\xA9/"};
+    const QByteArrayList stems = {"song", "SONG", "Song_0000_long_prefix", "z", "_", "\xC3\xA9t\xC3\xA9", "e",
+                                  "\xE2\x84\xAA", "a.b", "x"};
+    QByteArrayList made;
+    QStringList expected;
+    for (int i = 0; i < 21000; ++i) {
+        const QByteArray folder = subfolders ? folders.at(i % folders.size()) : QByteArray();
+        // Each name once: i % 10 and i / 3 together tell i.
+        const QByteArray name = stems.at(i % stems.size()) + QByteArray::number(i / 3) + stems.at(i / 7 % stems.size());
+        made.append(folder + name);
+        expected.append(QString::fromUtf8(folder + name));
+    }
+    QTemporaryDir tmp;
+    makeMany(tmp.path(), made);
+    const Result<FolderListing> read =
+        readFolder(tmp.path(), Pattern(), nullptr, ReadOptions{.subfolders = subfolders, .facts = true});
+    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
+    QCOMPARE(read.value.names, expected);
+    QCOMPARE(read.value.facts.size(), size_t(expected.size()));
+    QVERIFY(std::all_of(read.value.facts.begin(), read.value.facts.end(), [](const FileFacts &f) { return f.known(); }));
 }
 
 void TestFolderReader::walkFailures_data()

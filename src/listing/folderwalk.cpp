@@ -1,12 +1,13 @@
 // readFolder: the files of one folder, or of a whole tree below it.
 //
-// Each folder is read in one pass of getdents64, its files matched, sorted and
-// (when asked) stat'ed by the thread that read it; a tree's folders are shared
-// out between this thread and, once there is work for two, one helper. Only
-// then is the list put together, by one walk over the folders in item order,
-// so the result never depends on which thread read what: a folder reached
-// twice (same device and inode) is listed under the first of its paths in item
-// order, whoever happened to read it.
+// Each folder is read in one pass of getdents64, its files matched, stat'ed
+// (when asked), sorted and packed by the thread that read it; a tree's folders
+// are shared out between this thread and, once there is work for two, one
+// helper. Only then is the list put together, by one walk over the folders in
+// item order, so the result never depends on which thread read what: a folder
+// reached twice (same device and inode) is listed under the first of its paths
+// in item order, whoever happened to read it. The strings are made by both
+// threads, each into its own half of a list made to size.
 
 #include "listing/folderreader.h"
 
@@ -22,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <numeric>
 #include <system_error>
 #include <thread>
@@ -30,6 +32,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +44,9 @@ namespace {
 constexpr qint64 kBatch = 512;
 // Bytes of directory entries one getdents64 call may fill.
 constexpr size_t kEntryBufferSize = 64 * 1024;
+// Below this many items the strings are made on one thread: starting a
+// second would cost more than it saves.
+constexpr qsizetype kItemsForTwoThreads = 20000;
 
 bool isPrintableAscii(const char *name, qsizetype n)
 {
@@ -80,15 +86,49 @@ private:
     int m_fd;
 };
 
-// A printable-ASCII file name, as most are: its bytes in its folder's buffer,
-// its sort key, and where its facts are. The names of a folder are sorted
-// there and made into strings only in list order, so the strings of a huge
-// list lie in memory in the order they are listed, and every later pass over
-// the list (merge, filter, export, paint) reads memory in order.
+// Memory for what read folders hold until their strings are made, taken
+// straight from the system in blocks and given back whole as soon as every
+// folder in a block is in the list. So the list's strings can use it again,
+// whichever thread read the folders (freed the usual way, a helper thread's
+// memory would stay with that thread's heap).
+class Block
+{
+public:
+    static constexpr size_t kSize = 1 << 20;
+    explicit Block(size_t size) : m_size(size)
+    {
+        void *data = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (data == MAP_FAILED)
+            throw std::bad_alloc();
+        m_data = static_cast<char *>(data);
+    }
+    ~Block() { ::munmap(m_data, m_size); }
+    Block(const Block &) = delete;
+    Block &operator=(const Block &) = delete;
+
+    // n bytes aligned for any of the folder's arrays, or null when there is no room.
+    char *take(size_t n)
+    {
+        n = (n + 15) & ~size_t(15);
+        if (m_used + n > m_size)
+            return nullptr;
+        char *at = m_data + m_used;
+        m_used += n;
+        return at;
+    }
+
+private:
+    char *m_data = nullptr;
+    size_t m_size;
+    size_t m_used = 0;
+};
+
+// A printable-ASCII file name, as most are, while its folder is read: its
+// bytes in the folder's buffer, its sort key, and where its facts are.
 struct AsciiName
 {
     ItemKey key;
-    qsizetype offset = 0;
+    quint32 offset = 0;
     quint32 length = 0;
     quint32 fact = 0;
 };
@@ -111,32 +151,44 @@ struct Subfolder
     QString failure;          // why it could not be opened
 };
 
-// What one folder holds, read once.
+// What one folder holds, read once: its files in item order, packed. The
+// names' strings are made only when the list is put together, in list order,
+// so the strings of a huge list lie in memory in the order they are listed,
+// and every later pass over the list (merge, filter, export, paint) reads
+// memory in order.
 struct Folder
 {
-    QByteArray bytes;              // the ASCII names, one after the other
-    std::vector<AsciiName> ascii;  // in item order once read
-    std::vector<OtherName> others; // in item order once read
-    std::vector<FileFacts> facts;  // in the order read, when asked for
-    // The files in item order when both kinds are there: an index into ascii,
-    // or the complement (~i) of one into others. Empty: ascii, then nothing.
-    std::vector<qint32> order;
+    static constexpr quint64 kOther = quint64(1) << 63;
+
+    // Per file: an ASCII name's offset in bytes (shifted up 16) and length,
+    // or kOther and an index into others.
+    const quint64 *files = nullptr;
+    const FileFacts *facts = nullptr; // per file, when asked for
+    const char *bytes = nullptr;
+    qsizetype count = 0;
+    QStringList others;
+    std::shared_ptr<Block> storage; // what files, facts and bytes lie in
+
     std::vector<Subfolder> subfolders; // the folders to walk into, in item order
     QString failure;                   // why reading stopped part-way
-    // Put together the list: taken once, then how many runs of its files are left.
+    // Putting the list together: taken once, then how many runs of its files are left.
     bool listed = false;
-    qsizetype runsLeft = 0;
+    std::atomic<qsizetype> runsLeft{0};
 
-    qsizetype fileCount() const { return qsizetype(ascii.size() + others.size()); }
-    qint32 fileAt(qsizetype i) const { return order.empty() ? qint32(i) : order[size_t(i)]; }
-    QByteArrayView asciiBytes(const AsciiName &n) const { return {bytes.constData() + n.offset, n.length}; }
+    QString shown(qsizetype i) const
+    {
+        const quint64 file = files[i];
+        if (file & kOther)
+            return others.at(qsizetype(file & ~kOther));
+        return QString::fromLatin1(bytes + (file >> 16), qsizetype(file & 0xFFFF));
+    }
     void release()
     {
-        bytes = QByteArray();
-        std::vector<AsciiName>().swap(ascii);
-        std::vector<OtherName>().swap(others);
-        std::vector<FileFacts>().swap(facts);
-        std::vector<qint32>().swap(order);
+        storage.reset();
+        files = nullptr;
+        facts = nullptr;
+        bytes = nullptr;
+        others = QStringList();
     }
 };
 
@@ -164,6 +216,8 @@ struct Step
     Folder *folder = nullptr;
     qsizetype from = 0, to = 0;
     qsizetype prefix = -1; // into Walk::m_prefixes; -1 for the folder read itself
+    qsizetype at = 0;      // where its items go in the list (in a group: in the group's)
+    qsizetype count = 0;   // how many
     std::vector<std::vector<Step>> twins;
 };
 
@@ -179,12 +233,19 @@ public:
     Result<FolderListing> run(const QString &path);
 
 private:
-    // What each thread reading folders has for itself.
+    // What each thread reading folders has for itself, kept from folder to
+    // folder so that reading allocates nothing per folder.
     struct Reader
     {
         std::unique_ptr<char[]> buffer{new char[kEntryBufferSize]};
         QString scratch; // an ASCII name as text, reused so no string is made per name
         qint64 seen = 0, published = 0;
+        // The folder being read, before it is sorted and packed.
+        QByteArray bytes;
+        std::vector<AsciiName> ascii;
+        std::vector<OtherName> others;
+        std::vector<FileFacts> facts;
+        std::shared_ptr<Block> block; // where the next folder is packed
     };
     struct Task
     {
@@ -197,16 +258,16 @@ private:
     void stop();
     void read(const std::shared_ptr<const DirFd> &dir, Folder &folder, Reader &reader, QStringList *treeFolders);
     bool readEntries(int fd, Folder &folder, Reader &reader, QStringList *treeFolders);
-    void addFile(int fd, const char *name, const struct stat *known, Folder &folder, Reader &reader);
-    void sortFiles(Folder &folder, Reader &reader) const;
+    void addFile(int fd, const char *name, const struct stat *known, Reader &reader);
+    void pack(Folder &folder, Reader &reader) const;
     void enter(Task task, Reader &reader);
     void work(Reader &reader, bool mayStartHelper);
     void startHelper();
 
-    void plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps);
-    void planSubfolder(const Subfolder &subfolder, qsizetype prefix, std::vector<Step> &steps);
-    QString fileShown(const Folder &folder, qsizetype i) const;
-    void put(const std::vector<Step> &steps, QStringList &names, std::vector<FileFacts> &facts);
+    void plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at);
+    void planSubfolder(const Subfolder &subfolder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at);
+    void put(const std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts) const;
+    void putAll(std::vector<Step> &steps, qsizetype total, FolderListing &listing);
 
     const Pattern &m_pattern;
     const bool m_everything;
@@ -225,10 +286,9 @@ private:
     std::unordered_map<FolderId, Folder *, FolderIdHash> m_seen;
     std::atomic<bool> m_stopped{false};
 
-    // Putting the list together, on this thread alone.
+    // Putting the list together.
     QStringList m_prefixes;
     QList<FolderFailure> m_unreadable;
-    qsizetype m_total = 0;
 };
 
 bool Walk::atBatch(Reader &reader)
@@ -259,7 +319,7 @@ void Walk::stop()
     m_wake.notify_all();
 }
 
-void Walk::addFile(int fd, const char *name, const struct stat *known, Folder &folder, Reader &reader)
+void Walk::addFile(int fd, const char *name, const struct stat *known, Reader &reader)
 {
     const auto length = qsizetype(std::strlen(name));
     const bool ascii = isPrintableAscii(name, length);
@@ -284,19 +344,19 @@ void Walk::addFile(int fd, const char *name, const struct stat *known, Folder &f
         FileFacts facts;
         if (known && S_ISREG(known->st_mode))
             facts = FileFacts{qint64(known->st_size), qint64(known->st_mtim.tv_sec)};
-        fact = quint32(folder.facts.size());
-        folder.facts.push_back(facts);
+        fact = quint32(reader.facts.size());
+        reader.facts.push_back(facts);
     }
     if (ascii) {
         AsciiName entry;
-        entry.offset = folder.bytes.size();
+        entry.offset = quint32(reader.bytes.size());
         entry.length = quint32(length);
         entry.fact = fact;
         itemKey(name, length, entry.key);
-        folder.ascii.push_back(entry);
-        folder.bytes.append(name, length);
+        reader.ascii.push_back(entry);
+        reader.bytes.append(name, length);
     } else {
-        folder.others.push_back(OtherName{std::move(shown), fact});
+        reader.others.push_back(OtherName{std::move(shown), fact});
     }
 }
 
@@ -337,11 +397,11 @@ bool Walk::readEntries(int fd, Folder &folder, Reader &reader, QStringList *tree
                 if (::fstatat(fd, name, &st, 0) != 0)
                     continue; // broken, or a loop
                 if (S_ISREG(st.st_mode))
-                    addFile(fd, name, &st, folder, reader);
+                    addFile(fd, name, &st, reader);
                 else if (S_ISDIR(st.st_mode) && treeFolders && shownInTree)
                     treeFolders->append(pathFromBytes(name));
             } else if (type == DT_REG) {
-                addFile(fd, name, known, folder, reader);
+                addFile(fd, name, known, reader);
             } else if (type == DT_DIR && shownInTree) {
                 if (treeFolders)
                     treeFolders->append(pathFromBytes(name));
@@ -352,48 +412,93 @@ bool Walk::readEntries(int fd, Folder &folder, Reader &reader, QStringList *tree
     }
 }
 
-void Walk::sortFiles(Folder &folder, Reader &reader) const
+// Sorts the files of the folder just read into item order and packs them,
+// with their facts, into the reader's block.
+void Walk::pack(Folder &folder, Reader &reader) const
 {
-    std::sort(folder.ascii.begin(), folder.ascii.end(), [&](const AsciiName &a, const AsciiName &b) {
+    std::vector<AsciiName> &ascii = reader.ascii;
+    std::vector<OtherName> &others = reader.others;
+    const char *bytes = reader.bytes.constData();
+    auto view = [bytes](const AsciiName &n) { return QByteArrayView(bytes + n.offset, n.length); };
+    std::sort(ascii.begin(), ascii.end(), [&](const AsciiName &a, const AsciiName &b) {
         if (!(a.key == b.key))
             return a.key < b.key;
-        return asciiItemCompare(folder.asciiBytes(a), folder.asciiBytes(b)) < 0;
+        return asciiItemCompare(view(a), view(b)) < 0;
     });
-    if (folder.others.empty())
-        return;
-    std::sort(folder.others.begin(), folder.others.end(),
+    std::sort(others.begin(), others.end(),
               [](const OtherName &a, const OtherName &b) { return itemLess(a.shown, b.shown); });
-    // Each other name goes after the ASCII names before it: found by binary
-    // search, as the others are few.
-    folder.order.reserve(folder.ascii.size() + folder.others.size());
-    qsizetype from = 0;
-    for (size_t o = 0; o < folder.others.size(); ++o) {
-        const QString &shown = folder.others[o].shown;
-        const auto to = qsizetype(std::partition_point(folder.ascii.begin() + from, folder.ascii.end(),
-                                                       [&](const AsciiName &a) {
-                                                           reader.scratch = QLatin1StringView(folder.asciiBytes(a));
-                                                           return itemLess(reader.scratch, shown);
-                                                       })
-                                  - folder.ascii.begin());
-        for (; from < to; ++from)
-            folder.order.push_back(qint32(from));
-        folder.order.push_back(~qint32(o));
+
+    const size_t count = ascii.size() + others.size();
+    const size_t factsSize = m_options.facts ? count * sizeof(FileFacts) : 0;
+    const size_t size = factsSize + count * sizeof(quint64) + size_t(reader.bytes.size()) + 16;
+    char *at = reader.block ? reader.block->take(size) : nullptr;
+    if (!at) {
+        // A folder too big for a shared block gets one of its own.
+        reader.block = std::make_shared<Block>(std::max(Block::kSize, (size + 4095) & ~size_t(4095)));
+        at = reader.block->take(size);
     }
-    for (; from < qsizetype(folder.ascii.size()); ++from)
-        folder.order.push_back(qint32(from));
+    folder.storage = reader.block;
+    auto *facts = reinterpret_cast<FileFacts *>(at);
+    auto *files = reinterpret_cast<quint64 *>(at + factsSize);
+    char *packedBytes = reinterpret_cast<char *>(files + count);
+    std::memcpy(packedBytes, bytes, size_t(reader.bytes.size()));
+    folder.files = files;
+    folder.facts = m_options.facts ? facts : nullptr;
+    folder.bytes = packedBytes;
+    folder.count = qsizetype(count);
+
+    // The other names, few, each after the ASCII names before it: found by
+    // binary search.
+    size_t from = 0, k = 0;
+    auto addAscii = [&](size_t to) {
+        for (; from < to; ++from, ++k) {
+            files[k] = quint64(ascii[from].offset) << 16 | ascii[from].length;
+            if (m_options.facts)
+                facts[k] = reader.facts[ascii[from].fact];
+        }
+    };
+    folder.others.reserve(qsizetype(others.size()));
+    for (OtherName &other : others) {
+        addAscii(size_t(std::partition_point(ascii.begin() + qsizetype(from), ascii.end(),
+                                             [&](const AsciiName &a) {
+                                                 reader.scratch = QLatin1StringView(view(a));
+                                                 return itemLess(reader.scratch, other.shown);
+                                             })
+                        - ascii.begin()));
+        files[k] = Folder::kOther | quint64(folder.others.size());
+        if (m_options.facts)
+            facts[k] = reader.facts[other.fact];
+        ++k;
+        folder.others.append(std::move(other.shown));
+    }
+    addAscii(ascii.size());
+
+    reader.bytes.clear();
+    ascii.clear();
+    others.clear();
+    reader.facts.clear();
 }
 
 void Walk::read(const std::shared_ptr<const DirFd> &dir, Folder &folder, Reader &reader, QStringList *treeFolders)
 {
-    if (!readEntries(dir->get(), folder, reader, treeFolders))
+    if (!readEntries(dir->get(), folder, reader, treeFolders)) {
+        reader.bytes.clear();
+        reader.ascii.clear();
+        reader.others.clear();
+        reader.facts.clear();
         return;
+    }
     const bool walked = treeFolders == nullptr; // a folder below the one read
     if (!folder.failure.isEmpty() && walked) {
-        folder.release(); // no half-read folder in the list
+        // No half-read folder in the list.
+        reader.bytes.clear();
+        reader.ascii.clear();
+        reader.others.clear();
+        reader.facts.clear();
         folder.subfolders.clear();
         return;
     }
-    sortFiles(folder, reader);
+    pack(folder, reader);
     if (folder.subfolders.empty() || !folder.failure.isEmpty())
         return;
     std::sort(folder.subfolders.begin(), folder.subfolders.end(),
@@ -473,16 +578,16 @@ void Walk::work(Reader &reader, bool mayStartHelper)
 // Puts a folder's files and the folders in it into steps, in item order: a
 // folder's files stand together where its name puts them, after every file
 // whose base letters are the same as or before the folder name's.
-void Walk::plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps)
+void Walk::plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at)
 {
     folder.listed = true;
-    m_total += folder.fileCount();
-    const qsizetype n = folder.fileCount();
+    const qsizetype n = folder.count;
     qsizetype from = 0;
     auto addRun = [&](qsizetype to) {
         if (to > from) {
-            steps.push_back(Step{&folder, from, to, prefix, {}});
+            steps.push_back(Step{&folder, from, to, prefix, at, to - from, {}});
             ++folder.runsLeft;
+            at += to - from;
             from = to;
         }
     };
@@ -496,26 +601,29 @@ void Walk::plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps)
         qsizetype low = from, high = n;
         while (low < high) {
             const qsizetype mid = low + (high - low) / 2;
-            if (compareBaseLetters(fileShown(folder, mid), name) <= 0)
+            if (compareBaseLetters(folder.shown(mid), name) <= 0)
                 low = mid + 1;
             else
                 high = mid;
         }
         addRun(low);
         if (end - first == 1) {
-            planSubfolder(subfolders[first], prefix, steps);
+            planSubfolder(subfolders[first], prefix, steps, at);
         } else {
             Step twins;
+            twins.at = at;
             for (size_t k = first; k < end; ++k)
-                planSubfolder(subfolders[k], prefix, twins.twins.emplace_back());
-            steps.push_back(std::move(twins));
+                planSubfolder(subfolders[k], prefix, twins.twins.emplace_back(), twins.count);
+            at += twins.count;
+            if (twins.count > 0)
+                steps.push_back(std::move(twins));
         }
         first = end;
     }
     addRun(n);
 }
 
-void Walk::planSubfolder(const Subfolder &subfolder, qsizetype prefix, std::vector<Step> &steps)
+void Walk::planSubfolder(const Subfolder &subfolder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at)
 {
     const QString path = prefix < 0 ? subfolder.shown : m_prefixes.at(prefix) + u'/' + subfolder.shown;
     Folder *folder = subfolder.folder;
@@ -528,69 +636,103 @@ void Walk::planSubfolder(const Subfolder &subfolder, qsizetype prefix, std::vect
             return;
         }
         m_prefixes.append(path);
-        plan(*folder, m_prefixes.size() - 1, steps);
+        plan(*folder, m_prefixes.size() - 1, steps, at);
     }
 }
 
-QString Walk::fileShown(const Folder &folder, qsizetype i) const
+// Makes the items of steps [from, to) into names and facts, each at its
+// step's place.
+void Walk::put(const std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts) const
 {
-    const qint32 at = folder.fileAt(i);
-    if (at < 0)
-        return folder.others[size_t(~at)].shown;
-    return QString::fromLatin1(folder.asciiBytes(folder.ascii[size_t(at)]));
-}
-
-void Walk::put(const std::vector<Step> &steps, QStringList &names, std::vector<FileFacts> &facts)
-{
-    for (const Step &step : steps) {
+    for (size_t s = from; s < to; ++s) {
+        const Step &step = steps[s];
         if (!step.twins.empty()) {
             // The group's items apart, then sorted into place as a whole.
-            QStringList groupNames;
-            std::vector<FileFacts> groupFacts;
+            QStringList groupNames(step.count);
+            std::vector<FileFacts> groupFacts(m_options.facts ? size_t(step.count) : 0);
             for (const std::vector<Step> &member : step.twins)
-                put(member, groupNames, groupFacts);
-            std::vector<qsizetype> order(size_t(groupNames.size()));
+                put(member, 0, member.size(), groupNames.data(), groupFacts.data());
+            std::vector<qsizetype> order(size_t(step.count));
             std::iota(order.begin(), order.end(), 0);
             std::sort(order.begin(), order.end(),
                       [&](qsizetype a, qsizetype b) { return itemLess(groupNames.at(a), groupNames.at(b)); });
-            for (const qsizetype i : order) {
-                names.append(std::move(groupNames[i]));
+            for (qsizetype k = 0; k < step.count; ++k) {
+                names[step.at + k] = std::move(groupNames[order[size_t(k)]]);
                 if (m_options.facts)
-                    facts.push_back(groupFacts[size_t(i)]);
+                    facts[step.at + k] = groupFacts[size_t(order[size_t(k)])];
             }
             continue;
         }
         Folder &folder = *step.folder;
         const QString prefix = step.prefix < 0 ? QString() : m_prefixes.at(step.prefix);
-        for (qsizetype i = step.from; i < step.to; ++i) {
-            const qint32 at = folder.fileAt(i);
-            quint32 fact;
-            if (at < 0) {
-                const OtherName &other = folder.others[size_t(~at)];
-                names.append(prefix.isEmpty() ? other.shown : prefix + u'/' + other.shown);
-                fact = other.fact;
-            } else {
-                const AsciiName &ascii = folder.ascii[size_t(at)];
-                const QByteArrayView bytes = folder.asciiBytes(ascii);
-                if (prefix.isEmpty()) {
-                    names.append(QString::fromLatin1(bytes));
-                } else {
-                    QString item(prefix.size() + 1 + bytes.size(), Qt::Uninitialized);
-                    char16_t *out = reinterpret_cast<char16_t *>(item.data());
-                    out = std::copy(prefix.utf16(), prefix.utf16() + prefix.size(), out);
-                    *out++ = u'/';
-                    for (const char c : bytes)
-                        *out++ = char16_t(static_cast<unsigned char>(c));
-                    names.append(std::move(item));
-                }
-                fact = ascii.fact;
+        QString *out = names + step.at;
+        for (qsizetype i = step.from; i < step.to; ++i, ++out) {
+            const quint64 file = folder.files[i];
+            if (file & Folder::kOther) {
+                const QString &other = folder.others.at(qsizetype(file & ~Folder::kOther));
+                *out = prefix.isEmpty() ? other : prefix + u'/' + other;
+                continue;
             }
-            if (m_options.facts)
-                facts.push_back(folder.facts[fact]);
+            const char *bytes = folder.bytes + (file >> 16);
+            const auto length = qsizetype(file & 0xFFFF);
+            if (prefix.isEmpty()) {
+                *out = QString::fromLatin1(bytes, length);
+                continue;
+            }
+            QString item(prefix.size() + 1 + length, Qt::Uninitialized);
+            char16_t *p = reinterpret_cast<char16_t *>(item.data());
+            p = std::copy(prefix.utf16(), prefix.utf16() + prefix.size(), p);
+            *p++ = u'/';
+            for (qsizetype k = 0; k < length; ++k)
+                *p++ = char16_t(static_cast<unsigned char>(bytes[k]));
+            *out = std::move(item);
         }
+        if (m_options.facts)
+            std::copy(folder.facts + step.from, folder.facts + step.to, facts + step.at);
         if (--folder.runsLeft == 0)
             folder.release(); // its strings are made: memory for the next folder's
     }
+}
+
+// Makes the whole list: the steps in two halves on two threads when the list
+// is long, each writing its own part of a list made to size.
+void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &listing)
+{
+    listing.names.resize(total);
+    if (m_options.facts)
+        listing.facts.resize(size_t(total));
+    QString *names = listing.names.data();
+    FileFacts *facts = listing.facts.data();
+    size_t half = steps.size();
+    if (total >= kItemsForTwoThreads) {
+        half = size_t(std::upper_bound(steps.begin(), steps.end(), total / 2,
+                                       [](qsizetype middle, const Step &s) { return middle < s.at + s.count; })
+                      - steps.begin());
+        // The step across the middle is split there when it is a run of one folder.
+        if (half < steps.size() && steps[half].twins.empty() && steps[half].at < total / 2) {
+            Step second = steps[half];
+            const qsizetype cut = total / 2 - second.at;
+            steps[half].to = second.from + cut;
+            steps[half].count = cut;
+            second.from += cut;
+            second.at += cut;
+            second.count -= cut;
+            ++second.folder->runsLeft;
+            steps.insert(steps.begin() + qsizetype(half) + 1, std::move(second));
+            ++half;
+        }
+    }
+    std::thread helper;
+    if (half < steps.size()) {
+        try {
+            helper = std::thread([&] { put(steps, half, steps.size(), names, facts); });
+        } catch (const std::system_error &) {
+            half = steps.size(); // no second thread to be had: this one makes them all
+        }
+    }
+    put(steps, 0, half, names, facts);
+    if (helper.joinable())
+        helper.join();
 }
 
 Result<FolderListing> Walk::run(const QString &path)
@@ -604,28 +746,28 @@ Result<FolderListing> Walk::run(const QString &path)
         result.error = systemErrorText(errno);
         return result;
     }
-    Reader reader;
     Folder &root = m_folders.emplace_back();
     {
-        auto dir = std::make_shared<const DirFd>(fd);
-        struct stat st;
-        if (m_options.subfolders && ::fstat(fd, &st) == 0)
-            m_seen.emplace(FolderId{st.st_dev, st.st_ino}, &root);
-        read(dir, root, reader, &listing.subfolders);
+        Reader reader;
+        {
+            auto dir = std::make_shared<const DirFd>(fd);
+            struct stat st;
+            if (m_options.subfolders && ::fstat(fd, &st) == 0)
+                m_seen.emplace(FolderId{st.st_dev, st.st_ino}, &root);
+            read(dir, root, reader, &listing.subfolders);
+        }
+        work(reader, true);
+        if (m_helper.joinable())
+            m_helper.join();
+        publish(reader);
     }
-    work(reader, true);
-    if (m_helper.joinable())
-        m_helper.join();
-    publish(reader);
     if (m_stopped)
         return result; // incomplete: the caller throws it away
 
     std::vector<Step> steps;
-    plan(root, -1, steps);
-    listing.names.reserve(m_total);
-    if (m_options.facts)
-        listing.facts.reserve(size_t(m_total));
-    put(steps, listing.names, listing.facts);
+    qsizetype total = 0;
+    plan(root, -1, steps, total);
+    putAll(steps, total, listing);
     std::stable_sort(m_unreadable.begin(), m_unreadable.end(),
                      [](const FolderFailure &a, const FolderFailure &b) { return itemLess(a.folder, b.folder); });
     listing.unreadable = std::move(m_unreadable);
