@@ -24,7 +24,7 @@ struct FolderFailure
 
 struct FolderListing
 {
-    QStringList names;            // display names, sorted by itemLess
+    QStringList names;            // display names (paths from the folder read, in a walk), sorted by itemLess
     std::vector<FileFacts> facts; // one per name when they were asked for, else empty
     QStringList subfolders;       // the folders in it that are not hidden, sorted by itemLess
     QList<FolderFailure> unreadable; // folders below it that a walk could not read
@@ -48,7 +48,7 @@ struct ReadProgress
 
 // Lists the regular files of folder (symlinks to regular files count; hidden
 // dot-files count too) whose display names match pattern, sorted ignoring case.
-// Folders, FIFOs, sockets, devices and broken links are left out. No entry is
+// Folders, FIFOs, sockets, devices and broken links are left out. No file is
 // ever opened: kinds come from readdir, and stat() only where readdir cannot tell.
 // The same pass gives the folder's subfolders, for the folder tree. A folder
 // that cannot be read, or fails part-way, gives the system's description with
@@ -63,11 +63,12 @@ struct ReadProgress
 // walk enters the folders the folder tree shows (not hidden), never follows a
 // link to a folder, and reads a folder reached twice (a bind mount: the same
 // device and inode) once, under the first of its paths in item order. A folder
-// below that cannot be read, or fails part-way, goes into unreadable and none
-// of its files are listed; the rest of the walk goes on.
+// below that cannot be read, or fails part-way, goes into unreadable, and
+// nothing in it or below it is listed; the rest of the walk goes on. When the
+// folder read itself fails part-way, nothing below it is walked.
 // With options.facts each listed file's size and modification time go into
-// facts, from one stat per file made as it is read; FileFacts{} where they
-// cannot be had.
+// facts, from one stat per file made as it is read (the stat that tells a
+// link's kind serves); FileFacts{} where they cannot be had.
 Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress = nullptr,
                                  ReadOptions options = {});
 
