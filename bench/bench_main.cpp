@@ -2,10 +2,12 @@
 // floor measured in the same process on the same folder, and fails when a ratio
 // misses its target.
 //
-//   corvane_bench FOLDER SMALL_FOLDER [--slack X] [--report FILE] [--runs N]
+//   corvane_bench FOLDER SMALL_FOLDER [--tree TREE] [--slack X] [--report FILE] [--runs N]
 //   corvane_bench --rss FOLDER      (child mode: peak memory holding FOLDER's list)
+//   corvane_bench --rss-tree TREE   (child mode: peak memory holding TREE's walk with facts)
 //
-// FOLDER is the big folder, SMALL_FOLDER one of 10,000 files merged into it.
+// FOLDER is the big folder, SMALL_FOLDER one of 10,000 files merged into it,
+// TREE a tree of folders (corvane_gen_folder --tree) read with its subfolders.
 // --slack multiplies every target (CI uses 3 to catch only gross regressions).
 
 #include "app/form1.h"
@@ -36,8 +38,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <dirent.h>
+#include <fcntl.h>
 #include <functional>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace corvane;
@@ -60,6 +65,58 @@ void floorReadAndSort(const QByteArray &folder)
         names.emplace_back(std::move(key), std::move(name));
     }
     closedir(dir);
+    std::sort(names.begin(), names.end());
+}
+
+// The floor of a walk: openat and getdents64 over the folders a walk enters
+// (not hidden, not links), each file's path with a lower-cased key, then the
+// same sort as above; with stat, one fstatat per file besides.
+void floorWalkFolder(int parent, const std::string &name, const std::string &prefix,
+                     std::vector<std::pair<std::string, std::string>> &names, bool stat)
+{
+    const int fd = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        qFatal("cannot open %s%s", prefix.c_str(), name.c_str());
+    static thread_local std::vector<char> buffer(64 * 1024);
+    std::vector<std::string> subfolders;
+    for (;;) {
+        const ssize_t filled = getdents64(fd, buffer.data(), buffer.size());
+        if (filled <= 0)
+            break;
+        for (ssize_t at = 0; at < filled;) {
+            const auto *e = reinterpret_cast<const dirent64 *>(buffer.data() + at);
+            at += e->d_reclen;
+            const char *entry = e->d_name;
+            if (entry[0] == '.' && (entry[1] == '\0' || (entry[1] == '.' && entry[2] == '\0')))
+                continue;
+            if (e->d_type == DT_DIR) {
+                if (entry[0] != '.')
+                    subfolders.emplace_back(entry);
+                continue;
+            }
+            if (e->d_type != DT_REG)
+                continue;
+            if (stat) {
+                struct stat st;
+                fstatat(fd, entry, &st, 0);
+            }
+            std::string path = prefix + entry;
+            std::string key = path;
+            for (char &c : key)
+                if (c >= 'A' && c <= 'Z')
+                    c = char(c - 'A' + 'a');
+            names.emplace_back(std::move(key), std::move(path));
+        }
+    }
+    for (const std::string &sub : subfolders)
+        floorWalkFolder(fd, sub, prefix + sub + "/", names, stat);
+    close(fd);
+}
+
+void floorWalk(const QByteArray &tree, bool stat)
+{
+    std::vector<std::pair<std::string, std::string>> names;
+    floorWalkFolder(AT_FDCWD, tree.toStdString(), "", names, stat);
     std::sort(names.begin(), names.end());
 }
 
@@ -152,16 +209,17 @@ qsizetype smallCountFor(const QString &folder)
 void treeRows(Form1 &form, const QString &place, double floorMs, QList<Row> &rows)
 {
     constexpr int kFolders = 100000;
-    for (const int delayMs : {0, 20}) {
-        // A branch of its own for each run: a branch is read once.
-        const QString holder = place + QStringLiteral("/many%1").arg(delayMs);
+    // A branch of its own for each run: a branch is read once.
+    const auto holder = [&](int delayMs) -> QString { return place + QStringLiteral("/many%1").arg(delayMs); };
+    for (const int delayMs : {0, 20})
         for (int i = 0; i < kFolders; ++i)
-            QDir().mkpath(holder + QStringLiteral("/d%1").arg(i, 6, 10, QLatin1Char('0')));
-        form.Dir1->setPath(place);
-        FolderTreeModel *tree = form.Dir1->folders();
-        const QModelIndex many = tree->indexForPath(holder);
+            QDir().mkpath(holder(delayMs) + QStringLiteral("/d%1").arg(i, 6, 10, QLatin1Char('0')));
+    form.Dir1->setPath(place);
+    FolderTreeModel *tree = form.Dir1->folders();
+    for (const int delayMs : {0, 20}) {
+        const QModelIndex many = tree->indexForPath(holder(delayMs));
         if (!many.isValid())
-            qFatal("the tree does not show %s", qPrintable(holder));
+            qFatal("the tree does not show %s", qPrintable(holder(delayMs)));
         setReadDelayForTesting(std::chrono::milliseconds(delayMs));
         const double stall = longestStall([&] {
             form.Dir1->expand(many);
@@ -174,8 +232,9 @@ void treeRows(Form1 &form, const QString &place, double floorMs, QList<Row> &row
                              : QStringLiteral("window stall: open branch of folders"),
                      kFolders, stall, floorMs, 100, true});
         form.Dir1->collapse(many);
-        QDir(holder).removeRecursively();
     }
+    for (const int delayMs : {0, 20})
+        QDir(holder(delayMs)).removeRecursively();
 
     const QString slow = place + QStringLiteral("/slow");
     QDir().mkpath(slow);
@@ -200,6 +259,13 @@ void treeRows(Form1 &form, const QString &place, double floorMs, QList<Row> &row
     rows.append({QStringLiteral("window stall: start on a slow folder"), 20000, stall, floorMs, 100, true});
 }
 
+int rssTreeMode(const QString &tree)
+{
+    const Result<FolderListing> read = readFolder(tree, Pattern(), nullptr, {.subfolders = true, .facts = true});
+    std::printf("%ld %lld\n", peakRssKb(), static_cast<long long>(read.value.names.size()));
+    return 0;
+}
+
 int rssMode(const QString &folder)
 {
     QDir::setCurrent(folder);
@@ -220,10 +286,12 @@ int main(int argc, char **argv)
     QStringList args = app.arguments().mid(1);
     if (args.size() == 2 && args[0] == QStringLiteral("--rss"))
         return rssMode(args[1]);
+    if (args.size() == 2 && args[0] == QStringLiteral("--rss-tree"))
+        return rssTreeMode(args[1]);
 
     double slack = 1.0;
     int runs = 5;
-    QString reportPath;
+    QString reportPath, tree;
     QStringList positional;
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--slack") && i + 1 < args.size())
@@ -232,11 +300,14 @@ int main(int argc, char **argv)
             reportPath = QFileInfo(args[++i]).absoluteFilePath(); // the working folder changes below
         else if (args[i] == QStringLiteral("--runs") && i + 1 < args.size())
             runs = args[++i].toInt();
+        else if (args[i] == QStringLiteral("--tree") && i + 1 < args.size())
+            tree = QDir(args[++i]).absolutePath();
         else
             positional.append(args[i]);
     }
     if (positional.size() != 2) {
-        std::fprintf(stderr, "usage: corvane_bench FOLDER SMALL_FOLDER [--slack X] [--report FILE] [--runs N]\n");
+        std::fprintf(stderr, "usage: corvane_bench FOLDER SMALL_FOLDER [--tree TREE] [--slack X] [--report FILE] "
+                             "[--runs N]\n");
         return 2;
     }
     const QString big = QDir(positional[0]).absolutePath();
@@ -317,7 +388,7 @@ int main(int argc, char **argv)
     setReadDelayForTesting(std::chrono::milliseconds(0));
     rows.append({QStringLiteral("window stall: slow read, 20 ms/batch"), smallCountFor(small), slowStall, floorMs, 100,
                  true});
-    if (large)
+    if (large || qEnvironmentVariableIsSet("CORVANE_BENCH_TREE"))
         treeRows(form, big + QStringLiteral("/subfolder-2"), floorMs, rows);
     form.Dir1->setPath(big);
 
@@ -414,11 +485,41 @@ int main(int argc, char **argv)
                  false});
 
     // Peak memory of the whole program holding the list, in a process of its own.
-    QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rss"), big});
-    child.waitForFinished(-1);
-    const QList<QByteArray> rss = child.readAllStandardOutput().trimmed().split(' ');
-    const double rssMb = rss.isEmpty() ? -1 : rss[0].toDouble() / 1024.0;
+    auto peakMbOf = [](const QString &mode, const QString &folder) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {mode, folder});
+        child.waitForFinished(-1);
+        const QList<QByteArray> rss = child.readAllStandardOutput().trimmed().split(' ');
+        return rss.isEmpty() ? -1 : rss[0].toDouble() / 1024.0;
+    };
+    const double rssMb = peakMbOf(QStringLiteral("--rss"), big);
+
+    // A tree of folders read with its subfolders, beside a plain C walk of
+    // the same folders; with facts, beside the same walk with a stat per file.
+    qsizetype treeCount = 0;
+    double treeRssMb = -1;
+    if (!tree.isEmpty()) {
+        const QByteArray treeBytes = QFile::encodeName(tree);
+        const ReadOptions walk{.subfolders = true};
+        const ReadOptions walkWithFacts{.subfolders = true, .facts = true};
+        floorWalk(treeBytes, true); // warms the caches
+        const double walkFloorMs = measure(runs, {}, [&] { floorWalk(treeBytes, false); });
+        const double statFloorMs = measure(runs, {}, [&] { floorWalk(treeBytes, true); });
+        treeCount = readFolder(tree, Pattern(), nullptr, walk).value.names.size();
+        // The ratio targets hold from 100,000 files on; below, a walk takes a
+        // few milliseconds and the second thread's start weighs in.
+        const double treeTarget = treeCount >= 100000 ? 1.5 : 0;
+        rows.append({QStringLiteral("read tree with subfolders"), treeCount,
+                     measure(runs, {}, [&] { readFolder(tree, Pattern(), nullptr, walk); }), walkFloorMs, treeTarget,
+                     false});
+        rows.append({QStringLiteral("  the same with facts (vs walk+stat)"), treeCount,
+                     measure(runs, {}, [&] { readFolder(tree, Pattern(), nullptr, walkWithFacts); }), statFloorMs,
+                     treeTarget, false});
+        rows.append({QStringLiteral("read tree *.mp3;*.txt with subfolders"), treeCount,
+                     measure(runs, {}, [&] { readFolder(tree, Pattern(QStringLiteral("*.mp3;*.txt")), nullptr, walk); }),
+                     walkFloorMs, treeTarget, false});
+        treeRssMb = peakMbOf(QStringLiteral("--rss-tree"), tree);
+    }
 
     // The table.
     QString out;
@@ -458,6 +559,21 @@ int main(int argc, char **argv)
               .arg(QStringLiteral("-"), 7)
               .arg(n < 1000000 ? QStringLiteral("-") : QStringLiteral("%1MB").arg(rssTarget), 8)
               .arg(rssOk ? QStringLiteral("ok") : QStringLiteral("MISSED"));
+    if (!tree.isEmpty()) {
+        // The walk's list with its facts, alone in a process: well under the
+        // whole program's budget.
+        const double treeRssTarget = 200 * slack;
+        const bool treeRssOk = treeRssMb > 0 && (treeCount < 1000000 || treeRssMb <= treeRssTarget);
+        pass = pass && treeRssOk;
+        ts << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
+                  .arg(QStringLiteral("peak RSS, tree list + facts (MB)"), -36)
+                  .arg(treeCount, 9)
+                  .arg(treeRssMb, 10, 'f', 1)
+                  .arg(QStringLiteral("-"), 9)
+                  .arg(QStringLiteral("-"), 7)
+                  .arg(treeCount < 1000000 ? QStringLiteral("-") : QStringLiteral("%1MB").arg(treeRssTarget), 8)
+                  .arg(treeRssOk ? QStringLiteral("ok") : QStringLiteral("MISSED"));
+    }
     ts.flush();
     std::fputs(out.toUtf8().constData(), stdout);
     if (!reportPath.isEmpty()) {

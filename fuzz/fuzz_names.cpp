@@ -2,7 +2,8 @@
 // displayed text against Qt's strict UTF-8 decoder, then the case rule (order,
 // duplicate test, hash, word search, sort key) against the reference forms
 // (base letters, then QString::toCaseFolded), on the two halves of the input
-// decoded as UTF-8; the path encoding; and NoExtension.
+// decoded as UTF-8 (paths, with "/" between parts, among them); the path
+// encoding; and NoExtension.
 
 #include "listing/baseletters.h"
 #include "listing/casefold.h"
@@ -33,12 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (corvane::pathToBytes(path) != bytes.toByteArray() || corvane::displayPath(path) != shown)
         std::abort();
 
-    // NoExtension keeps everything before the last dot, and only that.
+    // NoExtension keeps everything before the last dot of the last part (after
+    // the last "/"), and only that.
     const QString stem = NoExtension(shown);
+    const qsizetype lastPart = shown.lastIndexOf(u'/') + 1;
     if (stem != shown) {
-        if (!shown.startsWith(stem) || shown.at(stem.size()) != u'.' || shown.indexOf(u'.', stem.size() + 1) >= 0)
+        if (!shown.startsWith(stem) || stem.size() < lastPart || shown.at(stem.size()) != u'.'
+            || shown.indexOf(u'.', stem.size() + 1) >= 0)
             std::abort();
-    } else if (shown.contains(u'.')) {
+    } else if (shown.indexOf(u'.', lastPart) >= 0) {
         std::abort();
     }
 

@@ -44,6 +44,11 @@ void TestFileNames::noExtension_data()
     QTest::newRow("empty") << "" << "";
     QTest::newRow("numbered line") << " 2 report 1.5 final" << " 2 report 1";
     QTest::newRow("non-ascii") << QString::fromUtf8("crème.brûlée") << QString::fromUtf8("crème");
+    QTest::newRow("path") << "Live/2019/track.mp3" << "Live/2019/track";
+    QTest::newRow("dot in a folder only") << "v1.2/readme" << "v1.2/readme";
+    QTest::newRow("dots in both") << "a.b/c.txt" << "a.b/c";
+    QTest::newRow("dot-file in a folder") << "a.b/.profile" << "a.b/";
+    QTest::newRow("numbered path") << " 3 v1.2/notes 1.5" << " 3 v1.2/notes 1";
 }
 
 void TestFileNames::noExtension()
@@ -147,6 +152,11 @@ void TestFileNames::itemOrder_data()
     row("signs that decompose", "a|å|\u212B|b|Kelvin|\u212Aelvin|z");
     row("other scripts after Latin", "ž|zebra|Zürich|ø|Ωmega|е|가|東京|\U00010428");
     row("other scripts' accents", "Ωmega|ωρα|ώρα|е|ё|ж|가|각|갸|나");
+    // Paths part by part: a folder's files stand together, where its name puts them.
+    row("a folder's files together", "a|a/x.txt|a/z|a b|a.txt|a0.txt|ab");
+    row("deeper paths", "a/b|a/b/c|a/b/c/d|a/b c|a/bc|a!/x|A0");
+    row("twins of a folder mix", "e|E/a|e/a|É/a|e/b|E/c|ea");
+    row("accented folders", "école/z|ecole!|École!|\u212A/x|k/y|K!");
 }
 
 void TestFileNames::itemOrder()
@@ -180,9 +190,9 @@ void TestFileNames::quickPathsAgreeWithQt()
     // The quick paths of the comparison and the word search must give exactly
     // the answers of the reference forms built from Qt's tables (base letters,
     // then the case-folded text, then the exact text), also around non-ASCII
-    // letters that fold to ASCII (Kelvin sign, long s), combining marks, Hangul
-    // and characters outside the BMP.
-    const QString alphabet = QString::fromUtf8("aAbBkKsS._ 0\u212AſéÉΣσςİıøßÅ\u0301\u0308가각")
+    // letters that fold to ASCII (Kelvin sign, long s), combining marks, Hangul,
+    // characters outside the BMP, and "/" between the parts of a path.
+    const QString alphabet = QString::fromUtf8("aAbBkKsS._ 0/\u212AſéÉΣσςİıøßÅ\u0301\u0308가각")
         + QString::fromUtf8("𐐀𐐨");
     QList<QString> pieces;
     for (qsizetype i = 0; i < alphabet.size(); ++i) {

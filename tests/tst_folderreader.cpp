@@ -7,11 +7,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <thread>
+
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -28,6 +33,81 @@ void createRaw(const QByteArray &path)
     ::close(fd);
 }
 
+// Makes the entries of specs (raw bytes) under root, and the folders on their
+// way: "path" a file, "path/" a folder, "path -> target" a symbolic link.
+void makeTree(const QString &root, const QByteArrayList &specs)
+{
+    const QByteArray base = QFile::encodeName(root) + '/';
+    for (const QByteArray &spec : specs) {
+        const qsizetype arrow = spec.indexOf(" -> ");
+        const QByteArray path = base + (arrow < 0 ? spec : spec.left(arrow));
+        for (qsizetype slash = path.indexOf('/', base.size()); slash >= 0; slash = path.indexOf('/', slash + 1))
+            ::mkdir(path.left(slash).constData(), 0755);
+        if (arrow >= 0)
+            QVERIFY2(::symlink(spec.mid(arrow + 4).constData(), path.constData()) == 0, spec.constData());
+        else if (!spec.endsWith('/'))
+            createRaw(path);
+    }
+}
+
+// Makes many files quickly: the first of paths (relative to root, its folder
+// made) is created, every other one is a hard link to it; each is a
+// directory entry of a regular file, all the listing looks at.
+void makeMany(const QString &root, const QByteArrayList &paths)
+{
+    makeTree(root, paths.mid(0, 1));
+    const QByteArray base = QFile::encodeName(root) + '/';
+    for (const QByteArray &path : paths.mid(1)) {
+        for (qsizetype slash = path.indexOf('/'); slash > 0; slash = path.indexOf('/', slash + 1))
+            ::mkdir(QByteArray(base + path.left(slash)).constData(), 0755);
+        QVERIFY2(::link(QByteArray(base + paths.first()).constData(), QByteArray(base + path).constData()) == 0,
+                 path.constData());
+    }
+}
+
+// A walk's failures as "folder: reason".
+QStringList failures(const FolderListing &listing)
+{
+    QStringList out;
+    for (const FolderFailure &f : listing.unreadable)
+        out.append(f.folder + u": " + f.reason);
+    return out;
+}
+
+// The names whose facts are unknown.
+QStringList unknownFacts(const FolderListing &listing)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < listing.names.size(); ++i)
+        if (!listing.facts.at(size_t(i)).known())
+            out.append(listing.names.at(i));
+    return out;
+}
+
+constexpr ReadOptions kWalk{.subfolders = true};
+constexpr ReadOptions kWalkWithFacts{.subfolders = true, .facts = true};
+
+// Run as "tst_folderreader --list FOLDER", under strace by the fault tests:
+// walks FOLDER with facts and prints what it found, one line each: "item",
+// the name, and the size or "?"; "unreadable", the folder and the reason;
+// "error" and the reason.
+int listForParent(const char *folder)
+{
+    const Result<FolderListing> read = readFolder(QFile::decodeName(folder), Pattern(), nullptr, kWalkWithFacts);
+    QByteArray out;
+    for (qsizetype i = 0; i < read.value.names.size(); ++i) {
+        const FileFacts &facts = read.value.facts.at(size_t(i));
+        out += "item\t" + read.value.names.at(i).toUtf8() + '\t'
+            + (facts.known() ? QByteArray::number(facts.size) : QByteArray("?")) + '\n';
+    }
+    for (const FolderFailure &f : read.value.unreadable)
+        out += "unreadable\t" + f.folder.toUtf8() + '\t' + f.reason.toUtf8() + '\n';
+    if (!read.ok())
+        out += "error\t" + read.error.toUtf8() + '\n';
+    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    return 0;
+}
+
 } // namespace
 
 class TestFolderReader : public QObject
@@ -40,6 +120,18 @@ private slots:
     void mixedNamesInItemOrder();
     void unreadableFolder();
     void progressAndCancel();
+    void walk_data();
+    void walk();
+    void bigListsInOrder_data();
+    void bigListsInOrder();
+    void walkFailures_data();
+    void walkFailures();
+    void bindMountReadOnce();
+    void facts_data();
+    void facts();
+    void walkProgressAndCancel();
+    void injectedFaults_data();
+    void injectedFaults();
 };
 
 void TestFolderReader::onlyRegularFilesSorted()
@@ -180,5 +272,331 @@ void TestFolderReader::progressAndCancel()
     QVERIFY(clock.elapsed() >= 120);
 }
 
-QTEST_APPLESS_MAIN(TestFolderReader)
+void TestFolderReader::walk_data()
+{
+    QTest::addColumn<QByteArrayList>("tree");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("subfolders");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<int>("entries"); // every entry of every folder read
+
+    // Nested and hidden folders, links to folders (never followed), a link
+    // loop, links to files, a broken link.
+    const QByteArrayList nested = {"a.txt", "a0.txt", "a/x.txt", "a/.hidden", "a/b/c/deep.mp3", "B/y.txt", "b.txt",
+                                   ".git/config", ".cache/x/y.txt", "empty/", "Live/2019/track.mp3", "v1.2/readme",
+                                   "notes.txt/readme", "to-a -> a", "loop -> .", "a/up -> ..", "self -> self",
+                                   "a/b/file-link -> ../../b.txt", "a/b/dangling -> missing"};
+    QTest::newRow("walk") << nested << "*.*" << true
+                          << QStringList{"a/.hidden", "a/b/c/deep.mp3", "a/b/file-link", "a/x.txt", "a.txt", "a0.txt",
+                                         "B/y.txt", "b.txt", "Live/2019/track.mp3", "notes.txt/readme", "v1.2/readme"}
+                          << 27;
+    QTest::newRow("one folder") << nested << "*.*" << false << QStringList{"a.txt", "a0.txt", "b.txt"} << 14;
+    // File types match a file's own name, not its path.
+    QTest::newRow("types by own name") << nested << "*.txt" << true
+                                       << QStringList{"a/x.txt", "a.txt", "a0.txt", "B/y.txt", "b.txt"} << 27;
+    QTest::newRow("no extension by own name")
+        << nested << "*." << true << QStringList{"a/b/file-link", "notes.txt/readme", "v1.2/readme"} << 27;
+    // Each part shown as names are: one item, one line.
+    QTest::newRow("odd bytes in folder names")
+        << QByteArrayList{"caf\xE9/x.txt", "line\nbreak/y", "ok/caf\xC3\xA9.txt"} << "*.*" << true
+        << QStringList{"caf\\xE9/x.txt", "line\\nbreak/y", QString::fromUtf8("ok/café.txt")} << 6;
+    // Folders whose names differ by case or accent only: their files interleave,
+    // as the order ignoring case must keep the same texts together.
+    QTest::newRow("twin folders")
+        << QByteArrayList{"Live/a", "live/a", "live/b", "L\xC3\xACve/b2", "Live/c", "LIVE.txt", "lives/x", "LIVe"}
+        << "*" << true
+        << QStringList{"LIVe", "Live/a", "live/a", "live/b", QString::fromUtf8("Lìve/b2"), "Live/c", "LIVE.txt",
+                       "lives/x"}
+        << 12;
+}
+
+void TestFolderReader::walk()
+{
+    QFETCH(QByteArrayList, tree);
+    QFETCH(QString, pattern);
+    QFETCH(bool, subfolders);
+    QFETCH(QStringList, expected);
+    QFETCH(int, entries);
+    QTemporaryDir tmp;
+    const auto cleanup = qScopeGuard([&] { test::removeTree(tmp.path()); });
+    makeTree(tmp.path(), tree);
+    ReadProgress progress;
+    const Result<FolderListing> read =
+        readFolder(tmp.path(), Pattern(pattern), &progress, ReadOptions{.subfolders = subfolders});
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    QCOMPARE(read.value.names, expected);
+    QVERIFY(read.value.unreadable.isEmpty());
+    QVERIFY(read.value.facts.empty());
+    QCOMPARE(progress.names.load(), entries);
+    // The folder tree's folders are the same with or without the walk.
+    QCOMPARE(read.value.subfolders, readSubfolders(tmp.path()).value);
+}
+
+void TestFolderReader::bigListsInOrder_data()
+{
+    // Long enough to be put together by two threads, each making its half.
+    QTest::addColumn<bool>("subfolders");
+    QTest::newRow("one folder") << false;
+    QTest::newRow("tree") << true;
+}
+
+void TestFolderReader::bigListsInOrder()
+{
+    QFETCH(bool, subfolders);
+    const QByteArrayList folders = {"", "Live/", "live/", "L\xC3\xACve/", "a/b/", "a/", "\xC3\xA9t\xC3\xA9/"};
+    const QByteArrayList stems = {"song", "SONG", "Song_0000_long_prefix", "z", "_", "\xC3\xA9t\xC3\xA9", "e",
+                                  "\xE2\x84\xAA", "a.b", "x"};
+    QByteArrayList made;
+    QStringList expected;
+    for (int i = 0; i < 21000; ++i) {
+        const QByteArray folder = subfolders ? folders.at(i % folders.size()) : QByteArray();
+        // Each name once: i % 10 and i / 3 together tell i.
+        const QByteArray name = stems.at(i % stems.size()) + QByteArray::number(i / 3) + stems.at(i / 7 % stems.size());
+        made.append(folder + name);
+        expected.append(QString::fromUtf8(folder + name));
+    }
+    QTemporaryDir tmp;
+    makeMany(tmp.path(), made);
+    const Result<FolderListing> read =
+        readFolder(tmp.path(), Pattern(), nullptr, ReadOptions{.subfolders = subfolders, .facts = true});
+    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
+    QCOMPARE(read.value.names, expected);
+    QCOMPARE(read.value.facts.size(), size_t(expected.size()));
+    QVERIFY(std::all_of(read.value.facts.begin(), read.value.facts.end(), [](const FileFacts &f) { return f.known(); }));
+}
+
+void TestFolderReader::walkFailures_data()
+{
+    QTest::addColumn<QByteArray>("closed"); // the folder whose rights are cut; empty for the folder read
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("unreadable");
+    QTest::addColumn<QStringList>("unknown"); // the names whose facts cannot be had
+    QTest::addColumn<QString>("error");
+    const QString denied = test::systemError(EACCES);
+    QTest::newRow("closed folder") << QByteArray("b") << 0 << QStringList{"a/x", "c"}
+                                   << QStringList{"b: " + denied} << QStringList{} << QString();
+    // Names can be read, but nothing in it looked at or opened.
+    QTest::newRow("folder without search right")
+        << QByteArray("b") << 0444 << QStringList{"a/x", "b/y", "c"} << QStringList{"b/sub: " + denied}
+        << QStringList{"b/y"} << QString();
+    QTest::newRow("the folder read closed") << QByteArray() << 0 << QStringList{} << QStringList{} << QStringList{}
+                                            << denied;
+}
+
+void TestFolderReader::walkFailures()
+{
+    QFETCH(QByteArray, closed);
+    QFETCH(int, mode);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, unreadable);
+    QFETCH(QStringList, unknown);
+    QFETCH(QString, error);
+    if (::geteuid() == 0)
+        QSKIP("root passes every permission check");
+    QTemporaryDir tmp;
+    makeTree(tmp.path(), {"a/x", "b/y", "b/sub/z", "c"});
+    QByteArray cut = QFile::encodeName(tmp.path());
+    if (!closed.isEmpty())
+        cut += '/' + closed;
+    QCOMPARE(::chmod(cut.constData(), mode_t(mode)), 0);
+    const auto reopen = qScopeGuard([&] { ::chmod(cut.constData(), 0755); });
+    const Result<FolderListing> read = readFolder(tmp.path(), Pattern(), nullptr, kWalkWithFacts);
+    QCOMPARE(read.error, error);
+    QCOMPARE(read.value.names, expected);
+    QCOMPARE(failures(read.value), unreadable);
+    QCOMPARE(unknownFacts(read.value), unknown);
+}
+
+void TestFolderReader::bindMountReadOnce()
+{
+    QTemporaryDir tmp;
+    const auto cleanup = qScopeGuard([&] { test::removeTree(tmp.path()); });
+    makeTree(tmp.path(), {"music/x.mp3", "music/inner/y.mp3", "music/inner/again/", "backup/music/"});
+    const QByteArray root = QFile::encodeName(tmp.path());
+    const QByteArray music = root + "/music", copy = root + "/backup/music", again = root + "/music/inner/again";
+    if (::mount(music.constData(), copy.constData(), nullptr, MS_BIND, nullptr) != 0)
+        QSKIP(qPrintable(u"cannot bind-mount here: " + test::systemError(errno)));
+    const auto unmountCopy = qScopeGuard([&] { ::umount2(copy.constData(), MNT_DETACH); });
+    // And the folder inside itself: a loop only the device and inode reveal.
+    QCOMPARE(::mount(music.constData(), again.constData(), nullptr, MS_BIND, nullptr), 0);
+    const auto unmountAgain = qScopeGuard([&] { ::umount2(again.constData(), MNT_DETACH); });
+
+    const Result<FolderListing> read = readFolder(tmp.path(), Pattern(), nullptr, kWalk);
+    QVERIFY(read.ok());
+    // Read once, under the first of its paths in item order.
+    QCOMPARE(read.value.names, QStringList({"backup/music/inner/y.mp3", "backup/music/x.mp3"}));
+}
+
+void TestFolderReader::facts_data()
+{
+    QTest::addColumn<bool>("subfolders");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("one folder") << false << QStringList{"a", "huge", "link", "old"};
+    QTest::newRow("walk") << true << QStringList{"a", "huge", "link", "old", "sub/b"};
+}
+
+void TestFolderReader::facts()
+{
+    QFETCH(bool, subfolders);
+    QFETCH(QStringList, expected);
+    QTemporaryDir tmp;
+    makeTree(tmp.path(), {"a", "huge", "old", "skipped.tmp", "sub/b", "link -> sub/b"});
+    const QByteArray root = QFile::encodeName(tmp.path()) + '/';
+    // Sizes and times chosen to catch a mix-up: a sparse file past 4 GiB, a
+    // time before 1970, and a link whose own time is not its file's.
+    const struct
+    {
+        const char *name;
+        qint64 size, modified;
+        int flags;
+    } made[] = {{"a", 0, 1000000000, 0},       {"huge", 5000000000, 1700000000, 0}, {"old", 3, -86400, 0},
+                {"skipped.tmp", 7, 1, 0},      {"sub/b", 5, 1234567890, 0},       {"link", 0, 42, AT_SYMLINK_NOFOLLOW}};
+    for (const auto &m : made) {
+        const QByteArray path = root + m.name;
+        if (m.flags == 0)
+            QCOMPARE(::truncate(path.constData(), m.size), 0);
+        const timespec times[2] = {{m.modified, 0}, {m.modified, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, m.flags), 0);
+    }
+    const Result<FolderListing> read = readFolder(tmp.path(), Pattern(QStringLiteral("*;-*.tmp")), nullptr,
+                                                  ReadOptions{.subfolders = subfolders, .facts = true});
+    QVERIFY(read.ok());
+    const QStringList &names = read.value.names;
+    QStringList shown = names;
+    shown.removeAll(QStringLiteral("skipped.tmp"));
+    QCOMPARE(shown, expected);
+    QCOMPARE(read.value.facts.size(), size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QByteArray name = names.at(i) == u"link" ? QByteArray("sub/b") : names.at(i).toUtf8();
+        const auto m = std::find_if(std::begin(made), std::end(made), [&](const auto &m) { return name == m.name; });
+        QVERIFY(m != std::end(made));
+        QCOMPARE(read.value.facts.at(size_t(i)), (FileFacts{m->size, m->modified}));
+    }
+}
+
+void TestFolderReader::walkProgressAndCancel()
+{
+    QTemporaryDir tmp;
+    QByteArrayList made;
+    for (int f = 0; f < 60; ++f)
+        for (int i = 0; i < 100; ++i)
+            made.append("d" + QByteArray::number(f) + "/f" + QByteArray::number(i));
+    makeMany(tmp.path(), made);
+
+    // Every entry of every folder counted, a folder's own entry too.
+    ReadProgress whole;
+    QCOMPARE(readFolder(tmp.path(), Pattern(), &whole, kWalk).value.names.size(), 6000);
+    QCOMPARE(whole.names.load(), 6060);
+
+    // Slowed down as on a network volume, cancelled as soon as a batch is
+    // counted: the walk stops within a batch or so instead of reading on.
+    setReadDelayForTesting(std::chrono::milliseconds(50));
+    const auto fast = qScopeGuard([] { setReadDelayForTesting(std::chrono::milliseconds(0)); });
+    ReadProgress progress;
+    Result<FolderListing> read;
+    std::thread reader([&] { read = readFolder(tmp.path(), Pattern(), &progress, kWalkWithFacts); });
+    while (progress.names.load() == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    progress.cancelled = true;
+    reader.join();
+    QVERIFY2(progress.names.load() < 6060, qPrintable(QString::number(progress.names.load())));
+}
+
+void TestFolderReader::injectedFaults_data()
+{
+    // A system call made to fail by strace, counted on one folder only (-P):
+    // whichever thread reads it, the same call fails.
+    QTest::addColumn<QByteArray>("folder"); // relative to the folder read
+    QTest::addColumn<QString>("inject");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("unreadable");
+    QTest::addColumn<QStringList>("unknown");
+    QTest::addColumn<QString>("error");
+    const QString eio = test::systemError(EIO);
+    // Its second getdents64 fails: some names were read, none are listed.
+    QTest::newRow("subfolder fails part-way") << QByteArray("big") << "getdents64:error=EIO:when=2"
+                                              << QStringList{"a.txt", "z/ok.txt"} << QStringList{"big: " + eio}
+                                              << QStringList{} << QString();
+    // The first call on it is the walk's fstat of the folder, the second the file's.
+    QTest::newRow("a file's facts cannot be read") << QByteArray("z") << "newfstatat:error=EIO:when=2+"
+                                                   << QStringList{} << QStringList{} << QStringList{"z/ok.txt"}
+                                                   << QString();
+    QTest::newRow("the folder read fails part-way") << QByteArray() << "getdents64:error=EIO:when=2" << QStringList{}
+                                                    << QStringList{} << QStringList{} << eio;
+}
+
+void TestFolderReader::injectedFaults()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(QString, inject);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, unreadable);
+    QFETCH(QStringList, unknown);
+    QFETCH(QString, error);
+#if defined(__SANITIZE_THREAD__)
+    QSKIP("starts strace: the thread checker cannot follow a process started by a threaded one");
+#endif
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        QSKIP("strace is not installed (scripts/install-deps installs it)");
+    QTemporaryDir tmp;
+    QByteArrayList made = {"a.txt", "z/ok.txt"};
+    // Long names, so that reading either folder takes several getdents64 calls.
+    const QByteArray longName = "_a_long_name_that_fills_the_buffer_of_a_directory_read_in_a_few_calls.dat";
+    for (int i = 0; i < 1500; ++i) {
+        made.append("big/" + QByteArray::number(i) + longName);
+        if (folder.isEmpty())
+            made.append(QByteArray::number(i) + longName);
+    }
+    makeMany(tmp.path(), made);
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0")); // no leak check under ptrace
+    child.setProcessEnvironment(env);
+    const QString target = tmp.path() + (folder.isEmpty() ? QString() : u'/' + QFile::decodeName(folder));
+    const QString syscall = inject.section(u':', 0, 0);
+    child.start(strace, {"-f", "--seccomp-bpf", "-qq", "-o", "/dev/null", "-P", target, "-e", "trace=" + syscall, "-e",
+                         "inject=" + inject, QFile::symLinkTarget(QStringLiteral("/proc/self/exe")),
+                         "--list", tmp.path()});
+    QVERIFY(child.waitForFinished(60000));
+    if (child.exitCode() != 0)
+        QSKIP(qPrintable(u"strace cannot run here: " + QString::fromLocal8Bit(child.readAllStandardError())));
+    QStringList items, failed, unknownNames;
+    QString readError;
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() == 3 && fields[0] == "item") {
+            items.append(QString::fromUtf8(fields[1]));
+            if (fields[2] == "?")
+                unknownNames.append(QString::fromUtf8(fields[1]));
+        } else if (fields.size() == 3 && fields[0] == "unreadable") {
+            failed.append(QString::fromUtf8(fields[1] + ": " + fields[2]));
+        } else if (fields.size() == 2 && fields[0] == "error") {
+            readError = QString::fromUtf8(fields[1]);
+        }
+    }
+    QCOMPARE(readError, error);
+    QCOMPARE(failed, unreadable);
+    QCOMPARE(unknownNames, unknown);
+    if (error.isEmpty() && !expected.isEmpty()) {
+        QCOMPARE(items, expected);
+    } else if (!error.isEmpty()) {
+        // What was read before the failure, as a folder read alone gives it.
+        QVERIFY(!items.isEmpty() && items.size() < 1502);
+    } else {
+        QCOMPARE(items.size(), 1502);
+    }
+}
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--list") == 0)
+        return listForParent(argv[2]);
+    TestFolderReader test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_folderreader.moc"

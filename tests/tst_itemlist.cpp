@@ -79,6 +79,12 @@ void TestItemList::mergeDuplicateRules()
     QCOMPARE(list.mergeNames({"", ""}), 1);
     QCOMPARE(list.text(0), QString());
     QCOMPARE(list.mergeNames({"", "B"}), 0);
+    // Paths: the same text ignoring case is one item; a folder's files stand
+    // together, before the names its own name begins.
+    list.clear();
+    list.mergeNames({"Live/2019/Track.mp3", "live.txt", "Live"});
+    QCOMPARE(list.mergeNames({"live/2019/track.MP3", "LIVE/2019.txt", "Live/2019/a", "live/2019/A"}), 2);
+    QCOMPARE(list.texts(), QStringList({"Live", "Live/2019/a", "Live/2019/Track.mp3", "LIVE/2019.txt", "live.txt"}));
 }
 
 void TestItemList::mergeKeepsMarksAndCurrent_data()
@@ -257,7 +263,7 @@ namespace {
 
 // Names that share long prefixes, differ only in case, or hold non-ASCII
 // letters (some folding to ASCII, some accented, some decomposed) inside and
-// after the first 16 characters.
+// after the first 16 characters; some are paths, with "/" between parts.
 QStringList mixedNames(int count, quint32 seed)
 {
     const QStringList parts = {QStringLiteral("song_0000"), QStringLiteral("SONG_0000"),
@@ -266,7 +272,8 @@ QStringList mixedNames(int count, quint32 seed)
                                QStringLiteral("k"), QString::fromUtf8("\xCE\xA3"), QString::fromUtf8("\xCF\x82"),
                                QStringLiteral("_"), QStringLiteral("."), QStringLiteral("z"), QStringLiteral("Z"),
                                QStringLiteral("0"), QString::fromUtf8("E\xCC\x81"), QString::fromUtf8("\xC3\x84"),
-                               QStringLiteral("e"), QString::fromUtf8("\xC3\xB8")};
+                               QStringLiteral("e"), QString::fromUtf8("\xC3\xB8"), QStringLiteral("/"),
+                               QStringLiteral("A/")};
     auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
     QStringList out;
     for (int i = 0; i < count; ++i) {

@@ -53,6 +53,12 @@ DirTree::DirTree(QWidget *parent) : QTreeView(parent), m_model(new FolderTreeMod
     // click is an activation too, and a click and its activation must not
     // open the folder twice.
     connect(this, &QTreeView::activated, this, &DirTree::openIndex);
+    // A branch opened while the tree waits to be laid out again is only
+    // marked open; it asks for its level all the same.
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
+        if (m_model->canFetchMore(index))
+            m_model->fetchMore(index);
+    });
 }
 
 void DirTree::showEvent(QShowEvent *event)
@@ -83,15 +89,16 @@ QString DirTree::root() const
 }
 
 void DirTree::show(const QString &root, const QString &path,
-                   const std::vector<std::pair<QString, Result<QStringList>>> &levels)
+                   TreeLevels &&levels)
 {
     const bool moved = root != m_model->root() || path != m_path;
-    if (root != m_model->root()) {
+    const bool newRoot = root != m_model->root();
+    if (newRoot)
         m_model->setRoot(root);
-        expand(m_model->index(0, 0));
-    }
-    for (const auto &[folder, level] : levels)
-        m_model->setLevel(folder, level.value, level.error);
+    for (FolderTreeModel::Level &level : levels)
+        m_model->setLevel(std::move(level));
+    if (newRoot)
+        expand(m_model->index(0, 0)); // its level is in, if it was read
     m_path = path;
     if (moved)
         showPath();

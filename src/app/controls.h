@@ -4,6 +4,7 @@
 
 #include "app/windowstate.h"
 #include "base/result.h"
+#include "listing/foldertree.h"
 #include "listing/itemlist.h"
 
 #include <QComboBox>
@@ -20,7 +21,6 @@ class QStringListModel;
 
 namespace corvane {
 
-class FolderTreeModel;
 
 // Drive list: asks the window, each time it is about to open, to read the
 // entries afresh (volumes are mounted and unmounted meanwhile); it opens only
@@ -60,7 +60,7 @@ public:
     void setPath(const QString &path);
     // Shows root (its levels as read) with path chosen, scrolled into view.
     void show(const QString &root, const QString &path,
-              const std::vector<std::pair<QString, Result<QStringList>>> &levels);
+              TreeLevels &&levels);
     // Shows path as the chosen folder again, after a refused or cancelled change.
     void putBack(const QString &path);
     FolderTreeModel *folders() const { return m_model; }

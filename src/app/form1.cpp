@@ -280,11 +280,11 @@ void Form1::Form_Initialize()
         Result<FolderListing> listing;
         QString root;
         QList<Volume> volumes;
-        std::vector<std::pair<QString, Result<QStringList>>> levels;
+        TreeLevels levels;
     };
     Drives *drives = m_services.drives.get();
     const QString pattern = s.files.pattern;
-    const std::optional<StartRead> read = runIn<StartRead>(
+    std::optional<StartRead> read = runIn<StartRead>(
         c, QStringLiteral("Reading ") + displayPath(cwd), true, [drives, cwd, pattern](ReadProgress &progress) {
             StartRead start;
             start.listing = readFolder(cwd, Pattern(pattern), &progress);
@@ -295,21 +295,24 @@ void Form1::Form_Initialize()
             // Every level of the tree from the volume's root down to the folder.
             FolderTreeModel tree;
             tree.setRoot(start.root);
-            for (const QString &level : tree.levelsToShow(cwd))
-                start.levels.emplace_back(level, readSubfolders(level));
+            for (const QString &level : tree.levelsToShow(cwd)) {
+                const Result<QStringList> read = readSubfolders(level);
+                start.levels.emplace_back(level, read.value, read.error);
+            }
+            if (start.listing.ok())
+                start.levels.emplace_back(cwd, start.listing.value.subfolders, QString());
             return start;
         });
     if (!read)
         return;
     s.volumes = read->volumes;
     s.drive = s.currentDrive = s.treeRoot = read->root;
-    c.treeLevels() = read->levels;
+    c.treeLevels() = std::move(read->levels);
     if (!read->listing.ok()) {
         c.fail(read->listing.error);
         return;
     }
     s.treePath = cwd;
-    c.treeLevels().emplace_back(cwd, Result<QStringList>{read->listing.value.subfolders, {}});
     s.files.names = read->listing.value.names;
     s.files.subfolders = read->listing.value.subfolders;
     RefreshList(c);
@@ -389,7 +392,7 @@ void Form1::setState(const WindowState &value)
 }
 
 void Form1::showValue(const WindowState &value, std::optional<Items> &&items,
-                 std::vector<std::pair<QString, Result<QStringList>>> &&treeLevels)
+                 TreeLevels &&treeLevels)
 {
     const WindowState old = std::exchange(m_state, value);
     const WindowState &s = m_state;
@@ -403,7 +406,7 @@ void Form1::showValue(const WindowState &value, std::optional<Items> &&items,
         setWindowTitle(title);
     }
     Drive1->show(s.volumes, s.drive);
-    Dir1->show(s.treeRoot, s.treePath, treeLevels);
+    Dir1->show(s.treeRoot, s.treePath, std::move(treeLevels));
     File1->show(s.files);
     if (items)
         m_items.assign(std::move(*items));

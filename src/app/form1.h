@@ -164,7 +164,7 @@ private:
         // command changes it.
         Items &items();
         // Levels of the folder tree read by this command, taken with its value.
-        std::vector<std::pair<QString, Result<QStringList>>> &treeLevels() { return m_treeLevels; }
+        TreeLevels &treeLevels() { return m_treeLevels; }
 
         // Runs work as a job (folderjob.h). Nothing when it was cancelled or
         // failed; the command has then ended.
@@ -196,7 +196,7 @@ private:
         Form1 &m_form;
         WindowState m_next;
         std::optional<Items> m_items;
-        std::vector<std::pair<QString, Result<QStringList>>> m_treeLevels;
+        TreeLevels m_treeLevels;
         QString m_failure;
         bool m_refused = false;
         bool m_cancelled = false;
@@ -214,7 +214,7 @@ private:
     void createMenus();
     // Shows value: only what differs from the value shown.
     void showValue(const WindowState &value, std::optional<Items> &&items,
-                   std::vector<std::pair<QString, Result<QStringList>>> &&treeLevels);
+                   TreeLevels &&treeLevels);
     // Puts what input changed on the controls back to the value being worked
     // on (a running command's) or shown.
     void putBack();
@@ -251,12 +251,16 @@ private:
     void showCount(qsizetype count);
     // Drops on the window (form1_workflow.cpp).
     void setUpWorkflow();
+    // Starts a command that was asked for before (a drop once it has
+    // returned): now, or as soon as the running command has ended.
+    void whenIdle(std::function<void()> start);
 
     Services m_services;
     ItemList m_items;
     WindowState m_state;
     Command *m_command = nullptr; // the running command
     QStringList m_branchesWanted; // tree branches opened, to be read by one command
+    std::vector<std::function<void()>> m_waiting; // commands asked for while another ran
     Start m_start;
 };
 

@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include <QTimer>
+
 // Commands: one handler's run from its start to its end. One runs at a time;
 // the window takes its value when it ends.
 
@@ -28,13 +30,31 @@ Form1::Command::~Command()
         // Nothing was shown yet: only what input changed goes back.
         m_form.m_command = nullptr;
         m_form.putBack();
-        return;
+    } else {
+        m_form.showValue(m_next, std::move(m_items), std::move(m_treeLevels));
+        // The failure's box is still this command's: nothing else starts meanwhile.
+        if (!m_failure.isEmpty())
+            m_form.m_services.dialogs->messageBox(m_failure, QStringLiteral("WARNING"), MessageIcon::Critical);
+        m_form.m_command = nullptr;
     }
-    m_form.showValue(m_next, std::move(m_items), std::move(m_treeLevels));
-    // The failure's box is still this command's: nothing else starts meanwhile.
-    if (!m_failure.isEmpty())
-        m_form.m_services.dialogs->messageBox(m_failure, QStringLiteral("WARNING"), MessageIcon::Critical);
-    m_form.m_command = nullptr;
+    if (!m_form.m_waiting.empty()) {
+        Form1 *form = &m_form;
+        QTimer::singleShot(0, form, [form] {
+            if (form->m_waiting.empty() || form->m_command)
+                return;
+            std::function<void()> start = std::move(form->m_waiting.front());
+            form->m_waiting.erase(form->m_waiting.begin());
+            start();
+        });
+    }
+}
+
+void Form1::whenIdle(std::function<void()> start)
+{
+    if (!m_command)
+        start();
+    else
+        m_waiting.push_back(std::move(start));
 }
 
 Items &Form1::Command::items()

@@ -125,17 +125,20 @@ bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
     struct FolderRead
     {
         Result<FolderListing> listing;
-        std::vector<std::pair<QString, Result<QStringList>>> levels;
+        TreeLevels levels;
     };
-    const std::optional<FolderRead> read = runIn<FolderRead>(
+    std::optional<FolderRead> read = runIn<FolderRead>(
         c, readingText(folder), true, [folder, pattern, levels](ReadProgress &progress) {
             FolderRead r;
             r.listing = readFolder(folder, Pattern(pattern), &progress);
             for (const QString &level : levels) {
                 if (!r.listing.ok() || progress.cancelled.load(std::memory_order_relaxed))
                     break;
-                r.levels.emplace_back(level, readSubfolders(level));
+                const Result<QStringList> subfolders = readSubfolders(level);
+                r.levels.emplace_back(level, subfolders.value, subfolders.error);
             }
+            if (r.listing.ok())
+                r.levels.emplace_back(folder, r.listing.value.subfolders, QString());
             return r;
         });
     if (!read)
@@ -148,9 +151,8 @@ bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
     }
     const FolderListing &listing = read->listing.value;
     s.files = FolderView{folder, pattern, listing.names, {}, listing.subfolders};
-    auto &treeLevels = c.treeLevels();
-    treeLevels.insert(treeLevels.end(), read->levels.begin(), read->levels.end());
-    treeLevels.emplace_back(folder, Result<QStringList>{listing.subfolders, {}});
+    for (FolderTreeModel::Level &level : read->levels)
+        c.treeLevels().push_back(std::move(level));
     return true;
 }
 
@@ -180,8 +182,9 @@ void Form1::readBranches()
 {
     FolderTreeModel *tree = Dir1->folders();
     QStringList wanted;
+    // A branch whose level came in meanwhile (with its folder's) is not read again.
     for (const QString &folder : std::exchange(m_branchesWanted, {}))
-        if (tree->indexForPath(folder).isValid())
+        if (tree->isWaiting(folder) && !wanted.contains(folder))
             wanted.append(folder);
     const auto giveUp = [&] {
         // The branches close again and are read the next time they are opened.
@@ -197,22 +200,22 @@ void Form1::readBranches()
         giveUp();
         return;
     }
-    using Levels = std::vector<std::pair<QString, Result<QStringList>>>;
-    const std::optional<Levels> levels = runIn<Levels>(c, readingText(wanted.first()), false,
-                                                       [wanted](ReadProgress &progress) {
-                                                           Levels read;
-                                                           for (const QString &folder : wanted) {
-                                                               if (progress.cancelled.load(std::memory_order_relaxed))
-                                                                   break;
-                                                               read.emplace_back(folder, readSubfolders(folder));
-                                                           }
-                                                           return read;
-                                                       });
+    std::optional<TreeLevels> levels =
+        runIn<TreeLevels>(c, readingText(wanted.first()), false, [wanted](ReadProgress &progress) {
+            TreeLevels read;
+            for (const QString &folder : wanted) {
+                if (progress.cancelled.load(std::memory_order_relaxed))
+                    break;
+                const Result<QStringList> subfolders = readSubfolders(folder);
+                read.emplace_back(folder, subfolders.value, subfolders.error);
+            }
+            return read;
+        });
     if (!levels) {
         giveUp();
         return;
     }
-    c.treeLevels() = *levels;
+    c.treeLevels() = std::move(*levels);
 }
 
 void Form1::Check1_Click()

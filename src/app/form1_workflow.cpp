@@ -122,7 +122,7 @@ void Form1::dropEvent(QDropEvent *event)
         return;
     // Opened once the drop has returned: the file manager is not kept waiting
     // while a large folder is read.
-    QTimer::singleShot(0, this, [this, paths] { openFolders(paths); });
+    QTimer::singleShot(0, this, [this, paths] { whenIdle([this, paths] { openFolders(paths); }); });
 }
 
 void Form1::openFolders(const QStringList &paths)

@@ -71,21 +71,28 @@ const char16_t *bmpTable()
     return table.data();
 }
 
+// What BaseLetterReader::next() gives besides base letters: the end of the
+// text, and "/", which sorts before every letter (and after the end), so that
+// a path's parts compare one by one.
+constexpr qint32 kEnd = -2, kSeparator = -1;
+
 // Reads a text's base letters one by one.
 class BaseLetterReader
 {
 public:
     explicit BaseLetterReader(QStringView text) : m_at(text.utf16()), m_end(m_at + text.size()) {}
 
-    // The next base letter, or -1 after the last.
+    // The next base letter, kSeparator for "/", or kEnd after the last.
     qint32 next()
     {
         for (;;) {
             if (m_pendingAt < m_pending.size())
                 return qint32(m_pending[m_pendingAt++]);
             if (m_at == m_end)
-                return -1;
+                return kEnd;
             char32_t c = *m_at++;
+            if (c == u'/')
+                return kSeparator;
             if (c < 0x80)
                 return qint32((c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c);
             if (QChar::isHighSurrogate(c) && m_at != m_end && QChar::isLowSurrogate(*m_at)) {
@@ -117,14 +124,15 @@ private:
 
 BaseKey baseKey(QStringView text) noexcept
 {
-    // 21 bits hold any code point plus one; 0 marks the end of a short text.
+    // 21 bits hold any code point plus two; 0 marks the end of a short text,
+    // 1 a "/".
     quint64 words[2] = {0, 0};
     BaseLetterReader reader(text);
     for (int i = 0; i < 6; ++i) {
         const qint32 c = reader.next();
-        if (c < 0)
+        if (c == kEnd)
             break;
-        words[i / 3] |= quint64(c + 1) << (21 * (2 - i % 3));
+        words[i / 3] |= quint64(c - kEnd) << (21 * (2 - i % 3));
     }
     return BaseKey{words[0], words[1]};
 }
@@ -136,7 +144,7 @@ int compareBaseLetters(QStringView a, QStringView b) noexcept
         const qint32 ca = ra.next(), cb = rb.next();
         if (ca != cb)
             return ca < cb ? -1 : 1;
-        if (ca < 0)
+        if (ca == kEnd)
             return 0;
     }
 }

@@ -24,8 +24,9 @@ struct BaseKey
 BaseKey baseKey(QStringView text) noexcept;
 
 // -1, 0 or 1 as the base letters of a are before, the same as or after those of
-// b: by code point, a text before any longer one it begins. Nothing is
-// allocated for text of the Basic Multilingual Plane.
+// b: by code point, a text before any longer one it begins, and "/" (between
+// the parts of a path) before every other character, so paths compare part by
+// part. Nothing is allocated for text of the Basic Multilingual Plane.
 int compareBaseLetters(QStringView a, QStringView b) noexcept;
 
 } // namespace corvane

@@ -11,13 +11,30 @@ namespace corvane {
 
 namespace {
 
+// Qt's case-insensitive order (folded code units, then length) of two paths,
+// part by part: the same as the whole texts with "/" before every other unit.
+int foldedPartsCompare(QStringView a, QStringView b) noexcept
+{
+    for (;;) {
+        const qsizetype endA = a.indexOf(u'/'), endB = b.indexOf(u'/');
+        const QStringView partA = endA < 0 ? a : a.first(endA), partB = endB < 0 ? b : b.first(endB);
+        if (const int order = partA.compare(partB, Qt::CaseInsensitive))
+            return order;
+        if (endA < 0 || endB < 0)
+            return endA < 0 ? (endB < 0 ? 0 : -1) : 1; // the one with fewer parts first
+        a = a.sliced(endA + 1);
+        b = b.sliced(endB + 1);
+    }
+}
+
 // Qt's case-insensitive order (folded code units, then length), with a fast
 // path for ASCII: names are mostly ASCII, and this runs millions of times in a
 // sort. Anything else is handed to Qt from the first differing character on.
-// ByBaseLetters puts the base letters first: the item order ignoring case.
-// Both orders map each character on its own, so the equal prefix is skipped
-// alike; and the ASCII letters are their own base letters.
-template <bool ByBaseLetters>
+// ForOrder puts the base letters first and compares paths part by part: the
+// item order ignoring case; without it only equality counts. Both map each
+// character on its own, so the equal prefix is skipped alike; and the ASCII
+// letters are their own base letters.
+template <bool ForOrder>
 int foldedCompare(QStringView a, QStringView b) noexcept
 {
     const qsizetype n = std::min(a.size(), b.size());
@@ -28,16 +45,17 @@ int foldedCompare(QStringView a, QStringView b) noexcept
         if (ca == cb)
             continue;
         if (ca < 0x80 && cb < 0x80) {
-            const char16_t la = asciiLower(ca), lb = asciiLower(cb);
-            if (la != lb)
-                return la < lb ? -1 : 1;
+            const unsigned ra = asciiRank(ca), rb = asciiRank(cb);
+            if (ra != rb)
+                return ra < rb ? -1 : 1;
             continue;
         }
         // A low surrogate is folded together with the high one before it.
         const qsizetype from = (i > 0 && QChar::isHighSurrogate(pa[i - 1])) ? i - 1 : i;
-        if constexpr (ByBaseLetters) {
+        if constexpr (ForOrder) {
             if (const int base = compareBaseLetters(a.sliced(from), b.sliced(from)))
                 return base;
+            return foldedPartsCompare(a.sliced(from), b.sliced(from));
         }
         return a.sliced(from).compare(b.sliced(from), Qt::CaseInsensitive);
     }

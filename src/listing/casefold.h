@@ -20,16 +20,27 @@ constexpr Char asciiLower(Char c) noexcept
     return (c >= Char('A') && c <= Char('Z')) ? Char(c + (Char('a') - Char('A'))) : c;
 }
 
+// The place of an ASCII character in the item order ignoring case: A to Z as
+// a to z, "/" before every other character, the rest by code. Within the
+// order "/" only ever stands between the parts of a path, so sorting it first
+// compares paths part by part: "a/x.txt" after "a" and before "a.txt".
+constexpr unsigned asciiRank(unsigned c) noexcept
+{
+    return c == '/' ? 0u : c < '/' ? c + 1 : asciiLower(c);
+}
+
 // Order of the item list: by base letters (case and diacritics ignored), then
 // by the case-folded text, then by the exact text, so that the order is total
-// and deterministic and the same in every locale.
+// and deterministic and the same in every locale. Items that are paths (parts
+// joined by "/") compare part by part at each level: "/" sorts before every
+// other character. Texts without "/" are unaffected by that.
 int itemCompare(QStringView a, QStringView b) noexcept;
 inline bool itemLess(QStringView a, QStringView b) noexcept { return itemCompare(a, b) < 0; }
 
-// Sort key of a text whose first 16 characters are ASCII (and not NUL): those
-// characters lower-cased (their own base letters) and packed big-endian into
-// two words. Texts with different keys are in item order by key; equal keys
-// leave it to itemCompare.
+// Sort key of a text whose first 16 characters are ASCII (and not NUL): the
+// asciiRank of those characters (lower-cased letters are their own base
+// letters) packed big-endian into two words. Texts with different keys are in
+// item order by key; equal keys leave it to itemCompare.
 // False, with no key, for any other text.
 struct ItemKey
 {
@@ -46,7 +57,7 @@ bool itemKey(const Char *s, qsizetype n, ItemKey &key) noexcept
         const auto c = static_cast<unsigned>(s[i]) & (sizeof(Char) == 1 ? 0xFFu : 0xFFFFu);
         if (c == 0 || c >= 0x80)
             return false;
-        words[i / 8] |= quint64(asciiLower(c)) << (8 * (7 - i % 8));
+        words[i / 8] |= quint64(asciiRank(c)) << (8 * (7 - i % 8));
     }
     key.hi = words[0];
     key.lo = words[1];

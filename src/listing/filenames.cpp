@@ -7,10 +7,16 @@ namespace corvane {
 
 QString NoExtension(const QString &parola)
 {
-    const qsizetype dot = parola.lastIndexOf(u'.');
+    const qsizetype dot = extensionDot(parola);
     if (dot < 0)
         return parola;
     return parola.left(dot);
+}
+
+qsizetype extensionDot(QStringView text) noexcept
+{
+    const qsizetype dot = text.lastIndexOf(u'.');
+    return dot > text.lastIndexOf(u'/') ? dot : -1;
 }
 
 namespace {

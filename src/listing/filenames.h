@@ -8,8 +8,13 @@
 
 namespace corvane {
 
-// Everything before the last "." of parola, or parola unchanged when it has no dot.
+// Everything before the last "." of parola, or parola unchanged when it has no
+// dot. In a path (parts joined by "/") only the last part's extension goes: a
+// dot before the last "/" is part of a folder's name ("v1.2/readme" stays).
 QString NoExtension(const QString &parola);
+
+// Where NoExtension cuts text: the position of the extension's dot, or -1.
+qsizetype extensionDot(QStringView text) noexcept;
 
 // The text shown for a file name given as raw bytes. Valid UTF-8 without
 // control characters is shown as it is. Otherwise every byte of an invalid

@@ -24,7 +24,7 @@ struct FolderFailure
 
 struct FolderListing
 {
-    QStringList names;            // display names, sorted by itemLess
+    QStringList names;            // display names (paths from the folder read, in a walk), sorted by itemLess
     std::vector<FileFacts> facts; // one per name when they were asked for, else empty
     QStringList subfolders;       // the folders in it that are not hidden, sorted by itemLess
     QList<FolderFailure> unreadable; // folders below it that a walk could not read
@@ -71,14 +71,29 @@ private:
 
 // Lists the regular files of folder (symlinks to regular files count; hidden
 // dot-files count too) whose display names match pattern, sorted ignoring case.
-// Folders, FIFOs, sockets, devices and broken links are left out. No entry is
+// Folders, FIFOs, sockets, devices and broken links are left out. No file is
 // ever opened: kinds come from readdir, and stat() only where readdir cannot tell.
 // The same pass gives the folder's subfolders, for the folder tree. A folder
 // that cannot be read, or fails part-way, gives the system's description with
 // what was read before.
-// With progress, the count of names read is published after each batch and
-// a cancel stops the read at the next batch (what it returns is then incomplete).
-Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress = nullptr);
+// With progress, the count of names read (every directory entry, of every
+// folder walked) is published after each batch and a cancel stops the read at
+// the next batch (what it returns is then incomplete).
+//
+// With options.subfolders the files of every folder below are listed too, at
+// any depth, each named by its path from folder with "/" between the parts
+// (each part shown as names are); the pattern matches the file's own name. The
+// walk enters the folders the folder tree shows (not hidden), never follows a
+// link to a folder, and reads a folder reached twice (a bind mount: the same
+// device and inode) once, under the first of its paths in item order. A folder
+// below that cannot be read, or fails part-way, goes into unreadable, and
+// nothing in it or below it is listed; the rest of the walk goes on. When the
+// folder read itself fails part-way, nothing below it is walked.
+// With options.facts each listed file's size and modification time go into
+// facts, from one stat per file made as it is read (the stat that tells a
+// link's kind serves); FileFacts{} where they cannot be had.
+Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress = nullptr,
+                                 ReadOptions options = {});
 
 // The folders in folder that are not hidden (links to folders count), sorted
 // by itemLess: the same rule as the subfolders of readFolder.

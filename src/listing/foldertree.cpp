@@ -11,7 +11,7 @@ namespace corvane {
 
 namespace {
 
-enum class Level { Unread, Reading, Read };
+enum class Reading { Unread, Busy, Read };
 
 // More scattered changes than this in one level are shown as the level taken
 // anew: its rows go and come back, each change alone would cost a pass.
@@ -33,7 +33,7 @@ struct FolderTreeModel::Node
     QString shown;
     Node *parent = nullptr;
     int row = 0;
-    Level level = Level::Unread;
+    Reading level = Reading::Unread;
     bool placeholder = false; // the row shown while the parent's level is read
     bool pinned = false;      // not listed by its parent (hidden), kept for a path through it
     QString error;            // why its level could not be read; empty when it could
@@ -64,9 +64,24 @@ struct FolderTreeModel::Node
     }
 };
 
+FolderTreeModel::Level::Level() = default;
+FolderTreeModel::Level::Level(Level &&) noexcept = default;
+FolderTreeModel::Level &FolderTreeModel::Level::operator=(Level &&) noexcept = default;
+FolderTreeModel::Level::~Level() = default;
+
+FolderTreeModel::Level::Level(const QString &path, const QStringList &subfolders, const QString &error)
+    : m_path(QDir::cleanPath(path)), m_names(subfolders), m_error(error)
+{
+    Node parent;
+    parent.path = m_path;
+    m_children.reserve(size_t(subfolders.size()));
+    for (const QString &name : subfolders)
+        m_children.push_back(parent.makeChild(name));
+}
+
 FolderTreeModel::FolderTreeModel(QObject *parent) : QAbstractItemModel(parent), m_top(std::make_unique<Node>())
 {
-    m_top->level = Level::Read;
+    m_top->level = Reading::Read;
 }
 
 FolderTreeModel::~FolderTreeModel() = default;
@@ -127,7 +142,7 @@ QStringList FolderTreeModel::levelsToShow(const QString &path) const
     bool known = true; // the levels above are in the model
     for (const QString &part : clean.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts)) {
         if (known) {
-            const Node *child = node->level == Level::Read ? node->childNamed(part) : nullptr;
+            const Node *child = node->level == Reading::Read ? node->childNamed(part) : nullptr;
             if (!child)
                 known = false;
             else
@@ -178,15 +193,21 @@ void FolderTreeModel::removeChildren(Node *node, int first, int last)
     endRemoveRows();
 }
 
-void FolderTreeModel::setLevel(const QString &path, const QStringList &subfolders, const QString &error)
+void FolderTreeModel::setLevel(Level &&level)
 {
-    Node *node = ensure(path);
+    Node *node = ensure(level.m_path);
     if (!node)
         return;
-    node->level = Level::Read;
-    node->error = error;
+    const QStringList &subfolders = level.m_names;
+    node->level = Reading::Read;
+    node->error = level.m_error;
     const QModelIndex at = indexOf(node);
     emit dataChanged(at, at, {Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+    // A made node becomes this node's child.
+    const auto adopt = [node](std::unique_ptr<Node> &made) {
+        made->parent = node;
+        return std::move(made);
+    };
 
     // The placeholder goes first.
     for (int i = int(node->children.size()) - 1; i >= 0; --i)
@@ -227,8 +248,9 @@ void FolderTreeModel::setLevel(const QString &path, const QStringList &subfolder
         if (!subfolders.isEmpty()) {
             beginInsertRows(at, 0, int(subfolders.size()) - 1);
             std::vector<std::unique_ptr<Node>> made;
-            for (const QString &name : subfolders)
-                made.push_back(node->makeChild(name));
+            made.reserve(level.m_children.size());
+            for (auto &child : level.m_children)
+                made.push_back(adopt(child));
             node->children.insert(node->children.begin(), std::make_move_iterator(made.begin()),
                                   std::make_move_iterator(made.end()));
             node->numberRows();
@@ -250,7 +272,7 @@ void FolderTreeModel::setLevel(const QString &path, const QStringList &subfolder
         beginInsertRows(at, row, row + int(end - k) - 1);
         std::vector<std::unique_ptr<Node>> made;
         for (qsizetype j = k; j < end; ++j)
-            made.push_back(node->makeChild(subfolders.at(j)));
+            made.push_back(adopt(level.m_children[size_t(j)]));
         node->children.insert(node->children.begin() + row, std::make_move_iterator(made.begin()),
                               std::make_move_iterator(made.end()));
         node->numberRows(size_t(row));
@@ -263,9 +285,9 @@ void FolderTreeModel::setLevel(const QString &path, const QStringList &subfolder
 void FolderTreeModel::dropReading(const QString &path)
 {
     Node *node = find(path);
-    if (!node || node->level != Level::Reading)
+    if (!node || node->level != Reading::Busy)
         return;
-    node->level = Level::Unread;
+    node->level = Reading::Unread;
     for (int i = int(node->children.size()) - 1; i >= 0; --i)
         if (node->children[size_t(i)]->placeholder)
             removeChildren(node, i, i);
@@ -275,6 +297,12 @@ QString FolderTreeModel::pathOf(const QModelIndex &index) const
 {
     const Node *node = nodeOf(index);
     return node && !node->placeholder ? node->path : QString();
+}
+
+bool FolderTreeModel::isWaiting(const QString &path) const
+{
+    const Node *node = find(path);
+    return node && node->level == Reading::Busy;
 }
 
 bool FolderTreeModel::isPlaceholder(const QModelIndex &index) const
@@ -346,28 +374,28 @@ bool FolderTreeModel::hasChildren(const QModelIndex &parent) const
     const Node *node = nodeOf(parent);
     if (node->placeholder)
         return false;
-    return node->level != Level::Read || !node->children.empty();
+    return node->level != Reading::Read || !node->children.empty();
 }
 
 bool FolderTreeModel::canFetchMore(const QModelIndex &parent) const
 {
     const Node *node = nodeOf(parent);
-    return !node->placeholder && node->level == Level::Unread;
+    return !node->placeholder && node->level == Reading::Unread;
 }
 
 void FolderTreeModel::fetchMore(const QModelIndex &parent)
 {
     Node *node = nodeOf(parent);
-    if (node->placeholder || node->level != Level::Unread)
+    if (node->placeholder || node->level != Reading::Unread)
         return;
-    node->level = Level::Reading;
+    node->level = Reading::Busy;
     const int row = int(node->children.size());
     beginInsertRows(parent, row, row);
     auto placeholder = std::make_unique<Node>();
     placeholder->placeholder = true;
     placeholder->parent = node;
     placeholder->row = row;
-    placeholder->level = Level::Read;
+    placeholder->level = Reading::Read;
     node->children.push_back(std::move(placeholder));
     endInsertRows();
     emit subfoldersWanted(node->path);

@@ -10,13 +10,37 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 namespace corvane {
 
 class FolderTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
+    struct Node;
+
 public:
+    // A folder's level as read, made ready to show off the window's thread:
+    // a level of a hundred thousand folders costs the window only their
+    // hand-over.
+    class Level
+    {
+    public:
+        Level();
+        Level(const QString &path, const QStringList &subfolders, const QString &error);
+        Level(Level &&) noexcept;
+        Level &operator=(Level &&) noexcept;
+        ~Level();
+        const QString &path() const { return m_path; }
+
+    private:
+        friend class FolderTreeModel;
+        QString m_path;
+        QStringList m_names; // the subfolders, in item order
+        QString m_error;
+        std::vector<std::unique_ptr<Node>> m_children;
+    };
+
     explicit FolderTreeModel(QObject *parent = nullptr);
     ~FolderTreeModel() override;
 
@@ -34,6 +58,8 @@ public:
     QString pathOf(const QModelIndex &index) const;
     // True for the row of a branch whose level is being read.
     bool isPlaceholder(const QModelIndex &index) const;
+    // True while the branch at path waits for its level.
+    bool isWaiting(const QString &path) const;
 
     // The folders from the root down to path's parent whose levels must be read
     // to show path: those not read yet, and the first one that does not list the
@@ -45,7 +71,11 @@ public:
     // item order) and why they could not be read (empty when they could). Rows
     // of subfolders that stay keep their own levels. A folder on the way that is
     // missing (a hidden folder opened by its path) is added.
-    void setLevel(const QString &path, const QStringList &subfolders, const QString &error);
+    void setLevel(Level &&level);
+    void setLevel(const QString &path, const QStringList &subfolders, const QString &error)
+    {
+        setLevel(Level(path, subfolders, error));
+    }
     // Gives up a level being read: its placeholder goes and the branch asks
     // again the next time it is opened.
     void dropReading(const QString &path);
@@ -65,7 +95,6 @@ signals:
     void subfoldersWanted(const QString &path);
 
 private:
-    struct Node;
     Node *nodeOf(const QModelIndex &index) const;
     QModelIndex indexOf(const Node *node) const;
     Node *find(const QString &path) const;
@@ -75,5 +104,8 @@ private:
     std::unique_ptr<Node> m_top; // invisible parent of the root row
     QString m_placeholder;
 };
+
+// Levels read by one command, in the order they are to be shown.
+using TreeLevels = std::vector<FolderTreeModel::Level>;
 
 } // namespace corvane

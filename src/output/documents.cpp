@@ -37,14 +37,14 @@ public:
 
     // The output line of an item: " 1 text" when numbered (index counts from
     // 0, the number shown from 1), then, while extensions are hidden, NoExtension
-    // over the whole line; then suffix and the line end. The number holds no dot, so
-    // dropping the extension of the numbered line is the same as dropping it
-    // from the item.
+    // over the whole line; then suffix and the line end. The number holds no
+    // dot and no "/", so dropping the extension of the numbered line is the
+    // same as dropping it from the item.
     void itemLine(const QString &item, qsizetype index, bool numbered, bool showExtensions, QByteArrayView suffix)
     {
         QStringView text(item);
         if (!showExtensions) {
-            const qsizetype dot = text.lastIndexOf(u'.');
+            const qsizetype dot = extensionDot(text);
             if (dot >= 0)
                 text = text.first(dot);
         }

@@ -119,14 +119,27 @@ inline QList<uint> referenceBaseLetters(const QString &text)
 
 // Item order ignoring case: the base letters first (compared by code point),
 // then the folded texts by QString::toCaseFolded, compared unit by unit (UTF-16,
-// as every comparison of the program does), a shorter text first. -1, 0 or 1.
+// as every comparison of the program does), a shorter text first. A path
+// (parts joined by "/") is compared as the list of its parts at each of the
+// two levels, a list before any longer one it begins. -1, 0 or 1.
 inline int referenceFoldedCompare(const QString &a, const QString &b)
 {
-    const QList<uint> baseA = referenceBaseLetters(a), baseB = referenceBaseLetters(b);
+    const QStringList partsA = a.split(u'/'), partsB = b.split(u'/');
+    QList<QList<uint>> baseA, baseB;
+    for (const QString &part : partsA)
+        baseA.append(referenceBaseLetters(part));
+    for (const QString &part : partsB)
+        baseB.append(referenceBaseLetters(part));
     if (baseA != baseB)
         return std::lexicographical_compare(baseA.begin(), baseA.end(), baseB.begin(), baseB.end()) ? -1 : 1;
-    const int order = a.toCaseFolded().compare(b.toCaseFolded(), Qt::CaseSensitive);
-    return (order > 0) - (order < 0);
+    QStringList foldedA, foldedB;
+    for (const QString &part : partsA)
+        foldedA.append(part.toCaseFolded());
+    for (const QString &part : partsB)
+        foldedB.append(part.toCaseFolded());
+    if (foldedA == foldedB)
+        return 0;
+    return std::lexicographical_compare(foldedA.begin(), foldedA.end(), foldedB.begin(), foldedB.end()) ? -1 : 1;
 }
 
 // Item order: ignoring case as above, ties broken by the exact text.
