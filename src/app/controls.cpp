@@ -194,7 +194,7 @@ void FileBox::restore(State state)
 {
     m_path = std::move(state.path);
     m_pattern = std::move(state.pattern);
-    showListing({{std::move(state.names), std::move(state.subfolders)}, std::move(state.error)});
+    showListing({{std::move(state.names), {}, std::move(state.subfolders), {}}, std::move(state.error)});
 }
 
 // ---- ItemListView ----------------------------------------------------------
