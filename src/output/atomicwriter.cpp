@@ -35,6 +35,11 @@ struct FolderHandle
 
 Result<QString> writeFileAtomically(const QString &name, const QByteArray &data)
 {
+    return writeFileAtomically(name, [&data](const ByteSink &write) { write(data); });
+}
+
+Result<QString> writeFileAtomically(const QString &name, const std::function<void(const ByteSink &write)> &produce)
+{
     // A name without a folder of its own goes to the working folder. When that
     // folder has been removed there is no path to resolve the name against (the
     // save would fail with a misleading "Operation not permitted"): say so.
@@ -91,18 +96,26 @@ Result<QString> writeFileAtomically(const QString &name, const QByteArray &data)
         result.error = file.errorString();
         return result;
     }
-    const char *bytes = data.constData();
-    qint64 written = 0;
-    while (written < data.size()) {
-        const qint64 n = file.write(bytes + written, data.size() - written);
-        if (n <= 0) {
-            result.error = file.errorString();
-            if (result.error.isEmpty())
-                result.error = systemErrorText(EIO);
-            file.cancelWriting(); // the temporary goes, the old document stays
-            return result;
+    // Each piece goes out whole before the next is made; the first failure
+    // ends the document.
+    bool failed = false;
+    produce([&](QByteArrayView piece) {
+        qint64 written = 0;
+        while (!failed && written < piece.size()) {
+            const qint64 n = file.write(piece.data() + written, piece.size() - written);
+            if (n <= 0)
+                failed = true;
+            else
+                written += n;
         }
-        written += n;
+        return !failed;
+    });
+    if (failed) {
+        result.error = file.errorString();
+        if (result.error.isEmpty())
+            result.error = systemErrorText(EIO);
+        file.cancelWriting(); // the temporary goes, the old document stays
+        return result;
     }
     if (!file.commit()) {
         result.error = file.errorString();
