@@ -2,7 +2,6 @@
 #include "base/answers.h"
 #include "listing/filenames.h"
 
-#include "output/atomicwriter.h"
 #include "output/documents.h"
 
 #include <QAction>
@@ -45,8 +44,10 @@ void Form1::CreateTXT_Click()
     const QString name = askDocumentName(QStringLiteral("Make TXT document"), QStringLiteral(".txt"));
     if (name.isEmpty())
         return;
-    const Result<QString> written =
-        writeFileAtomically(name, textDocument(m_items.texts(), Enumerate->isChecked(), ShowExtensions));
+    const Result<QString> written = writeDocument(name, documentFormat(DocumentKind::Text),
+                                                  {.items = m_items.texts(),
+                                                   .numbered = Enumerate->isChecked(),
+                                                   .showExtensions = ShowExtensions});
     if (warnOnFailure(written))
         return;
     m_services.dialogs->messageBox(QStringLiteral("File : ") + name + QStringLiteral(" saved in folder :\r\r")
@@ -62,8 +63,9 @@ void Form1::CreateHTM_Click()
     // The title is not checked: an empty one still makes a page.
     const QString title = trimSpaces(m_services.dialogs->inputBox(
         QStringLiteral("Insert title."), QStringLiteral("Page title"), QStringLiteral("Corvane")));
-    const Result<QString> written =
-        writeFileAtomically(name, htmlDocument(m_items.texts(), title, Enumerate->isChecked(), ShowExtensions));
+    const Result<QString> written = writeDocument(name, documentFormat(DocumentKind::Page),
+                                                  {.items = m_items.texts(), .numbered = Enumerate->isChecked(),
+                                                   .showExtensions = ShowExtensions, .title = title});
     if (warnOnFailure(written))
         return;
     m_services.dialogs->messageBox(QStringLiteral("File :") + name + QStringLiteral(" saved in folder :\r\r")

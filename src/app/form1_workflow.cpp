@@ -56,19 +56,13 @@ void Form1::copyToClipboard()
     const QStringList &texts = m_items.texts();
     if (texts.isEmpty())
         return; // nothing to copy: whatever the clipboard holds stays
-    const bool numbered = Enumerate->isChecked();
-    const bool extensions = ShowExtensions;
-    QByteArray text;
-    if (m_items.markedCount() == 0) {
-        text = copiedText(texts, numbered, extensions);
-    } else {
-        std::vector<qsizetype> rows;
-        rows.reserve(size_t(m_items.markedCount()));
-        for (qsizetype i = 0; i < m_items.count(); ++i)
-            if (m_items.isMarked(i))
-                rows.push_back(i);
-        text = copiedText(texts, rows, numbered, extensions);
-    }
+    std::vector<qsizetype> rows;
+    rows.reserve(size_t(m_items.markedCount()));
+    for (qsizetype i = 0; i < m_items.count() && qsizetype(rows.size()) < m_items.markedCount(); ++i)
+        if (m_items.isMarked(i))
+            rows.push_back(i);
+    const QByteArray text = copiedText(
+        {.items = texts, .numbered = Enumerate->isChecked(), .showExtensions = ShowExtensions, .rows = rows});
     // Handed over as UTF-8 bytes: no second copy of a long list as a QString.
     auto *data = new QMimeData;
     data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
