@@ -51,6 +51,7 @@ private slots:
     void cleanup();
     void printsEveryLineOnTheDefaultPrinter();
     void emptyListStillEndsTheDocument();
+    void columnsLineUp();
     void refusedJobIsReported();
     void noDefaultPrinterIsReported();
 
@@ -161,6 +162,60 @@ void TestPrint::emptyListStillEndsTheDocument()
     w->form->PrintList_Click();
     QVERIFY(w->dialogs().messages.isEmpty());
     QCOMPARE(spooledDocuments().size(), before.size() + 1);
+}
+
+void TestPrint::columnsLineUp()
+{
+    // Names, sizes and times as the list gives them with its facts: each size
+    // ends where the others end, each time starts where the others start, both
+    // on the first line of their row, also beside a name that wraps.
+    const QStringList names{"short.txt", "zz " + QStringLiteral("long words keep going ").repeated(9) + "end.doc",
+                            "", "Ärger.pdf"};
+    const QStringList sizes{"7", "1234567", "42", ""};
+    const QStringList times{"2025-12-08 14:17", "2025-07-01 15:30", "1970-01-01 00:59", ""};
+    const QStringList before = spooledDocuments();
+    QtPrinter printer;
+    const Result<> printed = printer.printColumns({names, sizes, times}, 12);
+    QVERIFY2(printed.ok(), qPrintable(printed.error));
+    QStringList added = spooledDocuments();
+    for (const QString &old : before)
+        added.removeAll(old);
+    QCOMPARE(added.size(), 1);
+
+    // Every word with its box, as pdftotext finds them.
+    struct Word
+    {
+        QString text;
+        double left, top, right;
+    };
+    QList<Word> words;
+    const QString boxes = run(QStringLiteral("pdftotext"),
+                              {QStringLiteral("-bbox"),
+                               QDir(qEnvironmentVariable("CORVANE_PRINT_SPOOL")).filePath(added[0]),
+                               QStringLiteral("-")});
+    static const QRegularExpression word(QStringLiteral(
+        R"RE(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)RE"));
+    for (const QRegularExpressionMatch &m : word.globalMatch(boxes))
+        words.append({m.captured(4), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble()});
+    auto find = [&](const QString &text) {
+        for (const Word &w : std::as_const(words))
+            if (w.text == text)
+                return w;
+        return Word{};
+    };
+    const Word seven = find("7"), million = find("1234567"), fortyTwo = find("42");
+    const Word december = find("2025-12-08"), july = find("2025-07-01"), epoch = find("1970-01-01");
+    for (const Word &w : {seven, million, fortyTwo, december, july, epoch})
+        QVERIFY2(!w.text.isEmpty(), qPrintable(boxes));
+    QVERIFY(qAbs(seven.right - million.right) < 0.5 && qAbs(seven.right - fortyTwo.right) < 0.5);
+    QVERIFY(qAbs(december.left - july.left) < 0.5 && qAbs(december.left - epoch.left) < 0.5);
+    QVERIFY(million.right < december.left); // sizes before times, apart
+    // Each on its row's first line, beside the name.
+    QVERIFY(qAbs(seven.top - find("short.txt").top) < 1);
+    QVERIFY(qAbs(million.top - find("zz").top) < 1);
+    QVERIFY(find("end.doc").top > million.top);
+    QVERIFY(find("end.doc").right < million.left); // the name wraps before the columns
+    QVERIFY(fortyTwo.top > million.top && fortyTwo.top < find("Ärger.pdf").top);
 }
 
 void TestPrint::refusedJobIsReported()

@@ -5,6 +5,8 @@
 #include "listing/release.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QPainter>
 #include <QDir>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -158,11 +160,47 @@ void FileBox::show(const FolderView &view)
 namespace {
 
 // Draws marked items the way selected items are drawn, without the check box
-// that the items' check state would otherwise bring.
+// that the items' check state would otherwise bring; an item's facts, while
+// shown, stand right-aligned at the end of its row, so sizes line up by their
+// last digit and times one under the other.
 class MarkDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QString facts = index.data(ItemList::FactsRole).toString();
+        if (facts.isEmpty()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const int gap = item.fontMetrics.horizontalAdvance(u' ') * 2;
+        const int factsWidth = item.fontMetrics.horizontalAdvance(facts) + gap;
+        // The row's background and the name in what the facts leave.
+        QStyleOptionViewItem name = item;
+        name.rect.setRight(std::max(item.rect.left(), item.rect.right() - factsWidth));
+        QStyleOptionViewItem row = item;
+        row.text.clear();
+        QStyle *style = item.widget ? item.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &row, painter, item.widget);
+        name.backgroundBrush = Qt::NoBrush;
+        name.state &= ~QStyle::State_HasFocus;
+        name.showDecorationSelected = false;
+        QStyleOptionViewItem textOnly = name;
+        textOnly.state &= ~QStyle::State_Selected; // the row's highlight is drawn already
+        textOnly.palette.setColor(QPalette::Text, item.state & QStyle::State_Selected
+                                                      ? item.palette.color(QPalette::HighlightedText)
+                                                      : item.palette.color(QPalette::Text));
+        style->drawControl(QStyle::CE_ItemViewItem, &textOnly, painter, item.widget);
+        painter->save();
+        painter->setFont(item.font);
+        painter->setPen(textOnly.palette.color(QPalette::Text));
+        painter->drawText(item.rect.adjusted(0, 0, -gap / 2, 0), Qt::AlignRight | Qt::AlignVCenter, facts);
+        painter->restore();
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override

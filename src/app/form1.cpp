@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -200,9 +201,13 @@ void Form1::createMenus()
     FileType = command("FileType", QStringLiteral("Set File Types"));
     CreateHTM = command("CreateHTM", QStringLiteral("Make WEB Page"));
     CreateTXT = command("CreateTXT", QStringLiteral("Create TXT"));
+    // After "Create TXT": the other document of lines, the spreadsheet's.
+    CreateCSV = command("CreateCSV", QCoreApplication::translate(kDocumentFormatContext,
+                                                                 documentFormat(DocumentKind::Csv).caption));
     bar->addAction(FileType);
     bar->addAction(CreateHTM);
     bar->addAction(CreateTXT);
+    bar->addAction(CreateCSV);
 
     FilterMenu = bar->addMenu(QStringLiteral("File Filter"));
     FilterMenu->setObjectName(QStringLiteral("FilterMenu"));
@@ -222,7 +227,11 @@ void Form1::createMenus()
     Enumerate = command("Enumerate", QStringLiteral("Enumerate items"));
     // Its check mark is all there is to numbering: the documents read it.
     Enumerate->setCheckable(true);
-    Options->addActions({DisplayEXT, Enumerate});
+    IncludeSubfolders = command("IncludeSubfolders", QStringLiteral("Include subfolders"));
+    IncludeSubfolders->setCheckable(true);
+    SizesAndDates = command("SizesAndDates", QStringLiteral("Sizes and dates"));
+    SizesAndDates->setCheckable(true);
+    Options->addActions({DisplayEXT, Enumerate, IncludeSubfolders, SizesAndDates});
 
     Info = command("Info", QStringLiteral("Info"));
     bar->addAction(Info);
@@ -240,10 +249,12 @@ void Form1::createMenus()
     using Handler = void (Form1::*)();
     const std::pair<QAction *, Handler> clicks[] = {
         {FileType, &Form1::FileType_Click},     {CreateHTM, &Form1::CreateHTM_Click},
-        {CreateTXT, &Form1::CreateTXT_Click},   {SelectWord, &Form1::SelectWord_Click},
+        {CreateTXT, &Form1::CreateTXT_Click},   {CreateCSV, &Form1::CreateCSV_Click},
+        {SelectWord, &Form1::SelectWord_Click},
         {ListOnly, &Form1::ListOnly_Click},     {Exclude, &Form1::Exclude_Click},
         {PrintList, &Form1::PrintList_Click},   {DisplayEXT, &Form1::DisplayEXT_Click},
-        {Enumerate, &Form1::Enumerate_Click},   {Rename, &Form1::Rename_Click},
+        {Enumerate, &Form1::Enumerate_Click},   {IncludeSubfolders, &Form1::IncludeSubfolders_Click},
+        {SizesAndDates, &Form1::SizesAndDates_Click}, {Rename, &Form1::Rename_Click},
         {EraseSelected, &Form1::EraseSelected_Click}, {SelectAll, &Form1::SelectAll_Click},
         {ClearList, &Form1::ClearList_Click},   {Info, &Form1::Info_Click},
     };
@@ -412,11 +423,14 @@ void Form1::showValue(const WindowState &value, std::optional<Items> &&items,
         m_items.assign(std::move(*items));
     if (s.countShown != old.countShown || List1->toolTip().isEmpty())
         showCount(s.countShown);
-    for (QAction *output : {PrintList, CreateTXT, CreateHTM})
+    for (QAction *output : {PrintList, CreateTXT, CreateCSV, CreateHTM})
         output->setEnabled(s.outputEnabled);
 
     setMenuCaption(DisplayEXT, s.ShowExtensions ? QStringLiteral("Extensions ON") : QStringLiteral("Extensions OFF"));
     Enumerate->setChecked(s.enumerate);
+    IncludeSubfolders->setChecked(s.includeSubfolders);
+    SizesAndDates->setChecked(s.sizesAndDates);
+    m_items.setShowsFacts(s.sizesAndDates);
     if (s.wordChosen)
         FilterMenu->setTitle(s.FilterWord.isEmpty() ? QStringLiteral("File Filter OFF")
                                                     : QStringLiteral("File Filter ON"));
@@ -442,6 +456,8 @@ void Form1::putBack()
     // on goes back to what it showed.
     Dir1->putBack(s.treeRoot == Dir1->root() ? s.treePath : m_state.treePath);
     Enumerate->setChecked(s.enumerate);
+    IncludeSubfolders->setChecked(s.includeSubfolders);
+    SizesAndDates->setChecked(s.sizesAndDates);
     Check1->setChecked(s.clearFirst);
     ListOnly->setChecked(s.FilterMode == WordFilterMode::ListOnly);
     Exclude->setChecked(s.FilterMode == WordFilterMode::Exclude);

@@ -30,6 +30,7 @@
 #include "app/folderjob.h"
 #include "app/windowstate.h"
 #include "listing/itemlist.h"
+#include "output/documents.h"
 #include "platform/services.h"
 
 #include <QMainWindow>
@@ -67,6 +68,7 @@ public:
     QAction *FileType = nullptr;
     QAction *CreateHTM = nullptr;
     QAction *CreateTXT = nullptr;
+    QAction *CreateCSV = nullptr;
     QMenu *FilterMenu = nullptr;
     QAction *SelectWord = nullptr;
     QAction *ListOnly = nullptr;
@@ -75,6 +77,8 @@ public:
     QMenu *Options = nullptr;
     QAction *DisplayEXT = nullptr;
     QAction *Enumerate = nullptr;
+    QAction *IncludeSubfolders = nullptr;
+    QAction *SizesAndDates = nullptr;
     QMenu *SelectMenu = nullptr;
     QAction *Rename = nullptr;
     QAction *EraseSelected = nullptr;
@@ -119,6 +123,8 @@ public slots:
     // Shaping the list
     void DisplayEXT_Click();
     void Enumerate_Click();
+    void IncludeSubfolders_Click();
+    void SizesAndDates_Click();
     void FileType_Click();
     void FilterMenu_Click();
     void SelectWord_Click();
@@ -133,6 +139,7 @@ public slots:
     void ClearList_Click();
     // Output
     void CreateTXT_Click();
+    void CreateCSV_Click();
     void CreateHTM_Click();
     void PrintList_Click();
 
@@ -183,6 +190,9 @@ private:
         // A failing step: the command ends, the window takes what the steps
         // before did and then shows reason in the "WARNING" box.
         void fail(const QString &reason);
+        // Something the user must know that ends nothing (folders a walk could
+        // not read): shown in the "WARNING" box once the window took the value.
+        void warn(const QString &text) { m_warnings.append(text); }
         // The window shows itself if this command's first job is slow.
         void showWindowWhenSlow() { m_showWindow = true; }
         bool showsWindowWhenSlow() const { return m_showWindow; }
@@ -198,6 +208,7 @@ private:
         std::optional<Items> m_items;
         TreeLevels m_treeLevels;
         QString m_failure;
+        QStringList m_warnings;
         bool m_refused = false;
         bool m_cancelled = false;
         bool m_showWindow = false;
@@ -232,9 +243,11 @@ private:
     // Shaping commands (form1_shaping.cpp).
     QString askTrimmed(const QString &prompt, const QString &title, const QString &current);
     void chooseFilterMode(WordFilterMode mode); // ListOnly and Exclude
-    // Output commands (form1_output.cpp).
+    // Output commands (form1_output.cpp): one for every document format.
     QString askDocumentName(const QString &title, const QString &extension);
-    bool writeDocument(Command &c, const QString &name, QByteArray bytes, QString *written);
+    void createDocument(DocumentKind kind);
+    // The options that change what a read takes: the folder read again with them.
+    void chooseReadOption(bool WindowState::*option, bool checked);
     // Shows why result failed in the "WARNING" box; true when it failed, so
     // that the command ends there.
     template <typename T>

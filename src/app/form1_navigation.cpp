@@ -20,6 +20,22 @@ QString readingText(const QString &folder)
     return QStringLiteral("Reading ") + displayPath(folder);
 }
 
+// The folders below the one read that a walk could not read: how many, and
+// the first few (as they are shown, with the escapes of names) with the
+// system's reason, one a line (CR).
+QString unreadableFolders(const QList<FolderFailure> &failures)
+{
+    constexpr qsizetype kNamed = 5;
+    QString text = failures.size() == 1 ? QStringLiteral("1 folder could not be read:")
+                                        : QString::number(failures.size()) + QStringLiteral(" folders could not be read:");
+    text += u'\r';
+    for (qsizetype i = 0; i < std::min(kNamed, failures.size()); ++i)
+        text += u'\r' + failures.at(i).folder + QStringLiteral(" : ") + failures.at(i).reason;
+    if (failures.size() > kNamed)
+        text += QStringLiteral("\r...");
+    return text;
+}
+
 } // namespace
 
 void Form1::Drive1_Change()
@@ -127,10 +143,11 @@ bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
         Result<FolderListing> listing;
         TreeLevels levels;
     };
+    const ReadOptions options{s.includeSubfolders, s.sizesAndDates};
     std::optional<FolderRead> read = runIn<FolderRead>(
-        c, readingText(folder), true, [folder, pattern, levels](ReadProgress &progress) {
+        c, readingText(folder), true, [folder, pattern, levels, options](ReadProgress &progress) {
             FolderRead r;
-            r.listing = readFolder(folder, Pattern(pattern), &progress);
+            r.listing = readFolder(folder, Pattern(pattern), &progress, options);
             for (const QString &level : levels) {
                 if (!r.listing.ok() || progress.cancelled.load(std::memory_order_relaxed))
                     break;
@@ -150,7 +167,10 @@ bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
         return false;
     }
     const FolderListing &listing = read->listing.value;
-    s.files = FolderView{folder, pattern, listing.names, {}, listing.subfolders};
+    s.files = FolderView{folder, pattern, listing.names,
+                         QList<FileFacts>(listing.facts.begin(), listing.facts.end()), listing.subfolders};
+    if (!listing.unreadable.isEmpty())
+        c.warn(unreadableFolders(listing.unreadable));
     for (FolderTreeModel::Level &level : read->levels)
         c.treeLevels().push_back(std::move(level));
     return true;

@@ -6,12 +6,16 @@
 #include "output/documents.h"
 
 #include <QAction>
+#include <QCoreApplication>
 
 #include <optional>
 
-// Text document, web page and printing. A failure shows the system's
-// description in the "WARNING" box and ends the command; the confirmation
-// only follows a document that is fully written.
+// The documents and the printout. Every document format is served by one
+// command: it asks for the name (and the title where the format has one),
+// writes the document on a worker, confirms, and hands it to the desktop when
+// the format says so. A failure shows the system's description in the
+// "WARNING" box and ends the command; the confirmation only follows a document
+// whose data is on the disk.
 
 namespace corvane {
 
@@ -25,6 +29,12 @@ QString folderOf(const QString &path)
 {
     const qsizetype slash = path.lastIndexOf(u'/');
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+// A text of the formats' table as the user reads it.
+QString shown(const char *text)
+{
+    return QCoreApplication::translate(kDocumentFormatContext, text);
 }
 
 } // namespace
@@ -42,67 +52,66 @@ QString Form1::askDocumentName(const QString &title, const QString &extension)
     return answer + extension; // always added, also after a typed extension
 }
 
-bool Form1::writeDocument(Command &c, const QString &name, QByteArray bytes, QString *written)
+void Form1::createDocument(DocumentKind kind)
 {
-    // Written on a worker: a page of a million items to a network folder takes
-    // seconds. A cancel before the new document replaces the old one leaves the
-    // old one as it was.
-    const QString folder = c.next().workingFolder;
-    const std::optional<Result<QString>> result =
-        runIn<Result<QString>>(c, QStringLiteral("Writing ") + displayPath(name), false,
-                               [folder, name, bytes = std::move(bytes)](ReadProgress &progress) {
-                                   return writeFileAtomically(folder, name, bytes, &progress);
-                               });
-    if (!result)
-        return false;
-    if (!result->ok()) {
-        c.fail(result->error);
-        return false;
+    Command c(*this);
+    if (c.refused())
+        return;
+    const DocumentFormat &format = documentFormat(kind);
+    const QString name = askDocumentName(shown(format.nameBoxTitle), QString::fromLatin1(format.extension));
+    if (name.isEmpty())
+        return;
+    // The title is not checked: an empty one still makes a page.
+    const QString title = format.asksTitle()
+        ? trimSpaces(m_services.dialogs->inputBox(shown(format.titlePrompt), shown(format.titleBoxTitle),
+                                                  QString::fromUtf8(format.defaultTitle)))
+        : QString();
+
+    // Written on a worker, made while it is written: a page of a million items
+    // to a network folder takes seconds. A cancel before the new document
+    // replaces the old one leaves the old one as it was.
+    const WindowState &s = c.next();
+    const QString folder = s.workingFolder;
+    const QStringList items = m_items.texts();
+    const QList<FileFacts> facts = s.sizesAndDates ? m_items.value().factsColumn() : QList<FileFacts>();
+    const bool numbered = s.enumerate, showExtensions = s.ShowExtensions;
+    const std::optional<Result<QString>> written = runIn<Result<QString>>(
+        c, QStringLiteral("Writing ") + displayPath(name), false, [&](ReadProgress &progress) {
+            const DocumentContent content{items, facts, numbered, showExtensions, title, {}};
+            return writeFileAtomically(
+                folder, name, [&](const ByteSink &write) { streamDocument(format, content, write); }, &progress);
+        });
+    if (!written)
+        return;
+    if (!written->ok()) {
+        c.fail(written->error);
+        return;
     }
-    *written = result->value;
-    return true;
+    m_services.dialogs->messageBox(
+        shown(format.confirmationText).arg(name, displayPath(folderOf(written->value))),
+        shown(format.confirmationTitle), MessageIcon::Information);
+    if (!format.opensAfterwards)
+        return;
+    // Only once the box is closed: the document just written, by its absolute
+    // path, handed to the desktop without waiting.
+    const Result<> opened = m_services.shell->openDocument(written->value);
+    if (!opened.ok())
+        c.fail(opened.error);
 }
 
 void Form1::CreateTXT_Click()
 {
-    Command c(*this);
-    if (c.refused())
-        return;
-    const QString name = askDocumentName(QStringLiteral("Make TXT document"), QStringLiteral(".txt"));
-    if (name.isEmpty())
-        return;
-    const WindowState &s = c.next();
-    QString written;
-    if (!writeDocument(c, name, textDocument(m_items.texts(), s.enumerate, s.ShowExtensions), &written))
-        return;
-    m_services.dialogs->messageBox(QStringLiteral("File : ") + name + QStringLiteral(" saved in folder :\r\r")
-                                       + displayPath(folderOf(written)),
-                                   QStringLiteral("TXT Document"), MessageIcon::Information);
+    createDocument(DocumentKind::Text);
 }
 
 void Form1::CreateHTM_Click()
 {
-    Command c(*this);
-    if (c.refused())
-        return;
-    const QString name = askDocumentName(QStringLiteral("Make WEB page"), QStringLiteral(".htm"));
-    if (name.isEmpty())
-        return;
-    // The title is not checked: an empty one still makes a page.
-    const QString title = trimSpaces(m_services.dialogs->inputBox(
-        QStringLiteral("Insert title."), QStringLiteral("Page title"), QStringLiteral("Corvane")));
-    const WindowState &s = c.next();
-    QString written;
-    if (!writeDocument(c, name, htmlDocument(m_items.texts(), title, s.enumerate, s.ShowExtensions), &written))
-        return;
-    m_services.dialogs->messageBox(QStringLiteral("File :") + name + QStringLiteral(" saved in folder :\r\r")
-                                       + displayPath(folderOf(written)),
-                                   QStringLiteral("WEB Page"), MessageIcon::Information);
-    // Only once the box is closed: the page just written, by its absolute
-    // path, handed to the desktop without waiting.
-    const Result<> opened = m_services.shell->openDocument(written);
-    if (!opened.ok())
-        c.fail(opened.error);
+    createDocument(DocumentKind::Page);
+}
+
+void Form1::CreateCSV_Click()
+{
+    createDocument(DocumentKind::Csv);
 }
 
 void Form1::PrintList_Click()
@@ -110,11 +119,15 @@ void Form1::PrintList_Click()
     Command c(*this);
     if (c.refused())
         return;
-    // The items exactly as listed: printing ignores numbering and extensions.
+    // The items exactly as listed: printing ignores numbering and extensions;
+    // their sizes and dates in columns beside them while those are shown.
     Printer *printer = m_services.printer.get();
-    const std::optional<Result<>> printed = runIn<Result<>>(
-        c, QStringLiteral("Printing"), false,
-        [printer, lines = m_items.texts()](ReadProgress &) { return printer->printLines(lines, 12); });
+    const QStringList items = m_items.texts();
+    const QList<FileFacts> facts = c.next().sizesAndDates ? m_items.value().factsColumn() : QList<FileFacts>();
+    const std::optional<Result<>> printed =
+        runIn<Result<>>(c, QStringLiteral("Printing"), false, [printer, items, facts](ReadProgress &) {
+            return printer->printColumns(printedColumns({items, facts}), 12);
+        });
     if (printed && !printed->ok())
         c.fail(printed->error);
 }

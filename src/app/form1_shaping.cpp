@@ -45,6 +45,30 @@ void Form1::Enumerate_Click()
     c.next().enumerate = Enumerate->isChecked();
 }
 
+void Form1::IncludeSubfolders_Click()
+{
+    chooseReadOption(&WindowState::includeSubfolders, IncludeSubfolders->isChecked());
+}
+
+void Form1::SizesAndDates_Click()
+{
+    chooseReadOption(&WindowState::sizesAndDates, SizesAndDates->isChecked());
+}
+
+void Form1::chooseReadOption(bool WindowState::*option, bool checked)
+{
+    Command c(*this);
+    if (c.refused())
+        return;
+    // The option changes what a read takes: File1's folder is read again
+    // with it and the list refreshed, as after a change of file types.
+    WindowState &s = c.next();
+    s.*option = checked;
+    if (s.files.path.isEmpty() || !readFiles(c, s.files.path, s.files.pattern))
+        return;
+    RefreshList(c);
+}
+
 void Form1::FileType_Click()
 {
     Command c(*this);

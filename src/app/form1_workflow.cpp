@@ -61,19 +61,14 @@ void Form1::copyToClipboard()
     const QStringList &texts = m_items.texts();
     if (texts.isEmpty())
         return; // nothing to copy: whatever the clipboard holds stays
-    const bool numbered = m_state.enumerate;
-    const bool extensions = m_state.ShowExtensions;
-    QByteArray text;
-    if (m_items.markedCount() == 0) {
-        text = copiedText(texts, numbered, extensions);
-    } else {
-        std::vector<qsizetype> rows;
-        rows.reserve(size_t(m_items.markedCount()));
-        for (qsizetype i = 0; i < m_items.count(); ++i)
-            if (m_items.isMarked(i))
-                rows.push_back(i);
-        text = copiedText(texts, rows, numbered, extensions);
-    }
+    // The marked items, or every item when none is marked.
+    const std::vector<qsizetype> rows = m_items.value().markedRows();
+    const QList<FileFacts> facts = m_state.sizesAndDates ? m_items.value().factsColumn() : QList<FileFacts>();
+    const QByteArray text = copiedText({.items = texts,
+                                        .facts = facts,
+                                        .numbered = m_state.enumerate,
+                                        .showExtensions = m_state.ShowExtensions,
+                                        .rows = rows});
     // Handed over as UTF-8 bytes: no second copy of a long list as a QString.
     auto *data = new QMimeData;
     data->setData(QStringLiteral("text/plain;charset=utf-8"), text);

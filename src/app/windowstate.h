@@ -41,6 +41,8 @@ struct WindowState
     bool wordChosen = false;
     bool enumerate = false;  // "Enumerate items" checked
     bool clearFirst = true;  // Check1 checked
+    bool includeSubfolders = false; // a read takes the files of every folder below too
+    bool sizesAndDates = false;     // a read takes each file's size and time; they are shown and written
     QString caption = QStringLiteral("Corvane+");
     int colour = -1;         // palette number of the background; -1: the design colour
 

@@ -2,6 +2,8 @@
 
 #include "listing/release.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -19,6 +21,26 @@ const QList<int> kMarkRoles = {ItemList::MarkedRole, Qt::CheckStateRole};
 } // namespace
 
 ItemList::ItemList(QObject *parent) : QAbstractListModel(parent) {}
+
+QString factsText(const FileFacts &facts)
+{
+    if (!facts.known())
+        return {};
+    QString text = QString::number(facts.size);
+    if (facts.modified != FileFacts::kUnknown)
+        text += QStringLiteral("  ") + QDateTime::fromSecsSinceEpoch(facts.modified).toString(
+                                           QStringLiteral("yyyy-MM-dd HH:mm"));
+    return text;
+}
+
+void ItemList::setShowsFacts(bool shows)
+{
+    if (shows == m_showsFacts)
+        return;
+    m_showsFacts = shows;
+    if (!m_value.isEmpty())
+        emit dataChanged(index(0), index(int(m_value.count() - 1)), {FactsRole, Qt::AccessibleTextRole});
+}
 
 void ItemList::followCurrent(qsizetype before)
 {
@@ -224,6 +246,21 @@ QVariant ItemList::data(const QModelIndex &index, int role) const
         return m_value.text(index.row());
     case MarkedRole:
         return m_value.isMarked(index.row());
+    case FactsRole:
+        return m_showsFacts ? factsText(m_value.facts(index.row())) : QString();
+    case Qt::AccessibleTextRole: {
+        // A screen reader hears the facts the eye sees beside the name.
+        const QString facts = m_showsFacts ? factsText(m_value.facts(index.row())) : QString();
+        if (facts.isEmpty())
+            return m_value.text(index.row());
+        const FileFacts f = m_value.facts(index.row());
+        QString spoken = m_value.text(index.row()) + QStringLiteral(", ") + QString::number(f.size)
+            + (f.size == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+        if (f.modified != FileFacts::kUnknown)
+            spoken += QStringLiteral(", ") + QDateTime::fromSecsSinceEpoch(f.modified).toString(
+                                                  QStringLiteral("yyyy-MM-dd HH:mm"));
+        return spoken;
+    }
     case Qt::CheckStateRole:
         return m_value.isMarked(index.row()) ? Qt::Checked : Qt::Unchecked;
     default:

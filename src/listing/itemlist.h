@@ -16,11 +16,15 @@ class ItemList : public QAbstractListModel
 public:
     // A mark is also given as the item's check state (Qt::Checked or
     // Qt::Unchecked), the form in which views and screen readers read it.
-    enum Roles { MarkedRole = Qt::UserRole + 1 };
+    // FactsRole: the size and time of the item's file as shown beside it
+    // ("1234  2026-12-08 13:17"), while facts are shown; empty otherwise.
+    enum Roles { MarkedRole = Qt::UserRole + 1, FactsRole };
 
     explicit ItemList(QObject *parent = nullptr);
 
     const Items &value() const { return m_value; }
+    // Whether each item's facts are shown beside it (and told to screen readers).
+    void setShowsFacts(bool shows);
     // Takes a whole new list (what a command made). An unchanged list tells
     // views nothing, a change of marks only is told as such, anything else is
     // one reset.
@@ -61,6 +65,11 @@ private:
     void followCurrent(qsizetype before);
 
     Items m_value;
+    bool m_showsFacts = false;
 };
+
+// The facts as the item list shows them: the size in bytes and the local time
+// "YYYY-MM-DD HH:MM", in a form no locale changes; empty for unknown facts.
+QString factsText(const FileFacts &facts);
 
 } // namespace corvane

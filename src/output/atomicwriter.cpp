@@ -36,6 +36,21 @@ struct FolderHandle
 Result<QString> writeFileAtomically(const QString &folder, const QString &name, const QByteArray &data,
                                     ReadProgress *progress)
 {
+    // Handed over in pieces, so that a cancel is seen within one.
+    return writeFileAtomically(
+        folder, name,
+        [&data](const ByteSink &write) {
+            constexpr qsizetype kPiece = qsizetype(4) << 20;
+            for (qsizetype at = 0; at < data.size(); at += kPiece)
+                if (!write(QByteArrayView(data).sliced(at, std::min(kPiece, data.size() - at))))
+                    return;
+        },
+        progress);
+}
+
+Result<QString> writeFileAtomically(const QString &folder, const QString &name,
+                                    const std::function<void(const ByteSink &write)> &produce, ReadProgress *progress)
+{
     // A name without a folder of its own goes to folder, or the working folder.
     // When that folder has been removed there is no path to resolve the name
     // against (the save would fail with a misleading "Operation not
@@ -95,26 +110,34 @@ Result<QString> writeFileAtomically(const QString &folder, const QString &name, 
         return result;
     }
     const auto cancelled = [&] { return progress && progress->cancelled.load(std::memory_order_relaxed); };
-    // Written in pieces, so that a cancel is seen within one.
-    constexpr qint64 kPiece = qint64(4) << 20;
-    const char *bytes = data.constData();
-    qint64 written = 0;
-    while (written < data.size()) {
-        if (cancelled()) {
-            file.cancelWriting(); // the temporary goes, the old document stays
-            return result;
+    // Each piece goes out whole before the next is made; the first failure, or
+    // a cancel, ends the document.
+    bool failed = false;
+    qint64 total = 0;
+    produce([&](QByteArrayView piece) {
+        qint64 written = 0;
+        while (!failed && written < piece.size()) {
+            const qint64 n = file.write(piece.data() + written, piece.size() - written);
+            if (n <= 0)
+                failed = true;
+            else
+                written += n;
         }
-        const qint64 n = file.write(bytes + written, std::min(kPiece, data.size() - written));
-        if (n <= 0) {
-            result.error = file.errorString();
-            if (result.error.isEmpty())
-                result.error = systemErrorText(EIO);
-            file.cancelWriting();
-            return result;
-        }
-        written += n;
+        total += written;
         if (progress)
-            progress->names.store(written, std::memory_order_relaxed);
+            progress->names.store(total, std::memory_order_relaxed);
+        return !failed && !cancelled();
+    });
+    if (failed) {
+        result.error = file.errorString();
+        if (result.error.isEmpty())
+            result.error = systemErrorText(EIO);
+        file.cancelWriting(); // the temporary goes, the old document stays
+        return result;
+    }
+    if (cancelled()) {
+        file.cancelWriting();
+        return result;
     }
     // The old document is replaced only by data the disk has confirmed: the
     // save's own sync reports nothing, so it is done and checked here first.

@@ -1,12 +1,14 @@
 #include "output/documents.h"
 
 #include "listing/filenames.h"
+#include "output/atomicwriter.h"
+#include "output/encoders.h"
+
+#include <QtGlobal>
 
 #include <algorithm>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <charconv>
+#include <ctime>
 
 namespace corvane {
 
@@ -14,76 +16,178 @@ namespace {
 
 enum class LineEnd { CrLf, Lf };
 
-// A guess at the final size, so that the buffer grows a few times at most.
-qsizetype estimate(const QStringList &items)
+// A document goes to its file in pieces of this size: a syscall per piece
+// costs nothing beside it, and the one buffer stays in the cache while the
+// rows are encoded into it, instead of a buffer as large as the document whose
+// every page is faulted in fresh (glibc maps blocks past 32 MiB anew each time).
+constexpr qsizetype kPiece = 256 * 1024;
+
+// The most bytes a row writes beside its text: a number of 20 digits and its
+// separators, the facts in their longest form, a suffix and the line end.
+constexpr qsizetype kNumberRoom = 24;
+constexpr qsizetype kFactsRoom = 96;
+
+// The local time of a file's modification, as the C library gives it for the
+// TZ variable (read again by tzset() at the start of each document). False
+// when the time is unknown or beyond what the C library converts.
+bool localTime(qint64 seconds, std::tm &tm)
 {
-    qsizetype size = 0;
-    for (const QString &item : items)
-        size += item.size() + 12;
-    return size;
+    if (seconds == FileFacts::kUnknown)
+        return false;
+    const std::time_t t = std::time_t(seconds);
+    return qint64(t) == seconds && ::localtime_r(&t, &tm) != nullptr;
 }
 
-// Writes the output lines of many items into one buffer as UTF-8. Written out
-// by hand because a million lines go through here: bytes go straight into
-// the buffer, with no temporary string and no size check per character.
-class LineWriter
+char *twoDigits(char *p, int value)
+{
+    *p++ = char('0' + value / 10);
+    *p++ = char('0' + value % 10);
+    return p;
+}
+
+// "YYYY-MM-DD HH:MM", or with between 'T' and seconds "YYYY-MM-DDTHH:MM:SS".
+// Years beyond four digits keep all of theirs; years before 0 lead with "-".
+char *putTime(char *p, const std::tm &tm, char between, bool seconds)
+{
+    long long year = (long long)tm.tm_year + 1900;
+    if (year < 0) {
+        *p++ = '-';
+        year = -year;
+    }
+    char digits[24];
+    const auto [end, error] = std::to_chars(digits, digits + sizeof digits, year);
+    for (qsizetype pad = 4 - (end - digits); pad > 0; --pad)
+        *p++ = '0';
+    p = std::copy(digits, end, p);
+    *p++ = '-';
+    p = twoDigits(p, tm.tm_mon + 1);
+    *p++ = '-';
+    p = twoDigits(p, tm.tm_mday);
+    *p++ = between;
+    p = twoDigits(p, tm.tm_hour);
+    *p++ = ':';
+    p = twoDigits(p, tm.tm_min);
+    if (seconds) {
+        *p++ = ':';
+        p = twoDigits(p, tm.tm_sec);
+    }
+    return p;
+}
+
+// The size as plain decimal digits; nothing when unknown.
+char *putSize(char *p, qint64 size)
+{
+    if (size == FileFacts::kUnknown)
+        return p;
+    return std::to_chars(p, p + 24, size).ptr;
+}
+
+char *putTime(char *p, qint64 seconds, char between, bool withSeconds)
+{
+    std::tm tm;
+    return localTime(seconds, tm) ? putTime(p, tm, between, withSeconds) : p;
+}
+
+char *putAscii(char *p, QByteArrayView ascii)
+{
+    return std::copy(ascii.begin(), ascii.end(), p);
+}
+
+const FileFacts &factsOf(const DocumentContent &content, qsizetype index)
+{
+    static const FileFacts unknown;
+    return index < qsizetype(content.facts.size()) ? content.facts[size_t(index)] : unknown;
+}
+
+// The item as its output line shows it: while extensions are hidden, cut
+// before the last dot that follows the last slash, the cut NoExtension makes
+// ("v1.2/readme" stays whole). The line's number holds neither, so cutting the
+// item is cutting the numbered line.
+QStringView shownText(const QString &item, bool showExtensions)
+{
+    QStringView text(item);
+    if (!showExtensions) {
+        const qsizetype dot = extensionDot(text);
+        if (dot >= 0)
+            text = text.first(dot);
+    }
+    return text;
+}
+
+} // namespace
+
+// The one writer: the bytes of a document in one buffer, handed on to a sink
+// piece by piece, or kept whole. Each part of a document asks for room once
+// (the most its texts can take), writes forward and hands the end back.
+class DocumentWriter
 {
 public:
-    LineWriter(QByteArray &out, bool escape, LineEnd end = LineEnd::CrLf)
-        : m_out(out), m_escape(escape), m_crlf(end == LineEnd::CrLf), m_used(out.size())
+    DocumentWriter(Escaping escaping, LineEnd end, const ByteSink *sink, qsizetype reserve)
+        : m_sink(sink), m_escaping(escaping), m_crlf(end == LineEnd::CrLf)
     {
+        m_buffer.resize(sink ? kPiece : std::max<qsizetype>(reserve, 64));
     }
-    ~LineWriter() { m_out.resize(m_used); }
 
-    // The output line of an item: " 1 text" when numbered (index counts from
-    // 0, the number shown from 1), then, while extensions are hidden, NoExtension
-    // over the whole line; then suffix and the line end. The number holds no
-    // dot and no "/", so dropping the extension of the numbered line is the
-    // same as dropping it from the item.
-    void itemLine(const QString &item, qsizetype index, bool numbered, bool showExtensions, QByteArrayView suffix)
+    // Room for up to bytes more.
+    char *room(qsizetype bytes)
     {
-        QStringView text(item);
-        if (!showExtensions) {
-            const qsizetype dot = extensionDot(text);
-            if (dot >= 0)
-                text = text.first(dot);
+        if (m_used + bytes > m_buffer.size()) {
+            if (m_sink) {
+                handOn();
+                if (bytes > m_buffer.size())
+                    m_buffer.resize(bytes); // one row longer than a piece
+            } else {
+                m_buffer.resize(std::max(m_used + bytes, m_buffer.size() + m_buffer.size() / 2));
+            }
         }
-        // A number of 20 digits and its two spaces.
-        char *p = room(24 + bound(text) + suffix.size() + 2);
-        if (numbered) {
-            *p++ = ' ';
-            const QByteArrayView digits = number(index + 1);
-            p = std::copy(digits.begin(), digits.end(), p);
-            *p++ = ' ';
+        return m_buffer.data() + m_used;
+    }
+    void done(char *p) { m_used = p - m_buffer.data(); }
+
+    // The most bytes text takes once escaped: 6 a UTF-16 unit for "&quot;",
+    // else 3, and for CSV the quotes and the formula guard.
+    qsizetype bound(QStringView text) const
+    {
+        return m_escaping == Escaping::Html ? text.size() * 6
+               : m_escaping == Escaping::Csv ? text.size() * 3 + 3
+                                              : text.size() * 3;
+    }
+
+    // text as UTF-8, escaped as the format escapes.
+    char *put(char *p, QStringView text) const
+    {
+        switch (m_escaping) {
+        case Escaping::None:
+            return encode::utf8(p, text);
+        case Escaping::Html:
+            return encode::html(p, text);
+        case Escaping::Csv:
+            return encode::csvField(p, text);
         }
-        end(p, text, suffix);
+        return p;
     }
 
-    // prefix, then text (escaped when the writer escapes), then suffix and CR LF.
-    void textLine(QByteArrayView prefix, QStringView text = {}, QByteArrayView suffix = {})
+    char *lineEnd(char *p) const
     {
-        char *p = room(prefix.size() + bound(text) + suffix.size() + 2);
-        p = std::copy(prefix.begin(), prefix.end(), p);
-        end(p, text, suffix);
-    }
-
-private:
-    // At most 6 bytes a UTF-16 unit ("&quot;") when escaping, 3 otherwise.
-    qsizetype bound(QStringView text) const { return text.size() * (m_escape ? 6 : 3); }
-
-    void end(char *p, QStringView text, QByteArrayView suffix)
-    {
-        p = m_escape ? utf8<true>(p, text) : utf8<false>(p, text);
-        p = std::copy(suffix.begin(), suffix.end(), p);
         if (m_crlf)
             *p++ = '\r';
         *p++ = '\n';
-        m_used = p - m_out.data();
+        return p;
     }
 
-    // The decimal digits of position. Lines come in order, so the number is
-    // counted up digit by digit instead of divided out again for every line.
-    QByteArrayView number(qsizetype position)
+    // A whole line: prefix, text (escaped), suffix, line end.
+    void line(QByteArrayView prefix, QStringView text = {}, QByteArrayView suffix = {})
+    {
+        char *p = room(prefix.size() + bound(text) + suffix.size() + 2);
+        p = putAscii(p, prefix);
+        p = put(p, text);
+        p = putAscii(p, suffix);
+        done(lineEnd(p));
+    }
+
+    // The decimal digits of position. Rows mostly come in order, so the
+    // number is counted up digit by digit instead of divided out every row.
+    char *number(char *p, qsizetype position)
     {
         if (position == m_position + 1 && m_position > 0) {
             int k = m_digits - 1;
@@ -97,197 +201,340 @@ private:
                 ++m_digits;
             }
         } else {
-            const QByteArray text = QByteArray::number(position);
-            std::copy(text.begin(), text.end(), m_number);
-            m_digits = int(text.size());
+            m_digits = int(std::to_chars(m_number, m_number + sizeof m_number, position).ptr - m_number);
         }
         m_position = position;
-        return QByteArrayView(m_number, m_digits);
+        return std::copy(m_number, m_number + m_digits, p);
     }
 
-    char *room(qsizetype bytes)
+    bool stopped() const { return m_stopped; }
+
+    // Hands on what is left; the document's bytes when kept whole.
+    QByteArray finish()
     {
-        const qsizetype want = m_used + bytes;
-        if (want > m_out.size()) {
-            // Use up what was reserved before growing by half again.
-            const qsizetype capacity = m_out.capacity();
-            m_out.resize(want <= capacity ? capacity : std::max(want, capacity + capacity / 2));
+        if (m_sink) {
+            handOn();
+            return {};
         }
-        return m_out.data() + m_used;
+        m_buffer.resize(m_used);
+        return std::move(m_buffer);
     }
 
-    // Each of & < > " ' as a character reference when escaping; a lone
-    // surrogate as "?", as QString::toUtf8 writes it.
-    template <bool Escape>
-    static char *utf8(char *p, QStringView text)
+private:
+    void handOn()
     {
-        const char16_t *s = text.utf16();
-        const qsizetype n = text.size();
-        qsizetype i = 0;
-        while (i < n) {
-#if defined(__SSE2__)
-            // The common case: ASCII that needs no reference, eight at a time.
-            while (i + 8 <= n && asciiBlock<Escape>(s + i, p)) {
-                p += 8;
-                i += 8;
-            }
-            if (i == n)
-                break;
-#endif
-            const char16_t c = s[i];
-            if (c < 0x80) {
-                if (Escape && isSpecial(c))
-                    p = entity(p, c);
-                else
-                    *p++ = char(c);
-                ++i;
-                continue;
-            }
-            char32_t cp = c;
-            if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
-                cp = QChar::surrogateToUcs4(c, s[++i]);
-            } else if (QChar::isSurrogate(c)) {
-                *p++ = '?';
-                ++i;
-                continue;
-            }
-            ++i;
-            if (cp < 0x800) {
-                *p++ = char(0xC0 | (cp >> 6));
-            } else if (cp < 0x10000) {
-                *p++ = char(0xE0 | (cp >> 12));
-                *p++ = char(0x80 | ((cp >> 6) & 0x3F));
-            } else {
-                *p++ = char(0xF0 | (cp >> 18));
-                *p++ = char(0x80 | ((cp >> 12) & 0x3F));
-                *p++ = char(0x80 | ((cp >> 6) & 0x3F));
-            }
-            *p++ = char(0x80 | (cp & 0x3F));
-        }
-        return p;
+        if (m_used > 0 && !m_stopped)
+            m_stopped = !(*m_sink)(QByteArrayView(m_buffer.constData(), m_used));
+        m_used = 0;
     }
 
-#if defined(__SSE2__)
-    // Writes eight UTF-16 units as eight bytes if all are ASCII (and, when
-    // escaping, none needs a reference); otherwise writes nothing.
-    template <bool Escape>
-    static bool asciiBlock(const char16_t *s, char *p)
-    {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
-        __m128i bad = _mm_and_si128(v, _mm_set1_epi16(short(0xFF80)));
-        bad = _mm_xor_si128(_mm_cmpeq_epi16(bad, _mm_setzero_si128()), _mm_set1_epi16(-1));
-        if constexpr (Escape) {
-            const __m128i amp = _mm_cmpeq_epi16(v, _mm_set1_epi16(short(u'&')));
-            const __m128i lt = _mm_cmpeq_epi16(v, _mm_set1_epi16(short(u'<')));
-            const __m128i gt = _mm_cmpeq_epi16(v, _mm_set1_epi16(short(u'>')));
-            const __m128i quot = _mm_cmpeq_epi16(v, _mm_set1_epi16(short(u'"')));
-            const __m128i apos = _mm_cmpeq_epi16(v, _mm_set1_epi16(short(u'\'')));
-            bad = _mm_or_si128(bad, _mm_or_si128(_mm_or_si128(amp, lt), _mm_or_si128(_mm_or_si128(gt, quot), apos)));
-        }
-        if (_mm_movemask_epi8(bad) != 0)
-            return false;
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(v, v));
-        return true;
-    }
-#endif
-
-    static bool isSpecial(char16_t c)
-    {
-        // & " ' < > : the characters with a reference of their own.
-        return c <= u'>' && (c == u'&' || c == u'<' || c == u'>' || c == u'"' || c == u'\'');
-    }
-
-    static char *entity(char *p, char16_t c)
-    {
-        const char *text = c == u'&' ? "&amp;" : c == u'<' ? "&lt;" : c == u'>' ? "&gt;" : c == u'"' ? "&quot;" : "&#39;";
-        while (*text)
-            *p++ = *text++;
-        return p;
-    }
-
-    QByteArray &m_out;
-    const bool m_escape;
+    QByteArray m_buffer;
+    qsizetype m_used = 0;
+    const ByteSink *m_sink;
+    bool m_stopped = false;
+    const Escaping m_escaping;
     const bool m_crlf;
-    qsizetype m_used;
     qsizetype m_position = 0;
     char m_number[24] = {};
     int m_digits = 0;
 };
 
-// The items' texts lie scattered over the heap (the list is sorted, not
-// allocated in order), so reading them waits on memory: ask for a later
-// item's text while this one is written.
-inline void prefetchAhead(const QStringList &items, qsizetype i)
-{
-    constexpr qsizetype kAhead = 16;
-    if (i + kAhead < items.size())
-        __builtin_prefetch(items.at(i + kAhead).constData());
-}
+namespace {
 
-// Every item's output line, each ending in end.
-QByteArray itemLines(const QStringList &items, bool numbered, bool showExtensions, LineEnd end)
+// ---- The formats' parts --------------------------------------------------
+
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+void nothing(DocumentWriter &, const DocumentContent &) {}
+
+// The output line of an item: " 1 text" when numbered (the number counts from
+// 1), text cut before its extension while extensions are hidden; then its
+// facts, the suffix and the line end. The text document and the copy give the
+// facts as two more tab-separated columns, so that a paste into a spreadsheet
+// gives columns; the page gives them in words.
+template <bool Readable>
+void outputLine(DocumentWriter &out, const DocumentContent &content, qsizetype index, QByteArrayView suffix)
 {
-    QByteArray out;
-    out.reserve(estimate(items));
-    {
-        LineWriter writer(out, false, end);
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            prefetchAhead(items, i);
-            writer.itemLine(items.at(i), i, numbered, showExtensions, {});
+    const QStringView text = shownText(content.items.at(index), content.showExtensions);
+    char *p = out.room(kNumberRoom + out.bound(text) + kFactsRoom + suffix.size() + 2);
+    if (content.numbered) {
+        *p++ = ' ';
+        p = out.number(p, index + 1);
+        *p++ = ' ';
+    }
+    p = out.put(p, text);
+    if (!content.facts.empty()) {
+        const FileFacts &facts = factsOf(content, index);
+        if constexpr (Readable) {
+            // " (1234 bytes, 2026-12-08 13:17)"; whatever is unknown left out.
+            const bool size = facts.size != FileFacts::kUnknown;
+            std::tm tm;
+            const bool time = localTime(facts.modified, tm);
+            if (size || time) {
+                p = putAscii(p, " (");
+                if (size) {
+                    p = putSize(p, facts.size);
+                    p = putAscii(p, facts.size == 1 ? QByteArrayView(" byte") : QByteArrayView(" bytes"));
+                }
+                if (size && time)
+                    p = putAscii(p, ", ");
+                if (time)
+                    p = putTime(p, tm, ' ', false);
+                *p++ = ')';
+            }
+        } else {
+            *p++ = '\t';
+            p = putSize(p, facts.size);
+            *p++ = '\t';
+            p = putTime(p, facts.modified, ' ', false);
         }
     }
-    return out;
+    p = putAscii(p, suffix);
+    out.done(out.lineEnd(p));
+}
+
+void textRow(DocumentWriter &out, const DocumentContent &content, qsizetype index)
+{
+    outputLine<false>(out, content, index, {});
+}
+
+// The page: the byte-order mark (a browser opening the file from disk takes the
+// encoding from it, where it would otherwise guess one and garble every name
+// that is not ASCII), <html>, the title, an empty head, the heading, one line
+// per item ending in <br>, </html>. Control characters in the typed title are
+// shown as escapes, the way they are in names, so the title stays on its one
+// line.
+void pageHeader(DocumentWriter &out, const DocumentContent &content)
+{
+    const QString title = displayName(content.title.toUtf8());
+    out.done(putAscii(out.room(3), kByteOrderMark));
+    out.line("<html>");
+    out.line("<title>", title, "</title>");
+    out.line("<head>");
+    out.line("</head>");
+    out.line("<h2>", title, "</h2>");
+}
+
+void pageRow(DocumentWriter &out, const DocumentContent &content, qsizetype index)
+{
+    outputLine<true>(out, content, index, "<br>");
+}
+
+void pageTrailer(DocumentWriter &out, const DocumentContent &)
+{
+    out.line("</html>");
+}
+
+// CSV (RFC 4180): the byte-order mark, by which spreadsheets take the file as
+// UTF-8, a header row, then one row per item. The columns: "No." while
+// numbered, "Name", and while facts are on "Size (bytes)" and "Modified" (local
+// time, "YYYY-MM-DDTHH:MM:SS": ISO 8601 as spreadsheets read it into a date).
+void csvHeader(DocumentWriter &out, const DocumentContent &content)
+{
+    char *p = putAscii(out.room(64), kByteOrderMark);
+    if (content.numbered)
+        p = putAscii(p, "No.,");
+    p = putAscii(p, "Name");
+    if (!content.facts.empty())
+        p = putAscii(p, ",Size (bytes),Modified");
+    out.done(out.lineEnd(p));
+}
+
+void csvRow(DocumentWriter &out, const DocumentContent &content, qsizetype index)
+{
+    const QStringView text = shownText(content.items.at(index), content.showExtensions);
+    char *p = out.room(kNumberRoom + out.bound(text) + kFactsRoom + 2);
+    if (content.numbered) {
+        p = out.number(p, index + 1);
+        *p++ = ',';
+    }
+    p = out.put(p, text);
+    if (!content.facts.empty()) {
+        const FileFacts &facts = factsOf(content, index);
+        *p++ = ',';
+        p = putSize(p, facts.size);
+        *p++ = ',';
+        p = putTime(p, facts.modified, 'T', true);
+    }
+    out.done(out.lineEnd(p));
+}
+
+// The table. Its texts are marked for translation (lupdate finds them by the
+// macro, written out in full); see DocumentFormat.
+const DocumentFormat kFormats[] = {
+    {.caption = QT_TRANSLATE_NOOP("DocumentFormat", "Create TXT"),
+     .extension = ".txt",
+     .nameBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Make TXT document"),
+     .confirmationTitle = QT_TRANSLATE_NOOP("DocumentFormat", "TXT Document"),
+     .confirmationText = QT_TRANSLATE_NOOP("DocumentFormat", "File : %1 saved in folder :\r\r%2"),
+     .titleBoxTitle = nullptr,
+     .titlePrompt = nullptr,
+     .defaultTitle = nullptr,
+     .opensAfterwards = false,
+     .escaping = Escaping::None,
+     .header = nothing,
+     .row = textRow,
+     .trailer = nothing},
+    {.caption = QT_TRANSLATE_NOOP("DocumentFormat", "Make WEB Page"),
+     .extension = ".htm",
+     .nameBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Make WEB page"),
+     .confirmationTitle = QT_TRANSLATE_NOOP("DocumentFormat", "WEB Page"),
+     .confirmationText = QT_TRANSLATE_NOOP("DocumentFormat", "File :%1 saved in folder :\r\r%2"),
+     .titleBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Page title"),
+     .titlePrompt = QT_TRANSLATE_NOOP("DocumentFormat", "Insert title."),
+     .defaultTitle = "Corvane",
+     .opensAfterwards = true,
+     .escaping = Escaping::Html,
+     .header = pageHeader,
+     .row = pageRow,
+     .trailer = pageTrailer},
+    {.caption = QT_TRANSLATE_NOOP("DocumentFormat", "Create CSV"),
+     .extension = ".csv",
+     .nameBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Make CSV document"),
+     .confirmationTitle = QT_TRANSLATE_NOOP("DocumentFormat", "CSV Document"),
+     .confirmationText = QT_TRANSLATE_NOOP("DocumentFormat", "File : %1 saved in folder :\r\r%2"),
+     .titleBoxTitle = nullptr,
+     .titlePrompt = nullptr,
+     .defaultTitle = nullptr,
+     .opensAfterwards = false,
+     .escaping = Escaping::Csv,
+     .header = csvHeader,
+     .row = csvRow,
+     .trailer = nothing},
+};
+static_assert(std::size(kFormats) == size_t(DocumentKind::Csv) + 1, "one entry per kind, in its order");
+
+// The items' texts may lie scattered over the heap (a list edited by hand, a
+// merge), so reading them waits on memory: ask for a later row's text while
+// this one is written.
+constexpr qsizetype kAhead = 16;
+
+void prefetch(const QStringList &items, qsizetype index)
+{
+    if (index < items.size())
+        __builtin_prefetch(items.at(index).constData());
+}
+
+void writeDocument(const DocumentFormat &format, const DocumentContent &content, DocumentWriter &out)
+{
+    if (!content.facts.empty())
+        ::tzset();
+    format.header(out, content);
+    const QStringList &items = content.items;
+    if (content.rows.empty()) {
+        for (qsizetype i = 0; i < items.size() && !out.stopped(); ++i) {
+            prefetch(items, i + kAhead);
+            format.row(out, content, i);
+        }
+    } else {
+        const std::span<const qsizetype> rows = content.rows;
+        for (size_t k = 0; k < rows.size() && !out.stopped(); ++k) {
+            if (k + kAhead < rows.size())
+                prefetch(items, rows[k + kAhead]);
+            if (rows[k] >= 0 && rows[k] < items.size())
+                format.row(out, content, rows[k]);
+        }
+    }
+    format.trailer(out, content);
+}
+
+// A guess at the size of a document kept whole, so that its buffer grows a
+// few times at most.
+qsizetype estimate(const DocumentContent &content)
+{
+    const QStringList &items = content.items;
+    const qsizetype perRow = 16 + (content.facts.empty() ? 0 : 40);
+    qsizetype size = 256 + content.title.size() * 6;
+    if (content.rows.empty()) {
+        for (const QString &item : items)
+            size += item.size() + perRow;
+    } else {
+        for (const qsizetype row : content.rows)
+            size += (row >= 0 && row < items.size() ? items.at(row).size() : 0) + perRow;
+    }
+    return size;
+}
+
+QString asText(const char *begin, const char *end)
+{
+    return QString::fromLatin1(begin, end - begin);
 }
 
 } // namespace
 
-QByteArray textDocument(const QStringList &items, bool numbered, bool showExtensions)
+std::span<const DocumentFormat> documentFormats()
 {
-    return itemLines(items, numbered, showExtensions, LineEnd::CrLf);
+    return kFormats;
 }
 
-QByteArray copiedText(const QStringList &items, bool numbered, bool showExtensions)
+const DocumentFormat &documentFormat(DocumentKind kind)
 {
-    return itemLines(items, numbered, showExtensions, LineEnd::Lf);
+    return kFormats[size_t(kind)];
 }
 
-QByteArray copiedText(const QStringList &items, std::span<const qsizetype> rows, bool numbered, bool showExtensions)
+QByteArray documentBytes(const DocumentFormat &format, const DocumentContent &content)
 {
-    QByteArray out;
-    qsizetype size = 0;
-    for (const qsizetype row : rows)
-        size += items.at(row).size() + 12;
-    out.reserve(size);
-    {
-        LineWriter writer(out, false, LineEnd::Lf);
-        for (const qsizetype row : rows)
-            writer.itemLine(items.at(row), row, numbered, showExtensions, {});
+    DocumentWriter out(format.escaping, LineEnd::CrLf, nullptr, estimate(content));
+    writeDocument(format, content, out);
+    return out.finish();
+}
+
+bool streamDocument(const DocumentFormat &format, const DocumentContent &content, const ByteSink &sink)
+{
+    DocumentWriter out(format.escaping, LineEnd::CrLf, &sink, 0);
+    writeDocument(format, content, out);
+    out.finish();
+    return !out.stopped();
+}
+
+Result<QString> writeDocument(const QString &name, const DocumentFormat &format, const DocumentContent &content)
+{
+    return writeFileAtomically(name, [&](const ByteSink &write) { streamDocument(format, content, write); });
+}
+
+QByteArray copiedText(const DocumentContent &content)
+{
+    const DocumentFormat &text = documentFormat(DocumentKind::Text);
+    DocumentWriter out(text.escaping, LineEnd::Lf, nullptr, estimate(content));
+    writeDocument(text, content, out);
+    return out.finish();
+}
+
+QList<QStringList> printedColumns(const DocumentContent &content)
+{
+    QStringList items;
+    if (content.rows.empty()) {
+        items = content.items;
+    } else {
+        items.reserve(qsizetype(content.rows.size()));
+        for (const qsizetype row : content.rows)
+            if (row >= 0 && row < content.items.size())
+                items.append(content.items.at(row));
     }
-    return out;
+    if (content.facts.empty())
+        return {items};
+    ::tzset();
+    QStringList sizes, times;
+    sizes.reserve(items.size());
+    times.reserve(items.size());
+    const auto add = [&](qsizetype index) {
+        const FileFacts &facts = factsOf(content, index);
+        char text[kFactsRoom];
+        sizes.append(asText(text, putSize(text, facts.size)));
+        times.append(asText(text, putTime(text, facts.modified, ' ', false)));
+    };
+    if (content.rows.empty()) {
+        for (qsizetype i = 0; i < content.items.size(); ++i)
+            add(i);
+    } else {
+        for (const qsizetype row : content.rows)
+            if (row >= 0 && row < content.items.size())
+                add(row);
+    }
+    return {items, sizes, times};
 }
 
-QByteArray htmlDocument(const QStringList &items, const QString &title, bool numbered, bool showExtensions)
-{
-    // Control characters in the typed title are shown as escapes, the way they
-    // are in names, so the title stays on its one line of the page.
-    const QString shownTitle = displayName(title.toUtf8());
-    QByteArray out;
-    out.reserve(estimate(items) + items.size() * 4 + 12 * shownTitle.size() + 64);
-    out += "\xEF\xBB\xBF"; // the encoding, for the browser; see documents.h
-    {
-        LineWriter writer(out, true);
-        writer.textLine("<html>");
-        writer.textLine("<title>", shownTitle, "</title>");
-        writer.textLine("<head>");
-        writer.textLine("</head>");
-        writer.textLine("<h2>", shownTitle, "</h2>");
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            prefetchAhead(items, i);
-            writer.itemLine(items.at(i), i, numbered, showExtensions, "<br>");
-        }
-        writer.textLine("</html>");
-    }
-    return out;
-}
+
+
 
 } // namespace corvane

@@ -1,10 +1,23 @@
 #pragma once
-// The bytes of the two documents the list is exported to. Both are UTF-8,
-// every line ending in CR LF (the last one too), built in one buffer so that a
-// long list costs one write. & < > " ' on the page become character
-// references; a lone surrogate becomes "?".
+// The documents the list is written out as. A document format is one entry of
+// one table: what the window shows and asks for it, what follows once it is
+// written, and how its bytes are made. One writer serves every format, the copy
+// to the clipboard and the printout's columns, so an item reads the same in all
+// of them.
+//
+// Every document is UTF-8 with CR LF line ends (the last line's too), built
+// straight from the item texts: a lone surrogate becomes "?". The page escapes
+// & < > " ' as character references, CSV quotes its fields (RFC 4180). The
+// contents never change with the language or the locale: sizes are plain
+// decimal digits, times are local time in fixed forms.
+
+#include "base/result.h"
+#include "listing/facts.h"
+#include "output/atomicwriter.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -12,24 +25,80 @@
 
 namespace corvane {
 
-// One output line per item, nothing else; an empty list gives no bytes. The
-// output line is " 1 text" when numbered, then, while extensions are hidden,
-// NoExtension over the whole line (numbering comes first).
-QByteArray textDocument(const QStringList &items, bool numbered, bool showExtensions);
+// What a document lists, and how its lines are shaped.
+struct DocumentContent
+{
+    QStringList items = {}; // the item list's texts, in list order
+    // Each item's size and time, one per item. Empty while "Sizes and dates"
+    // is off: then no facts are written at all, not even empty columns.
+    std::span<const FileFacts> facts = {};
+    bool numbered = false;      // each line led by " 1 " (a column of its own in CSV)
+    bool showExtensions = true; // false: each line's extension is cut
+    QString title = {};         // the page's title; the other formats have none
+    // Only these rows (ascending), each numbered by its place in the list, as
+    // the marked items are copied; empty: every row.
+    std::span<const qsizetype> rows = {};
+};
 
-// What a copy of the list puts on the clipboard: the text document's lines of
-// the rows given (ascending), each numbered by its row as in the document, each
-// ending in LF; the first form takes every row.
-QByteArray copiedText(const QStringList &items, bool numbered, bool showExtensions);
-QByteArray copiedText(const QStringList &items, std::span<const qsizetype> rows, bool numbered, bool showExtensions);
+class DocumentWriter; // the one writer, in documents.cpp
 
-// The page: <html>, the title, an empty head, the heading, one line per item
-// ending in <br>, </html> — n + 6 lines, the first of them led by the UTF-8
-// byte-order mark (EF BB BF): a browser opening the file from disk takes the
-// encoding from it, where it would otherwise guess one and garble every name
-// that is not ASCII. The text document has no mark. The title and every item
-// line are escaped, since file names are data and the page opens in a browser;
-// control characters in the title become visible escapes (\n, \xHH) as in names.
-QByteArray htmlDocument(const QStringList &items, const QString &title, bool numbered, bool showExtensions);
+// How a format escapes the texts it writes.
+enum class Escaping {
+    None, // the text document and the copy: UTF-8 as it is
+    Html, // the page: & < > " ' as character references
+    Csv,  // a field quoted when it needs it, quotes doubled, formulas kept as text
+};
+
+// One document format. Its texts are plain source strings marked for
+// translation in the context kDocumentFormatContext: the window shows them
+// through QCoreApplication::translate. What a document holds never changes
+// with the language.
+struct DocumentFormat
+{
+    const char *caption;           // the menu command
+    const char *extension;         // always added to the typed name
+    const char *nameBoxTitle;      // the box that asks for the document's name
+    const char *confirmationTitle; // the box that says it is written ...
+    const char *confirmationText;  // ... and its text: %1 the name as typed, %2 the folder
+    // The box that asks for a title; a null titleBoxTitle asks none.
+    const char *titleBoxTitle;
+    const char *titlePrompt;
+    const char *defaultTitle; // the box's answer when the user just confirms; not translated
+    bool opensAfterwards;     // handed to the desktop's viewer once confirmed
+    // How its bytes are made: the escaping of its texts, what comes before
+    // the rows, one row, what comes after them.
+    Escaping escaping;
+    void (*header)(DocumentWriter &out, const DocumentContent &content);
+    void (*row)(DocumentWriter &out, const DocumentContent &content, qsizetype index);
+    void (*trailer)(DocumentWriter &out, const DocumentContent &content);
+
+    bool asksTitle() const { return titleBoxTitle != nullptr; }
+};
+
+inline constexpr char kDocumentFormatContext[] = "DocumentFormat";
+
+// The formats, in the order of the table (and of the window's menu).
+enum class DocumentKind { Text, Page, Csv };
+std::span<const DocumentFormat> documentFormats();
+const DocumentFormat &documentFormat(DocumentKind kind);
+
+// The document's bytes, whole.
+QByteArray documentBytes(const DocumentFormat &format, const DocumentContent &content);
+
+// The same bytes in pieces of a few hundred KiB, so that no buffer grows with
+// the list. False when sink stopped it.
+bool streamDocument(const DocumentFormat &format, const DocumentContent &content, const ByteSink &sink);
+
+// Writes the document to name (see writeFileAtomically) as it is made.
+Result<QString> writeDocument(const QString &name, const DocumentFormat &format, const DocumentContent &content);
+
+// What a copy of the list puts on the clipboard: the text document's lines,
+// each ending in LF (only the rows given, when given).
+QByteArray copiedText(const DocumentContent &content);
+
+// The printout's columns: the items exactly as listed (printing ignores
+// numbering and extensions) and, while facts are on, the sizes and the times
+// ("YYYY-MM-DD HH:MM"), one text per row each, empty where a fact is unknown.
+QList<QStringList> printedColumns(const DocumentContent &content);
 
 } // namespace corvane

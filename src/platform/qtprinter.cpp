@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTextLayout>
 
+#include <algorithm>
+
 // Printing on the default printer. Qt lays the lines out on the printer's own
 // pages; the finished document is then handed to CUPS ourselves, because Qt's
 // own hand-over ignores a refusal and would turn it into a silent success.
@@ -25,9 +27,11 @@ using CupsLastErrorString = const char *(*)();
 
 const char jobTitle[] = "Corvane+";
 
-// One item per line in the given size, long lines wrapped, a new page when one
-// is full. False when the printer's paint engine gave up.
-bool paintLines(QPrinter &printer, const QStringList &lines, int pointSize)
+// One row per line in the given size: the first column's text wraps within
+// the width the other columns leave; each other column is drawn right-aligned
+// on the row's first line, on its baseline. A new page when one is full. False
+// when the printer's paint engine gave up.
+bool paintRows(QPrinter &printer, const QList<QStringList> &columns, int pointSize)
 {
     QPainter painter;
     if (!painter.begin(&printer))
@@ -35,9 +39,27 @@ bool paintLines(QPrinter &printer, const QStringList &lines, int pointSize)
     QFont font = painter.font();
     font.setPointSize(pointSize);
     painter.setFont(font);
-    const qreal width = printer.width();
+    const QFontMetricsF metrics(font, &printer);
     const qreal height = printer.height();
-    const qreal spacing = QFontMetricsF(font, &printer).lineSpacing();
+    const qreal spacing = metrics.lineSpacing();
+    const qreal gap = 2 * metrics.averageCharWidth();
+
+    // Each further column as wide as its widest text, at the right edge.
+    const QStringList none;
+    const QStringList &texts = columns.isEmpty() ? none : columns.first();
+    QList<qreal> widths, lefts;
+    qreal right = printer.width();
+    for (qsizetype k = columns.size() - 1; k >= 1; --k) {
+        qreal widest = 0;
+        for (const QString &text : columns.at(k))
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+        right -= widest;
+        widths.prepend(widest);
+        lefts.prepend(right);
+        right -= gap;
+    }
+    // The texts keep at least a quarter of the page, however wide the rest.
+    const qreal width = std::max(right, qreal(printer.width()) / 4);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
@@ -50,10 +72,18 @@ bool paintLines(QPrinter &printer, const QStringList &lines, int pointSize)
         }
         return true;
     };
-    for (const QString &text : lines) {
+    auto drawColumns = [&](qsizetype row, qreal baseline) {
+        for (qsizetype k = 1; k < columns.size(); ++k) {
+            const QString text = columns.at(k).value(row);
+            painter.drawText(QPointF(lefts[k - 1] + widths[k - 1] - metrics.horizontalAdvance(text), baseline), text);
+        }
+    };
+    for (qsizetype row = 0; row < texts.size(); ++row) {
+        const QString &text = texts.at(row);
         if (text.isEmpty()) { // an empty item still takes its line
             if (!room(spacing))
                 return false;
+            drawColumns(row, y + metrics.ascent());
             y += spacing;
             continue;
         }
@@ -68,6 +98,8 @@ bool paintLines(QPrinter &printer, const QStringList &lines, int pointSize)
             if (!room(line.height()))
                 return false;
             line.draw(&painter, QPointF(0, y - line.y()));
+            if (i == 0)
+                drawColumns(row, y + line.ascent());
             y += line.height();
         }
     }
@@ -76,7 +108,7 @@ bool paintLines(QPrinter &printer, const QStringList &lines, int pointSize)
 
 } // namespace
 
-Result<> QtPrinter::printLines(const QStringList &lines, int pointSize)
+Result<> QtPrinter::printColumns(const QList<QStringList> &columns, int pointSize)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
@@ -102,7 +134,7 @@ Result<> QtPrinter::printLines(const QStringList &lines, int pointSize)
     printer.setPageLayout(layout);
     printer.setDocName(QString::fromLatin1(jobTitle));
     printer.setCreator(QString::fromLatin1(jobTitle));
-    if (!paintLines(printer, lines, pointSize) || printer.printerState() == QPrinter::Error)
+    if (!paintRows(printer, columns, pointSize) || printer.printerState() == QPrinter::Error)
         return {{}, QStringLiteral("The document for the printer %1 could not be prepared.").arg(info.printerName())};
 
     const int job = printFile(info.printerName().toLocal8Bit().constData(), QFile::encodeName(document).constData(),

@@ -22,7 +22,7 @@ public:
 class QtPrinter : public Printer
 {
 public:
-    Result<> printLines(const QStringList &lines, int pointSize) override;
+    Result<> printColumns(const QList<QStringList> &columns, int pointSize) override;
 };
 
 class QtShell : public Shell

@@ -29,10 +29,17 @@ class Printer
 {
 public:
     virtual ~Printer() = default;
-    // Prints each line as one line on the default printer in the given point
-    // size and ends the document; new pages as needed. Called on a worker
-    // thread: preparing and sending a long document takes a while.
-    virtual Result<> printLines(const QStringList &lines, int pointSize) = 0;
+    // Prints rows on the default printer in the given point size and ends the
+    // document; new pages as needed. columns[0] holds each row's text, which
+    // wraps when it is too long for its column; each further column holds one
+    // text per row (the same number of rows), printed beside it on the row's
+    // first line in a column as wide as its widest text, aligned right, so
+    // that sizes line up by their last digit and times one under the other.
+    // Called on a worker thread: preparing and sending a long document takes
+    // a while.
+    virtual Result<> printColumns(const QList<QStringList> &columns, int pointSize) = 0;
+    // Each line as one row: the printout of a single column.
+    Result<> printLines(const QStringList &lines, int pointSize) { return printColumns({lines}, pointSize); }
 };
 
 class Shell

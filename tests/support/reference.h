@@ -4,9 +4,12 @@
 // and the fuzz targets compare the program's fast code against these.
 
 #include "listing/casefold.h"
+#include "listing/facts.h"
 #include "listing/filenames.h"
+#include "output/documents.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringDecoder>
@@ -16,12 +19,19 @@
 
 namespace corvane::test {
 
+// The cut NoExtension makes: before the last dot that follows the last slash.
+inline QString referenceNoExtension(const QString &text)
+{
+    const qsizetype dot = text.lastIndexOf(u'.');
+    return dot >= 0 && dot > text.lastIndexOf(u'/') ? text.left(dot) : text;
+}
+
 // The output line of an item: " 1 text" when numbered (index counts from 0),
-// then NoExtension over the whole line while extensions are hidden.
+// then the extension cut from the whole line while extensions are hidden.
 inline QString referenceOutputLine(const QString &item, qsizetype index, bool numbered, bool showExtensions)
 {
     const QString line = numbered ? u' ' + QString::number(index + 1) + u' ' + item : item;
-    return showExtensions ? line : NoExtension(line);
+    return showExtensions ? line : referenceNoExtension(line);
 }
 
 // & < > " ' as the character references the web page uses; the rest unchanged.
@@ -32,31 +42,130 @@ inline QString referenceEscapeHtml(QString text)
     return text.replace(u'\'', QStringLiteral("&#39;"));
 }
 
-// The text document: each output line as QString::toUtf8 encodes it, CR LF after each.
-inline QByteArray referenceTextDocument(const QStringList &items, bool numbered, bool showExtensions)
+// The facts as Qt writes them: the size in decimal, the time in local time.
+inline QString referenceSize(const FileFacts &facts)
+{
+    return facts.size == FileFacts::kUnknown ? QString() : QString::number(facts.size);
+}
+inline QString referenceTime(const FileFacts &facts, bool iso)
+{
+    if (facts.modified == FileFacts::kUnknown)
+        return {};
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(facts.modified);
+    return iso ? time.toString(Qt::ISODate) : time.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+// The rows a document lists, and each one's facts (unknown past the end).
+inline QList<qsizetype> referenceRows(const DocumentContent &content)
+{
+    QList<qsizetype> rows;
+    if (content.rows.empty()) {
+        for (qsizetype i = 0; i < content.items.size(); ++i)
+            rows.append(i);
+    } else {
+        rows = QList<qsizetype>(content.rows.begin(), content.rows.end());
+    }
+    return rows;
+}
+inline FileFacts referenceFacts(const DocumentContent &content, qsizetype row)
+{
+    return row < qsizetype(content.facts.size()) ? content.facts[size_t(row)] : FileFacts{};
+}
+
+// The text document: each output line and, with facts, its size and time
+// after tabs, as QString::toUtf8 encodes it, lineEnd after each (the copy's LF).
+inline QByteArray referenceTextDocument(const DocumentContent &content, QByteArrayView lineEnd = "\r\n")
 {
     QByteArray out;
-    for (qsizetype i = 0; i < items.size(); ++i)
-        out += referenceOutputLine(items.at(i), i, numbered, showExtensions).toUtf8() + "\r\n";
+    for (const qsizetype i : referenceRows(content)) {
+        QString line = referenceOutputLine(content.items.at(i), i, content.numbered, content.showExtensions);
+        if (!content.facts.empty()) {
+            const FileFacts facts = referenceFacts(content, i);
+            line += u'\t' + referenceSize(facts) + u'\t' + referenceTime(facts, false);
+        }
+        out += line.toUtf8() + lineEnd;
+    }
     return out;
 }
 
-// The web page: the byte-order mark, then line by line as QString::toUtf8 encodes it.
-inline QByteArray referenceHtmlDocument(const QStringList &items, const QString &title, bool numbered,
-                                        bool showExtensions)
+// The web page: the byte-order mark, then line by line as QString::toUtf8
+// encodes it; an item's known facts in words after it.
+inline QByteArray referenceHtmlDocument(const DocumentContent &content)
 {
-    const QString shown = referenceEscapeHtml(displayName(title.toUtf8()));
+    const QString shown = referenceEscapeHtml(displayName(content.title.toUtf8()));
     QStringList lines = {QStringLiteral("<html>"), QStringLiteral("<title>") + shown + QStringLiteral("</title>"),
                          QStringLiteral("<head>"), QStringLiteral("</head>"),
                          QStringLiteral("<h2>") + shown + QStringLiteral("</h2>")};
-    for (qsizetype i = 0; i < items.size(); ++i)
-        lines.append(referenceEscapeHtml(referenceOutputLine(items.at(i), i, numbered, showExtensions))
-                     + QStringLiteral("<br>"));
+    for (const qsizetype i : referenceRows(content)) {
+        QString line = referenceEscapeHtml(
+            referenceOutputLine(content.items.at(i), i, content.numbered, content.showExtensions));
+        if (!content.facts.empty()) {
+            const FileFacts facts = referenceFacts(content, i);
+            QStringList words;
+            if (facts.size != FileFacts::kUnknown)
+                words.append(referenceSize(facts)
+                             + (facts.size == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes")));
+            if (facts.modified != FileFacts::kUnknown)
+                words.append(referenceTime(facts, false));
+            if (!words.isEmpty())
+                line += QStringLiteral(" (") + words.join(QStringLiteral(", ")) + u')';
+        }
+        lines.append(line + QStringLiteral("<br>"));
+    }
     lines.append(QStringLiteral("</html>"));
     QByteArray out("\xEF\xBB\xBF"); // the UTF-8 byte-order mark leads the page
     for (const QString &line : lines)
         out += line.toUtf8() + "\r\n";
     return out;
+}
+
+// A CSV field: a name a spreadsheet would take for a formula led by a single
+// quote; quoted (quotes doubled) when it is empty, a formula, or holds a
+// comma, a quote, CR, LF, a semicolon or a tab.
+inline QString referenceCsvField(QString text)
+{
+    const bool formula = !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front());
+    if (formula)
+        text.prepend(u'\'');
+    const auto special = [](QChar c) {
+        return c == u',' || c == u'"' || c == u'\r' || c == u'\n' || c == u';' || c == u'\t';
+    };
+    if (!formula && !text.isEmpty() && std::none_of(text.begin(), text.end(), special))
+        return text;
+    return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+// CSV: the byte-order mark, the header row, one row per item, CR LF after each.
+inline QByteArray referenceCsvDocument(const DocumentContent &content)
+{
+    QStringList header;
+    if (content.numbered)
+        header.append(QStringLiteral("No."));
+    header.append(QStringLiteral("Name"));
+    if (!content.facts.empty())
+        header << QStringLiteral("Size (bytes)") << QStringLiteral("Modified");
+    QByteArray out = "\xEF\xBB\xBF" + header.join(u',').toUtf8() + "\r\n";
+    for (const qsizetype i : referenceRows(content)) {
+        QStringList fields;
+        if (content.numbered)
+            fields.append(QString::number(i + 1));
+        const QString &item = content.items.at(i);
+        fields.append(referenceCsvField(content.showExtensions ? item : referenceNoExtension(item)));
+        if (!content.facts.empty()) {
+            const FileFacts facts = referenceFacts(content, i);
+            fields << referenceSize(facts) << referenceTime(facts, true);
+        }
+        out += fields.join(u',').toUtf8() + "\r\n";
+    }
+    return out;
+}
+
+// The document of a kind, from the reference forms above.
+inline QByteArray referenceDocument(DocumentKind kind, const DocumentContent &content)
+{
+    return kind == DocumentKind::Text   ? referenceTextDocument(content)
+           : kind == DocumentKind::Page ? referenceHtmlDocument(content)
+                                        : referenceCsvDocument(content);
 }
 
 // The text shown for a file name's bytes: each well-formed UTF-8 sequence (as

@@ -17,11 +17,12 @@ void ScriptedDialogs::messageBox(const QString &text, const QString &title, Mess
     messages.append({text, title, icon});
 }
 
-Result<> RecordingPrinter::printLines(const QStringList &lines, int pointSize)
+Result<> RecordingPrinter::printColumns(const QList<QStringList> &printed, int pointSize)
 {
     if (!failWith.isEmpty())
         return {{}, failWith};
-    jobs.append(lines);
+    jobs.append(printed.value(0));
+    columns.append(printed);
     pointSizes.append(pointSize);
     return {};
 }

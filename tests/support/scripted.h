@@ -45,10 +45,11 @@ class RecordingPrinter : public Printer
 {
 public:
     QString failWith; // non-empty: every job fails with this description
-    QList<QStringList> jobs;
+    QList<QStringList> jobs;           // each job's first column: its lines
+    QList<QList<QStringList>> columns; // each job's columns, all of them
     QList<int> pointSizes;
 
-    Result<> printLines(const QStringList &lines, int pointSize) override;
+    Result<> printColumns(const QList<QStringList> &columns, int pointSize) override;
 };
 
 class RecordingShell : public Shell
