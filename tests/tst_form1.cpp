@@ -484,6 +484,7 @@ void TestForm1::refreshCountAndCommands()
     QCOMPARE(w.items().count(), 0);
     QCOMPARE(f.List1->toolTip(), QStringLiteral(" Files :  0 "));
     QVERIFY(!f.PrintList->isEnabled() && !f.CreateTXT->isEnabled() && !f.CreateHTM->isEnabled());
+    QVERIFY(!f.CreateCSV->isEnabled()); // enabled and disabled with "Create TXT"
 
     // The commands are enabled in the order Print, Create TXT, Make WEB Page.
     QStringList order;

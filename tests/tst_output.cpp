@@ -10,10 +10,15 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QScopeGuard>
 #include <QUrl>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -105,41 +110,65 @@ std::unique_ptr<Window> TestOutput::windowWith(const QStringList &files)
 
 void TestOutput::createTxtWorkedExamples_data()
 {
+    QTest::addColumn<int>("kind"); // DocumentKind: Text or Csv, written the same way
     QTest::addColumn<bool>("numbered");
     QTest::addColumn<bool>("showExtensions");
+    QTest::addColumn<bool>("facts");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("as listed") << false << true << QByteArray("a.txt\r\nb.doc\r\n");
-    QTest::newRow("numbered") << true << true << QByteArray(" 1 a.txt\r\n 2 b.doc\r\n");
+    const int text = int(DocumentKind::Text), csv = int(DocumentKind::Csv);
+    QTest::newRow("as listed") << text << false << true << false << QByteArray("a.txt\r\nb.doc\r\n");
+    QTest::newRow("numbered") << text << true << true << false << QByteArray(" 1 a.txt\r\n 2 b.doc\r\n");
     // Items listed with extensions before the switch still lose them.
-    QTest::newRow("extensions off") << false << false << QByteArray("a\r\nb\r\n");
-    QTest::newRow("numbered, extensions off") << true << false << QByteArray(" 1 a\r\n 2 b\r\n");
+    QTest::newRow("extensions off") << text << false << false << false << QByteArray("a\r\nb\r\n");
+    QTest::newRow("numbered, extensions off") << text << true << false << false << QByteArray(" 1 a\r\n 2 b\r\n");
+    QTest::newRow("sizes and dates") << text << false << true << true
+                                     << QByteArray("a.txt\t3\t2023-11-14 22:13\r\nb.doc\t0\t2023-11-14 22:13\r\n");
+    QTest::newRow("csv") << csv << true << false << false
+                         << QByteArray("\xEF\xBB\xBFNo.,Name\r\n1,a\r\n2,b\r\n");
+    QTest::newRow("csv, sizes and dates")
+        << csv << false << true << true
+        << QByteArray("\xEF\xBB\xBFName,Size (bytes),Modified\r\na.txt,3,2023-11-14T22:13:20\r\n"
+                      "b.doc,0,2023-11-14T22:13:20\r\n");
 }
 
 void TestOutput::createTxtWorkedExamples()
 {
+    QFETCH(int, kind);
     QFETCH(bool, numbered);
     QFETCH(bool, showExtensions);
+    QFETCH(bool, facts);
     QFETCH(QByteArray, expected);
-    auto w = windowWith({"a.txt", "b.doc"});
-    Form1 &f = *w->form;
+    makeFiles(m_dir->path(), {"b.doc"});
+    writeBytes(m_dir->filePath(QStringLiteral("a.txt")), "abc");
+    const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}}; // 2023-11-14 22:13:20 UTC
+    for (const char *file : {"a.txt", "b.doc"})
+        QCOMPARE(::utimensat(AT_FDCWD, file, times, 0), 0);
+    qputenv("TZ", "UTC");
+    const auto localTime = qScopeGuard([] { qunsetenv("TZ"); });
+    Window w;
+    Form1 &f = *w.form;
+    if (facts)
+        f.SizesAndDates->trigger(); // the folder read again with them
     change(f, [&](WindowState &s) {
         s.enumerate = numbered;
         s.ShowExtensions = showExtensions;
     });
     f.items().setMarked(1, true); // marks play no part
-    w->dialogs().answers = {QStringLiteral("corvane")};
-    f.CreateTXT_Click();
+    w.dialogs().answers = {QStringLiteral("corvane")};
+    const bool csv = kind == int(DocumentKind::Csv);
+    (csv ? f.CreateCSV : f.CreateTXT)->trigger();
 
-    QCOMPARE(w->dialogs().inputs.size(), 1);
-    QCOMPARE(w->dialogs().inputs[0].prompt, namePrompt);
-    QCOMPARE(w->dialogs().inputs[0].title, QStringLiteral("Make TXT document"));
-    QCOMPARE(w->dialogs().inputs[0].defaultText, QStringLiteral("corvane"));
-    QCOMPARE(readAll(QStringLiteral("corvane.txt")), expected);
-    QCOMPARE(w->dialogs().messages.size(), 1);
-    QCOMPARE(w->dialogs().messages[0].text,
-             QStringLiteral("File : corvane.txt saved in folder :\r\r") + m_dir->path());
-    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("TXT Document"));
-    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Information);
+    QCOMPARE(w.dialogs().inputs.size(), 1);
+    QCOMPARE(w.dialogs().inputs[0].prompt, namePrompt);
+    QCOMPARE(w.dialogs().inputs[0].title, csv ? QStringLiteral("Make CSV document") : QStringLiteral("Make TXT document"));
+    QCOMPARE(w.dialogs().inputs[0].defaultText, QStringLiteral("corvane"));
+    const QString file = csv ? QStringLiteral("corvane.csv") : QStringLiteral("corvane.txt");
+    QCOMPARE(readAll(file), expected);
+    QCOMPARE(w.dialogs().messages.size(), 1);
+    QCOMPARE(w.dialogs().messages[0].text, "File : " + file + " saved in folder :\r\r" + m_dir->path());
+    QCOMPARE(w.dialogs().messages[0].title, csv ? QStringLiteral("CSV Document") : QStringLiteral("TXT Document"));
+    QCOMPARE(w.dialogs().messages[0].icon, MessageIcon::Information);
+    QVERIFY(w.scripted.shell->opened.isEmpty());
 }
 
 void TestOutput::createTxtNames_data()
@@ -172,24 +201,39 @@ void TestOutput::createTxtNames()
 
 void TestOutput::emptyNameAborts_data()
 {
-    QTest::addColumn<bool>("web");
+    QTest::addColumn<int>("kind"); // DocumentKind
     QTest::addColumn<QStringList>("answers");
-    for (bool web : {false, true}) {
-        const char *kind = web ? "page, " : "text, ";
-        QTest::addRow("%scancel", kind) << web << QStringList{};
-        QTest::addRow("%sempty", kind) << web << QStringList{""};
-        QTest::addRow("%sspaces", kind) << web << QStringList{"   "};
+    for (const DocumentKind kind : {DocumentKind::Text, DocumentKind::Page, DocumentKind::Csv}) {
+        const char *name = documentFormat(kind).extension;
+        QTest::addRow("%s, cancel", name) << int(kind) << QStringList{};
+        QTest::addRow("%s, empty", name) << int(kind) << QStringList{""};
+        QTest::addRow("%s, spaces", name) << int(kind) << QStringList{"   "};
     }
 }
 
+namespace {
+
+// The command of each document format.
+QAction *documentCommand(Form1 &f, int kind)
+{
+    switch (DocumentKind(kind)) {
+    case DocumentKind::Text: return f.CreateTXT;
+    case DocumentKind::Page: return f.CreateHTM;
+    case DocumentKind::Csv: return f.CreateCSV;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 void TestOutput::emptyNameAborts()
 {
-    QFETCH(bool, web);
+    QFETCH(int, kind);
     QFETCH(QStringList, answers);
     auto w = windowWith({"a.txt"});
     const QStringList before = entries(m_dir->path());
     w->dialogs().answers = answers;
-    web ? w->form->CreateHTM_Click() : w->form->CreateTXT_Click();
+    documentCommand(*w->form, kind)->trigger();
     QCOMPARE(w->dialogs().inputs.size(), 1); // the title is never asked for
     QCOMPARE(w->dialogs().messages.size(), 1);
     QCOMPARE(w->dialogs().messages[0].text, QStringLiteral("Operation aborted"));
@@ -201,26 +245,27 @@ void TestOutput::emptyNameAborts()
 
 void TestOutput::failureShowsSystemDescription_data()
 {
-    QTest::addColumn<bool>("web");
+    QTest::addColumn<int>("kind"); // DocumentKind
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("description");
     // The writer's own failures are covered above; here, that each command
     // reports them and stops.
-    QTest::newRow("text, missing folder") << false << "nowhere/doc" << "No such file or directory";
-    QTest::newRow("page, a folder") << true << "taken" << "Is a directory";
+    QTest::newRow("text, missing folder") << int(DocumentKind::Text) << "nowhere/doc" << "No such file or directory";
+    QTest::newRow("page, a folder") << int(DocumentKind::Page) << "taken" << "Is a directory";
+    QTest::newRow("csv, a folder") << int(DocumentKind::Csv) << "taken" << "Is a directory";
 }
 
 void TestOutput::failureShowsSystemDescription()
 {
-    QFETCH(bool, web);
+    QFETCH(int, kind);
     QFETCH(QString, answer);
     QFETCH(QString, description);
     auto w = windowWith({"a.txt"});
-    QVERIFY(QDir().mkdir(QStringLiteral("taken.txt")));
-    QVERIFY(QDir().mkdir(QStringLiteral("taken.htm")));
+    for (const char *taken : {"taken.txt", "taken.htm", "taken.csv"})
+        QVERIFY(QDir().mkdir(QString::fromLatin1(taken)));
     const QStringList before = entries(m_dir->path());
     w->dialogs().answers = {answer, QStringLiteral("Title")};
-    web ? w->form->CreateHTM_Click() : w->form->CreateTXT_Click();
+    documentCommand(*w->form, kind)->trigger();
     QCOMPARE(w->dialogs().messages.size(), 1); // no confirmation
     QVERIFY2(w->dialogs().messages[0].text.contains(description, Qt::CaseInsensitive),
              qPrintable(w->dialogs().messages[0].text));
@@ -379,6 +424,15 @@ void TestOutput::printListsItemsUnchanged()
     QCOMPARE(w->scripted.printer->pointSizes, QList<int>({12, 12}));
     QVERIFY(w->dialogs().messages.isEmpty());
     QVERIFY(w->dialogs().inputs.isEmpty());
+    // With sizes and dates, they stand in columns of their own beside the items.
+    w->form->SizesAndDates->trigger();
+    w->form->PrintList_Click();
+    const QList<QStringList> &columns = w->scripted.printer->columns.last();
+    QCOMPARE(columns.size(), 3);
+    QCOMPARE(columns[0], w->texts()); // the list as read again with them
+    QCOMPARE(columns[1], QStringList({"0", "0", "0"}));
+    for (const QString &time : columns[2])
+        QVERIFY2(QDateTime::fromString(time, QStringLiteral("yyyy-MM-dd HH:mm")).isValid(), qPrintable(time));
 }
 
 void TestOutput::printFailureIsReported()

@@ -1,14 +1,19 @@
 #include "app/form1.h"
 #include "app/palette.h"
 #include "listing/filetypes.h"
+#include "support/injected.h"
 #include "support/refreshcounter.h"
 #include "support/scripted.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTest>
 #include <QWindow>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -33,6 +38,8 @@ private slots:
     void selectWordCaptions();
     void filterModes();
     void everyFilterCommandRefreshes();
+    void readOptions_data();
+    void readOptions();
 
 private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
@@ -354,6 +361,84 @@ void TestShaping::everyFilterCommandRefreshes()
         QVERIFY2(refreshes.count() == 1, qPrintable(command->objectName()));
         QVERIFY2(!w.texts().contains(QStringLiteral("edited by hand")), qPrintable(command->objectName()));
     }
+}
+
+void TestShaping::readOptions_data()
+{
+    // The folder holds allFiles and other/; other/deeper/ and the hidden
+    // .git/ are made here. Files listed in other/ and below carry their path.
+    QTest::addColumn<bool>("subfolders");
+    QTest::addColumn<bool>("facts");
+    QTest::addColumn<bool>("failingSubfolder"); // other/deeper fails part-way (strace)
+    QTest::addColumn<QStringList>("texts");
+    const QStringList here = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "readme.md", "song.mp3"};
+    QTest::newRow("whole tree") << true << false << false
+                                << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/deeper/d.txt",
+                                               "other/elsewhere.txt", "other/song.mp3", "prog.exe", "readme.md",
+                                               "song.mp3"};
+    QTest::newRow("sizes and dates") << false << true << false << here;
+    QTest::newRow("a folder below cannot be read")
+        << true << false << true
+        << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/elsewhere.txt", "other/song.mp3",
+                       "prog.exe", "readme.md", "song.mp3"};
+}
+
+void TestShaping::readOptions()
+{
+    QFETCH(bool, subfolders);
+    QFETCH(bool, facts);
+    QFETCH(bool, failingSubfolder);
+    QFETCH(QStringList, texts);
+    makeFiles(m_dir->path(), {"other/deeper/d.txt", ".git/hidden.txt"});
+    writeBytes(path("notes.txt"), "12345");
+    const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}}; // 2023-11-14 22:13 UTC
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path("notes.txt")).constData(), times, 0), 0);
+    qputenv("TZ", "UTC");
+    const auto localTime = qScopeGuard([] { qunsetenv("TZ"); });
+    Window w;
+    Form1 &f = *w.form;
+    const QStringList start = w.texts();
+    std::unique_ptr<InjectedFault> failing;
+    if (failingSubfolder) {
+        failing = std::make_unique<InjectedFault>(
+            QStringList{QStringLiteral("-P"), path("other/deeper"), QStringLiteral("-e"),
+                        QStringLiteral("trace=getdents64"), QStringLiteral("-e"),
+                        QStringLiteral("inject=getdents64:error=EIO:when=1")});
+        if (!failing->isActive())
+            QSKIP(qPrintable(failing->why()));
+    }
+    RefreshCounter refreshes(f);
+    // Each option reads the folder again and refreshes the list.
+    if (subfolders)
+        f.IncludeSubfolders->trigger();
+    if (facts)
+        f.SizesAndDates->trigger();
+    failing.reset();
+    QCOMPARE(refreshes.count(), int(subfolders) + int(facts));
+    QCOMPARE(w.texts(), texts);
+    QCOMPARE(f.File1->path(), m_dir->path()); // File1 and the tree stay on the chosen folder
+    QCOMPARE(f.Dir1->path(), m_dir->path());
+    if (failingSubfolder) {
+        // The items that could be read stay; the box names what could not be.
+        QCOMPARE(w.dialogs().messages.size(), 1);
+        QCOMPARE(w.dialogs().messages[0].text,
+                 QStringLiteral("1 folder could not be read:\r\rother/deeper : ") + systemError(EIO));
+        QCOMPARE(w.dialogs().messages[0].title, QStringLiteral("WARNING"));
+    } else {
+        QVERIFY(w.dialogs().messages.isEmpty());
+    }
+    // Sizes and dates stand beside each name, to the eye and to a screen reader.
+    const QModelIndex notes = f.items().index(int(w.texts().indexOf(QStringLiteral("notes.txt"))));
+    QCOMPARE(notes.data(ItemList::FactsRole).toString(), facts ? QStringLiteral("5  2023-11-14 22:13") : QString());
+    QCOMPARE(notes.data(Qt::AccessibleTextRole).toString(),
+             facts ? QStringLiteral("notes.txt, 5 bytes, 2023-11-14 22:13") : QStringLiteral("notes.txt"));
+    // Off again, the list is as it started.
+    if (subfolders)
+        f.IncludeSubfolders->trigger();
+    if (facts)
+        f.SizesAndDates->trigger();
+    QCOMPARE(w.texts(), start);
+    QCOMPARE(notes.data(ItemList::FactsRole).toString(), QString());
 }
 
 QTEST_MAIN(TestShaping)
