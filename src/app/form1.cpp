@@ -288,44 +288,36 @@ void Form1::Form_Initialize()
     c.keepWhenCancelled();
     struct StartRead
     {
-        Result<FolderListing> listing;
         QString root;
         QList<Volume> volumes;
-        TreeLevels levels;
+        FolderRead read;
     };
     Drives *drives = m_services.drives.get();
     const QString pattern = s.files.pattern;
-    std::optional<StartRead> read = runIn<StartRead>(
+    std::optional<StartRead> start = runIn<StartRead>(
         c, QStringLiteral("Reading ") + displayPath(cwd), true, [drives, cwd, pattern](ReadProgress &progress) {
-            StartRead start;
-            start.listing = readFolder(cwd, Pattern(pattern), &progress);
-            if (progress.cancelled.load(std::memory_order_relaxed))
-                return start;
-            start.root = drives->startRoot();
-            start.volumes = drives->volumes();
+            StartRead started;
+            started.root = drives->startRoot();
+            started.volumes = drives->volumes();
             // Every level of the tree from the volume's root down to the folder.
             FolderTreeModel tree;
-            tree.setRoot(start.root);
-            for (const QString &level : tree.levelsToShow(cwd)) {
-                const Result<QStringList> read = readSubfolders(level);
-                start.levels.emplace_back(level, read.value, read.error);
-            }
-            if (start.listing.ok())
-                start.levels.emplace_back(cwd, start.listing.value.subfolders, QString());
-            return start;
+            tree.setRoot(started.root);
+            started.read = readWithLevels(cwd, pattern, {}, tree.levelsToShow(cwd), progress);
+            return started;
         });
-    if (!read)
+    if (!start)
         return;
-    s.volumes = read->volumes;
-    s.drive = s.currentDrive = s.treeRoot = read->root;
-    c.treeLevels() = std::move(read->levels);
-    if (!read->listing.ok()) {
-        c.fail(read->listing.error);
+    s.volumes = start->volumes;
+    s.drive = s.currentDrive = s.treeRoot = start->root;
+    const Result<FolderListing> &listing = start->read.listing;
+    if (!listing.ok()) {
+        c.fail(listing.error);
         return;
     }
+    c.treeLevels() = std::move(start->read.levels);
     s.treePath = cwd;
-    s.files.names = read->listing.value.names;
-    s.files.subfolders = read->listing.value.subfolders;
+    s.files.names = listing.value.names;
+    s.files.subfolders = listing.value.subfolders;
     RefreshList(c);
 }
 

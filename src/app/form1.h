@@ -232,6 +232,15 @@ private:
     void paintColours(int colour);
 
     bool RefreshList(Command &c);
+    // A folder's listing and the levels of the tree on the way to it, read
+    // together in one job (on the worker).
+    struct FolderRead
+    {
+        Result<FolderListing> listing;
+        TreeLevels levels; // the levels given, then the folder's own
+    };
+    static FolderRead readWithLevels(const QString &folder, const QString &pattern, ReadOptions options,
+                                     const QStringList &levels, ReadProgress &progress);
     // Navigation steps (form1_navigation.cpp).
     bool folderChange(Command &c);
     bool setTreePath(Command &c, const QString &path);

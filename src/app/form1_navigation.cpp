@@ -126,6 +126,23 @@ bool Form1::folderChange(Command &c)
     return RefreshList(c);
 }
 
+Form1::FolderRead Form1::readWithLevels(const QString &folder, const QString &pattern, ReadOptions options,
+                                        const QStringList &levels, ReadProgress &progress)
+{
+    FolderRead r;
+    r.listing = readFolder(folder, Pattern(pattern), &progress, options);
+    if (!r.listing.ok())
+        return r;
+    for (const QString &level : levels) {
+        if (progress.cancelled.load(std::memory_order_relaxed))
+            return r;
+        const Result<QStringList> subfolders = readSubfolders(level);
+        r.levels.emplace_back(level, subfolders.value, subfolders.error);
+    }
+    r.levels.emplace_back(folder, r.listing.value.subfolders, QString());
+    return r;
+}
+
 bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
 {
     WindowState &s = c.next();
@@ -138,25 +155,10 @@ bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
         fresh.setRoot(s.treeRoot);
         levels = fresh.levelsToShow(folder);
     }
-    struct FolderRead
-    {
-        Result<FolderListing> listing;
-        TreeLevels levels;
-    };
     const ReadOptions options{s.includeSubfolders, s.sizesAndDates};
     std::optional<FolderRead> read = runIn<FolderRead>(
         c, readingText(folder), true, [folder, pattern, levels, options](ReadProgress &progress) {
-            FolderRead r;
-            r.listing = readFolder(folder, Pattern(pattern), &progress, options);
-            for (const QString &level : levels) {
-                if (!r.listing.ok() || progress.cancelled.load(std::memory_order_relaxed))
-                    break;
-                const Result<QStringList> subfolders = readSubfolders(level);
-                r.levels.emplace_back(level, subfolders.value, subfolders.error);
-            }
-            if (r.listing.ok())
-                r.levels.emplace_back(folder, r.listing.value.subfolders, QString());
-            return r;
+            return readWithLevels(folder, pattern, options, levels, progress);
         });
     if (!read)
         return false;

@@ -104,18 +104,27 @@ QString FolderTreeModel::root() const
     return m_top->children.empty() ? QString() : m_top->children.front()->path;
 }
 
-FolderTreeModel::Node *FolderTreeModel::find(const QString &path) const
+std::optional<QStringList> FolderTreeModel::partsBelowRoot(const QString &path) const
 {
     if (m_top->children.empty())
+        return std::nullopt;
+    const QString &root = m_top->children.front()->path;
+    const QString clean = QDir::cleanPath(path);
+    if (clean == root)
+        return QStringList();
+    const QString prefix = root == u"/" ? root : root + u'/';
+    if (!clean.startsWith(prefix))
+        return std::nullopt;
+    return clean.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts);
+}
+
+FolderTreeModel::Node *FolderTreeModel::find(const QString &path) const
+{
+    const std::optional<QStringList> parts = partsBelowRoot(path);
+    if (!parts)
         return nullptr;
     Node *node = m_top->children.front().get();
-    const QString clean = QDir::cleanPath(path);
-    if (clean == node->path)
-        return node;
-    const QString prefix = node->path == u"/" ? node->path : node->path + u'/';
-    if (!clean.startsWith(prefix))
-        return nullptr;
-    for (const QString &part : clean.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts)) {
+    for (const QString &part : *parts) {
         node = node->childNamed(part);
         if (!node)
             return nullptr;
@@ -131,16 +140,13 @@ QModelIndex FolderTreeModel::indexForPath(const QString &path) const
 QStringList FolderTreeModel::levelsToShow(const QString &path) const
 {
     QStringList levels;
-    if (m_top->children.empty())
+    const std::optional<QStringList> parts = partsBelowRoot(path);
+    if (!parts)
         return levels;
     const Node *node = m_top->children.front().get();
-    const QString clean = QDir::cleanPath(path);
-    const QString prefix = node->path == u"/" ? node->path : node->path + u'/';
-    if (clean == node->path || !clean.startsWith(prefix))
-        return levels;
     QString at = node->path;
     bool known = true; // the levels above are in the model
-    for (const QString &part : clean.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts)) {
+    for (const QString &part : *parts) {
         if (known) {
             const Node *child = node->level == Reading::Read ? node->childNamed(part) : nullptr;
             if (!child)
@@ -157,16 +163,11 @@ QStringList FolderTreeModel::levelsToShow(const QString &path) const
 
 FolderTreeModel::Node *FolderTreeModel::ensure(const QString &path)
 {
-    if (m_top->children.empty())
+    const std::optional<QStringList> parts = partsBelowRoot(path);
+    if (!parts)
         return nullptr;
     Node *node = m_top->children.front().get();
-    const QString clean = QDir::cleanPath(path);
-    if (clean == node->path)
-        return node;
-    const QString prefix = node->path == u"/" ? node->path : node->path + u'/';
-    if (!clean.startsWith(prefix))
-        return nullptr;
-    for (const QString &part : clean.mid(prefix.size()).split(u'/', Qt::SkipEmptyParts)) {
+    for (const QString &part : *parts) {
         Node *child = node->childNamed(part);
         if (!child) {
             // Not listed by its parent (a hidden folder, or one made since): kept

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace corvane {
@@ -97,6 +98,9 @@ signals:
 private:
     Node *nodeOf(const QModelIndex &index) const;
     QModelIndex indexOf(const Node *node) const;
+    // The folder names from the root down to path; nothing when path is not
+    // below the root (or no root is set).
+    std::optional<QStringList> partsBelowRoot(const QString &path) const;
     Node *find(const QString &path) const;
     Node *ensure(const QString &path);
     void removeChildren(Node *node, int first, int last);
