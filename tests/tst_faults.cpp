@@ -93,12 +93,10 @@ void verifyConsistent(Form1 &f)
     QVERIFY2(f.List1->accessibleDescription().startsWith(spoken), qPrintable(f.List1->accessibleDescription()));
 }
 
+// The failure, and no confirmation.
 void verifyFailure(const QList<MessageRecord> &messages, int err)
 {
-    QCOMPARE(messages.size(), 1); // the failure, and no confirmation
-    QVERIFY2(messages[0].text.contains(systemError(err)), qPrintable(messages[0].text));
-    QCOMPARE(messages[0].title, QStringLiteral("WARNING"));
-    QCOMPARE(messages[0].icon, MessageIcon::Critical);
+    verifyWarning(messages, systemError(err), MessageIcon::Critical, true);
 }
 
 // Gives path the permission bits mode for as long as it lives, then u+rwx
@@ -166,13 +164,12 @@ private slots:
     void folderRemovedWhileAsking();
 
     void shownFolderRemoved();
-    void rememberedFolderRemovedWhileShown();
     void hugeFolderEmptiedWhileListed();
 
     void unreadableFolderOpened_data();
     void unreadableFolderOpened();
-    void unreadableRememberedFolder_data();
-    void unreadableRememberedFolder();
+    void rememberedFolderFails_data();
+    void rememberedFolderFails();
     void documentNotWritable_data();
     void documentNotWritable();
 
@@ -371,34 +368,6 @@ void TestFaults::shownFolderRemoved()
     verifyConsistent(f);
 }
 
-void TestFaults::rememberedFolderRemovedWhileShown()
-{
-    // The real drives: the working folder's volume remembers the working
-    // folder, which the tree shows; then that folder is removed.
-    Window w([](ScriptedServices &s) {
-        s.services.drives = std::make_unique<QtDrives>();
-        s.drives = nullptr;
-    });
-    Form1 &f = *w.form;
-    QCOMPARE(f.Dir1->path(), path("work"));
-    QCOMPARE(w.texts(), QStringList({"w1.txt", "w2.doc"}));
-    QVERIFY(QDir(path("work")).removeRecursively());
-
-    f.Drive1_Change(); // the same drive picked again
-    QCOMPARE(w.dialogs().messages.size(), 1);
-    QCOMPARE(w.dialogs().messages[0].text, systemError(ENOENT));
-    QCOMPARE(w.dialogs().messages[0].title, QStringLiteral("WARNING"));
-    QCOMPARE(w.dialogs().messages[0].icon, MessageIcon::Critical);
-    QCOMPARE(f.Dir1->path(), path("work"));
-    QCOMPARE(w.texts(), QStringList({"w1.txt", "w2.doc"}));
-    verifyConsistent(f);
-
-    // Another folder still opens.
-    f.Dir1->setPath(path("A"));
-    QCOMPARE(w.texts(), QStringList({"a1.txt"}));
-    verifyConsistent(f);
-}
-
 void TestFaults::hugeFolderEmptiedWhileListed()
 {
     // 100,000 files, removed by another thread (and the folder after them)
@@ -515,39 +484,78 @@ void TestFaults::unreadableFolderOpened()
     verifyConsistent(f);
 }
 
-void TestFaults::unreadableRememberedFolder_data()
+void TestFaults::rememberedFolderFails_data()
 {
-    QTest::addColumn<int>("mode");
-    QTest::newRow("neither read nor search") << 0000;
-    QTest::newRow("search only") << 0100;
-    QTest::newRow("read only") << 0400;
+    // The real drives: the working folder's volume remembers the working
+    // folder, which is then removed, replaced or locked. Picking the drive
+    // again checks it (makeCurrent) and asks for it (currentFolder).
+    QTest::addColumn<int>("mode");  // the folder's permission bits; -1 removed, -2 replaced by a file
+    QTest::addColumn<bool>("shown"); // the tree shows it when the drive is picked again
+    QTest::addColumn<int>("madeError");   // of makeCurrent; 0: it can be entered
+    QTest::addColumn<int>("folderError"); // of currentFolder; 0: it can be read
+    QTest::newRow("removed while shown") << -1 << true << ENOENT << ENOENT;
+    QTest::newRow("removed, another folder shown") << -1 << false << ENOENT << ENOENT;
+    QTest::newRow("replaced by a file") << -2 << false << ENOTDIR << ENOTDIR;
+    QTest::newRow("neither read nor search") << 0000 << true << EACCES << EACCES;
+    QTest::newRow("search only") << 0100 << true << 0 << EACCES;
+    QTest::newRow("read only") << 0400 << false << EACCES << 0;
 }
 
-void TestFaults::unreadableRememberedFolder()
+void TestFaults::rememberedFolderFails()
 {
-    SKIP_AS_ROOT();
     QFETCH(int, mode);
-    // The real drives: the working folder's volume remembers the working
-    // folder, which the user may no longer read when the drive is picked.
+    QFETCH(bool, shown);
+    QFETCH(int, madeError);
+    QFETCH(int, folderError);
+    if (mode >= 0)
+        SKIP_AS_ROOT();
     Window w([](ScriptedServices &s) {
         s.services.drives = std::make_unique<QtDrives>();
         s.drives = nullptr;
     });
     Form1 &f = *w.form;
-    QCOMPARE(w.texts(), QStringList({"w1.txt", "w2.doc"}));
-    {
-        const Locked lock(path("work"), mode_t(mode));
-        f.Drive1_Change(); // the same drive picked again
-        verifyFailure(w.dialogs().messages, EACCES);
-        QCOMPARE(f.Dir1->path(), path("work"));
-        QCOMPARE(f.File1->path(), path("work"));
-        QCOMPARE(w.texts(), QStringList({"w1.txt", "w2.doc"}));
-        verifyConsistent(f);
+    QCOMPARE(f.Dir1->path(), path("work"));
+    if (!shown)
+        f.Dir1->setPath(path("A"));
+    const QStringList listed = w.texts();
+    const WindowState before = f.state();
+    QtDrives drives; // started in the same working folder as the window's
+    const QString root = drives.startRoot();
+    QCOMPARE(root, f.state().currentDrive);
+    std::unique_ptr<Locked> lock;
+    if (mode >= 0) {
+        lock = std::make_unique<Locked>(path("work"), mode_t(mode));
+    } else {
+        QVERIFY(QDir(path("work")).removeRecursively());
+        if (mode == -2)
+            makeFiles(m_dir->path(), {"work"});
     }
 
-    // Readable again, the drive shows it.
+    // The drives say why, and the process's working folder stays where it is.
+    QVERIFY(QDir::setCurrent(path("A")));
+    QCOMPARE(drives.makeCurrent(root).error, madeError ? systemError(madeError) : QString());
+    QCOMPARE(drives.currentFolder(root).error, folderError ? systemError(folderError) : QString());
+    QCOMPARE(drives.currentFolder(root).value.isEmpty(), folderError != 0);
+    QCOMPARE(QDir::currentPath(), path("A"));
+
+    // The window: the same drive picked again fails with the reason, and
+    // changes nothing else.
+    f.Drive1_Change();
+    verifyFailure(w.dialogs().messages, madeError ? madeError : folderError);
+    QVERIFY(f.state() == before);
+    QCOMPARE(w.texts(), listed);
+    verifyConsistent(f);
+
+    // Another folder still opens; the folder back as it was, the drive shows it.
     w.dialogs().messages.clear();
-    f.Dir1->setPath(path("A"));
+    lock.reset();
+    if (mode < 0) {
+        QDir(path("work")).removeRecursively();
+        QFile::remove(path("work"));
+        makeFiles(m_dir->path(), {"work/w1.txt", "work/w2.doc"});
+    }
+    f.Dir1->setPath(path("A/shown"));
+    QCOMPARE(w.texts(), QStringList({"s1.txt", "s2.md"}));
     f.Drive1_Change();
     QVERIFY(w.dialogs().messages.isEmpty());
     QCOMPARE(f.Dir1->path(), path("work"));

@@ -611,9 +611,7 @@ void TestFolderJob::wholeOrNothing()
         for (int i = 0; i < 60000; ++i)
             doomed.append(QString::number(i));
         releaseInBackground(std::move(doomed));
-        QCOMPARE(w->dialogs().messages.size(), 1);
-        QCOMPARE(w->dialogs().messages[0].text, systemError(EAGAIN));
-        QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
+        verifyWarning(w->dialogs().messages, systemError(EAGAIN));
         break;
     }
     case Fault::ReadFailsPartway: {
@@ -623,9 +621,7 @@ void TestFolderJob::wholeOrNothing()
         if (!failingDisk.isActive())
             QSKIP(qPrintable(failingDisk.why()));
         f.Dir1->setPath(path("A/big"));
-        QCOMPARE(w->dialogs().messages.size(), 1);
-        QCOMPARE(w->dialogs().messages[0].text, systemError(EIO));
-        QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+        verifyWarning(w->dialogs().messages, systemError(EIO));
         QCOMPARE(refreshes.count(), 0); // no part of the folder reached the list
         break;
     }
@@ -638,8 +634,7 @@ void TestFolderJob::wholeOrNothing()
             QSKIP(qPrintable(failingSync.why()));
         w->dialogs().answers = {QStringLiteral("doc")};
         f.CreateTXT->trigger();
-        QCOMPARE(w->dialogs().messages.size(), 1); // the failure, no confirmation
-        QCOMPARE(w->dialogs().messages[0].text, systemError(EIO));
+        verifyWarning(w->dialogs().messages, systemError(EIO)); // the failure, no confirmation
         QCOMPARE(readAll(path("A/work/doc.txt")), QByteArray("the old document\\r\\n"));
         QFile::remove(path("A/work/doc.txt"));
         break;

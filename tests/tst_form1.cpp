@@ -621,11 +621,7 @@ void TestForm1::startFolder()
     if (error == 0) {
         QVERIFY(dialogs.messages.isEmpty());
     } else {
-        QCOMPARE(dialogs.messages.size(), 1);
-        QCOMPARE(dialogs.messages[0].text,
-                 QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(" :\r\r") + argument);
-        QCOMPARE(dialogs.messages[0].title, QStringLiteral("WARNING"));
-        QCOMPARE(dialogs.messages[0].icon, MessageIcon::Critical);
+        verifyWarning(dialogs.messages, QString::fromLocal8Bit(std::strerror(error)) + QStringLiteral(" :\r\r") + argument);
     }
     // The drives, the tree, the file box and the list all start there.
     QCOMPARE(QDir::currentPath(), expected);

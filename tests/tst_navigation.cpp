@@ -44,9 +44,6 @@ private slots:
     void unlistableFolderKeepsWindowUsable();
     void qtDrivesVolumes();
     void qtDrivesMakeCurrent();
-    void qtDrivesFolderGone_data();
-    void qtDrivesFolderGone();
-    void removedFolderThroughWindow();
     void drivesFollowTheMountTable();
     void loopMountedVolume();
     void dropOpensFolders_data();
@@ -162,11 +159,7 @@ void TestNavigation::failingDrive()
     RefreshCounter refreshes(f);
 
     f.Drive1->setCurrentIndex(1);
-    QCOMPARE(w->dialogs().messages.size(), 1);
-    const MessageRecord &m = w->dialogs().messages.first();
-    QCOMPARE(m.text, description);
-    QCOMPARE(m.title, QStringLiteral("WARNING"));
-    QCOMPARE(m.icon, MessageIcon::Critical);
+    verifyWarning(w->dialogs().messages, description);
     // Drive1 shows the picked drive; the tree, File1 and the list stay as they were.
     QCOMPARE(f.Drive1->currentIndex(), 1);
     QCOMPARE(f.Dir1->path(), path("A/work/sub"));
@@ -248,10 +241,7 @@ void TestNavigation::unlistableFolderKeepsWindowUsable()
     RefreshCounter refreshes(f);
     f.Dir1->setPath(path(folder));
     // Not opened: the reason in the "WARNING" box, and the window as it was.
-    QCOMPARE(w->dialogs().messages.size(), 1);
-    QCOMPARE(w->dialogs().messages[0].text, error);
-    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
-    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+    verifyWarning(w->dialogs().messages, error);
     QVERIFY(f.state() == before);
     QCOMPARE(f.Dir1->path(), path("A/work"));
     QCOMPARE(w->texts(), QStringList({"w1.txt", "W2.md"}));
@@ -294,53 +284,6 @@ void TestNavigation::qtDrivesMakeCurrent()
     const Result<QString> folder = drives.currentFolder(start);
     QVERIFY(folder.ok());
     QCOMPARE(folder.value, path("A/work"));
-}
-
-void TestNavigation::qtDrivesFolderGone_data()
-{
-    QTest::addColumn<bool>("replacedByFile");
-    QTest::addColumn<int>("error");
-    QTest::newRow("removed") << false << ENOENT;
-    QTest::newRow("replaced by a file") << true << ENOTDIR;
-}
-
-void TestNavigation::qtDrivesFolderGone()
-{
-    QFETCH(bool, replacedByFile);
-    QFETCH(int, error);
-    QtDrives drives;
-    const QString start = drives.startRoot();
-    QVERIFY(QDir::setCurrent(path("B")));
-    QVERIFY(QDir(path("A/work")).removeRecursively());
-    if (replacedByFile)
-        makeFiles(path("A"), {"work"});
-    const QString description = QString::fromLocal8Bit(std::strerror(error));
-    QCOMPARE(drives.makeCurrent(start).error, description);
-    QCOMPARE(QDir::currentPath(), path("B"));
-    const Result<QString> folder = drives.currentFolder(start);
-    QCOMPARE(folder.error, description);
-    QVERIFY(folder.value.isEmpty());
-}
-
-void TestNavigation::removedFolderThroughWindow()
-{
-    // The real volumes, with the working folder removed after start: picking
-    // its drive again shows the system's description and changes nothing else.
-    Window w([](ScriptedServices &s) {
-        s.services.drives = std::make_unique<QtDrives>();
-        s.drives = nullptr;
-    });
-    Form1 &f = *w.form;
-    QCOMPARE(f.Drive1->currentData().toString(), QStorageInfo(path("A/work")).rootPath());
-    f.Dir1->setPath(path("B"));
-    QVERIFY(QDir(path("A/work")).removeRecursively());
-    f.Drive1_Change();
-    QCOMPARE(w.dialogs().messages.size(), 1);
-    QCOMPARE(w.dialogs().messages.first().text, QString::fromLocal8Bit(std::strerror(ENOENT)));
-    QCOMPARE(w.dialogs().messages.first().title, QStringLiteral("WARNING"));
-    QCOMPARE(w.dialogs().messages.first().icon, MessageIcon::Critical);
-    QCOMPARE(f.Dir1->path(), path("B"));
-    QCOMPARE(w.texts(), QStringList({"b1.txt", "b2.doc"}));
 }
 
 namespace {
@@ -569,9 +512,7 @@ void TestNavigation::dropOpensFolders()
         QVERIFY(w->dialogs().messages.isEmpty());
     } else {
         QTRY_COMPARE(w->dialogs().messages.size(), 1);
-        QCOMPARE(w->dialogs().messages[0].text, failure);
-        QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
-        QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+        verifyWarning(w->dialogs().messages, failure);
     }
 }
 

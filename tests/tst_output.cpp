@@ -235,10 +235,7 @@ void TestOutput::emptyNameAborts()
     w->dialogs().answers = answers;
     documentCommand(*w->form, kind)->trigger();
     QCOMPARE(w->dialogs().inputs.size(), 1); // the title is never asked for
-    QCOMPARE(w->dialogs().messages.size(), 1);
-    QCOMPARE(w->dialogs().messages[0].text, QStringLiteral("Operation aborted"));
-    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
-    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Exclamation);
+    verifyWarning(w->dialogs().messages, QStringLiteral("Operation aborted"), MessageIcon::Exclamation);
     QCOMPARE(entries(m_dir->path()), before);
     QVERIFY(w->scripted.shell->opened.isEmpty());
 }
@@ -266,11 +263,7 @@ void TestOutput::failureShowsSystemDescription()
     const QStringList before = entries(m_dir->path());
     w->dialogs().answers = {answer, QStringLiteral("Title")};
     documentCommand(*w->form, kind)->trigger();
-    QCOMPARE(w->dialogs().messages.size(), 1); // no confirmation
-    QVERIFY2(w->dialogs().messages[0].text.contains(description, Qt::CaseInsensitive),
-             qPrintable(w->dialogs().messages[0].text));
-    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
-    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+    verifyWarning(w->dialogs().messages, description, MessageIcon::Critical, true); // no confirmation
     QCOMPARE(entries(m_dir->path()), before);
     QCOMPARE(readAll(QStringLiteral("a.txt")), QByteArray());
     QVERIFY(w->scripted.shell->opened.isEmpty());
@@ -440,10 +433,7 @@ void TestOutput::printFailureIsReported()
     auto w = windowWith({"a.txt"});
     w->scripted.printer->failWith = QStringLiteral("No default printer is set up on this system.");
     w->form->PrintList_Click();
-    QCOMPARE(w->dialogs().messages.size(), 1);
-    QCOMPARE(w->dialogs().messages[0].text, QStringLiteral("No default printer is set up on this system."));
-    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
-    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+    verifyWarning(w->dialogs().messages, QStringLiteral("No default printer is set up on this system."));
 }
 
 void TestOutput::qtShellHandsOverAFileUrl_data()

@@ -225,11 +225,7 @@ void TestPrint::refusedJobIsReported()
     auto w = printingWindow({"a.txt"});
     w->form->PrintList_Click();
     run(QStringLiteral("cupsaccept"), {QStringLiteral("PDF")});
-    QCOMPARE(w->dialogs().messages.size(), 1);
-    QVERIFY2(w->dialogs().messages[0].text.contains(QStringLiteral("not accepting jobs")),
-             qPrintable(w->dialogs().messages[0].text));
-    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
-    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+    verifyWarning(w->dialogs().messages, QStringLiteral("not accepting jobs"), MessageIcon::Critical, true);
     QCOMPARE(spooledDocuments(), before);
 }
 
@@ -238,10 +234,7 @@ void TestPrint::noDefaultPrinterIsReported()
     run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("PDF")});
     auto w = printingWindow({"a.txt"});
     w->form->PrintList_Click();
-    QCOMPARE(w->dialogs().messages.size(), 1);
-    QCOMPARE(w->dialogs().messages[0].text, QStringLiteral("No default printer is set up on this system."));
-    QCOMPARE(w->dialogs().messages[0].title, QStringLiteral("WARNING"));
-    QCOMPARE(w->dialogs().messages[0].icon, MessageIcon::Critical);
+    verifyWarning(w->dialogs().messages, QStringLiteral("No default printer is set up on this system."));
 }
 
 QTEST_MAIN(TestPrint)

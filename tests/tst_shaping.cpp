@@ -231,9 +231,7 @@ void TestShaping::fileTypesFolderGone()
     // The folder cannot be read again: the reason in the "WARNING" box. The
     // answer is kept (it is offered next time); File1, its pattern, the
     // caption, the list and the colour stay as they were.
-    QCOMPARE(w.dialogs().messages.size(), 1);
-    QCOMPARE(w.dialogs().messages[0].text, systemError(ENOENT));
-    QCOMPARE(w.dialogs().messages[0].title, QStringLiteral("WARNING"));
+    verifyWarning(w.dialogs().messages, systemError(ENOENT));
     QCOMPARE(f.state().FileTypes, QStringLiteral("txt"));
     QCOMPARE(f.File1->pattern(), QStringLiteral("*.*"));
     QCOMPARE(f.windowTitle(), QStringLiteral("Corvane+"));
@@ -420,10 +418,9 @@ void TestShaping::readOptions()
     QCOMPARE(f.Dir1->path(), m_dir->path());
     if (failingSubfolder) {
         // The items that could be read stay; the box names what could not be.
-        QCOMPARE(w.dialogs().messages.size(), 1);
-        QCOMPARE(w.dialogs().messages[0].text,
-                 QStringLiteral("1 folder could not be read:\r\rother/deeper : ") + systemError(EIO));
-        QCOMPARE(w.dialogs().messages[0].title, QStringLiteral("WARNING"));
+        verifyWarning(w.dialogs().messages,
+                      QStringLiteral("1 folder could not be read:\r\rother/deeper : ") + systemError(EIO),
+                      MessageIcon::Exclamation);
     } else {
         QVERIFY(w.dialogs().messages.isEmpty());
     }

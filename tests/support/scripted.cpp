@@ -1,6 +1,7 @@
 #include "support/scripted.h"
 
 #include <QDir>
+#include <QTest>
 
 namespace corvane::test {
 
@@ -77,6 +78,17 @@ ScriptedServices::ScriptedServices()
     services.drives = std::move(v);
     services.beep = std::move(b);
     services.random = std::move(r);
+}
+
+void verifyWarning(const QList<MessageRecord> &messages, const QString &text, MessageIcon icon, bool contains)
+{
+    QCOMPARE(messages.size(), 1);
+    if (contains)
+        QVERIFY2(messages[0].text.contains(text, Qt::CaseInsensitive), qPrintable(messages[0].text));
+    else
+        QCOMPARE(messages[0].text, text);
+    QCOMPARE(messages[0].title, QStringLiteral("WARNING"));
+    QCOMPARE(messages[0].icon, icon);
 }
 
 void change(Form1 &form, const std::function<void(WindowState &)> &edit)

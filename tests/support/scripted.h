@@ -111,6 +111,11 @@ struct ScriptedServices
     ScriptedServices();
 };
 
+// The one box a failing command shows: the title "WARNING", icon, and text
+// (with contains: a text that holds it). Nothing else was shown.
+void verifyWarning(const QList<MessageRecord> &messages, const QString &text,
+                   MessageIcon icon = MessageIcon::Critical, bool contains = false);
+
 // Gives the window a changed value, as a command ending would: for a test that
 // needs an option set without the command that sets it.
 void change(Form1 &form, const std::function<void(WindowState &)> &edit);
