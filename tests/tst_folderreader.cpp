@@ -33,19 +33,19 @@ void createRaw(const QByteArray &path)
     ::close(fd);
 }
 
-// Makes the entries of specs (raw bytes) under root, and the folders on their
+// Makes the entries of layout (raw bytes) under root, and the folders on their
 // way: "path" a file, "path/" a folder, "path -> target" a symbolic link.
-void makeTree(const QString &root, const QByteArrayList &specs)
+void makeTree(const QString &root, const QByteArrayList &layout)
 {
     const QByteArray base = QFile::encodeName(root) + '/';
-    for (const QByteArray &spec : specs) {
-        const qsizetype arrow = spec.indexOf(" -> ");
-        const QByteArray path = base + (arrow < 0 ? spec : spec.left(arrow));
+    for (const QByteArray &entry : layout) {
+        const qsizetype arrow = entry.indexOf(" -> ");
+        const QByteArray path = base + (arrow < 0 ? entry : entry.left(arrow));
         for (qsizetype slash = path.indexOf('/', base.size()); slash >= 0; slash = path.indexOf('/', slash + 1))
             ::mkdir(path.left(slash).constData(), 0755);
         if (arrow >= 0)
-            QVERIFY2(::symlink(spec.mid(arrow + 4).constData(), path.constData()) == 0, spec.constData());
-        else if (!spec.endsWith('/'))
+            QVERIFY2(::symlink(entry.mid(arrow + 4).constData(), path.constData()) == 0, entry.constData());
+        else if (!entry.endsWith('/'))
             createRaw(path);
     }
 }
