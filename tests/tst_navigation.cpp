@@ -300,6 +300,7 @@ QStringList driveRoots(const QComboBox &drives)
 void openDriveList(QComboBox &drives)
 {
     drives.showPopup();
+    QVERIFY(drives.view()->isVisible()); // opened once the entries are read
     drives.hidePopup();
 }
 
