@@ -201,6 +201,10 @@ void TestFaults::exportCutShortByFileSizeLimit_data()
 
 void TestFaults::exportCutShortByFileSizeLimit()
 {
+#if defined(__SANITIZE_THREAD__)
+    QSKIP("the command writes on a worker thread in a child forked from a threaded process, which the thread "
+          "checker does not follow; the writer's own test cuts it short the same way");
+#endif
     QFETCH(bool, web);
     const QString doc = web ? QStringLiteral("doc.htm") : QStringLiteral("doc.txt");
     const QByteArray old("the old document\r\n");

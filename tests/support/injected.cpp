@@ -28,6 +28,13 @@ long tracerPid()
 
 InjectedFault::InjectedFault(const QStringList &filter) : m_strace(std::make_unique<QProcess>())
 {
+#if defined(__SANITIZE_THREAD__)
+    // A process started by a threaded one ends the thread checker's run when
+    // the program starts its next thread.
+    Q_UNUSED(filter);
+    m_why = QStringLiteral("the thread checker cannot follow a process started by a threaded one");
+    return;
+#endif
     // Where the kernel only lets a process trace its descendants, this one
     // allows its own child to trace it.
 #ifdef PR_SET_PTRACER
