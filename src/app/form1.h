@@ -164,8 +164,6 @@ private:
         Command &operator=(const Command &) = delete;
 
         bool refused() const { return m_refused; }
-        // Cancelled or failed: the handler goes no further.
-        bool ended() const { return m_cancelled || !m_failure.isEmpty(); }
         WindowState &next() { return m_next; }
         // The item list as this command leaves it: the shown list until the
         // command changes it.
@@ -257,16 +255,6 @@ private:
     void createDocument(DocumentKind kind);
     // The options that change what a read takes: the folder read again with them.
     void chooseReadOption(bool WindowState::*option, bool checked);
-    // Shows why result failed in the "WARNING" box; true when it failed, so
-    // that the command ends there.
-    template <typename T>
-    bool warnOnFailure(const Result<T> &result)
-    {
-        if (result.ok())
-            return false;
-        m_services.dialogs->messageBox(result.error, QStringLiteral("WARNING"), MessageIcon::Critical);
-        return true;
-    }
     // Accessible names and descriptions, keyboard access to the pop-up (form1_access.cpp).
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.
