@@ -626,7 +626,7 @@ void TestFolderJob::wholeOrNothing()
         break;
     }
     case Fault::SyncFails: {
-        writeBytes(path("A/work/doc.txt"), "the old document\\r\\n");
+        writeBytes(path("A/work/doc.txt"), "the old document\r\n");
         before = look(*w);
         InjectedFault failingSync({QStringLiteral("-e"), QStringLiteral("trace=fdatasync"), QStringLiteral("-e"),
                                    QStringLiteral("inject=fdatasync:error=EIO")});
@@ -635,7 +635,7 @@ void TestFolderJob::wholeOrNothing()
         w->dialogs().answers = {QStringLiteral("doc")};
         f.CreateTXT->trigger();
         verifyWarning(w->dialogs().messages, systemError(EIO)); // the failure, no confirmation
-        QCOMPARE(readAll(path("A/work/doc.txt")), QByteArray("the old document\\r\\n"));
+        QCOMPARE(readAll(path("A/work/doc.txt")), QByteArray("the old document\r\n"));
         QFile::remove(path("A/work/doc.txt"));
         break;
     }
