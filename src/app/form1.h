@@ -255,7 +255,7 @@ private:
     {
         if (result.ok())
             return false;
-        m_services.dialogs->messageBox(result.error, QStringLiteral("WARNING"), MessageIcon::Critical);
+        m_services.dialogs->messageBox(result.error, tr("WARNING"), MessageIcon::Critical);
         return true;
     }
     // Accessible names and descriptions, keyboard access to the pop-up (form1_access.cpp).
