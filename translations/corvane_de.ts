@@ -318,7 +318,7 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
     </message>
     <message>
         <source>When checked, the item list is emptied before the files of a newly chosen folder go in</source>
-        <translation>Wenn angekreuzt, wird die Eintragsliste geleert, bevor die Dateien eines neu gewählten Ordners hineinkommen</translation>
+        <translation>Wenn angekreuzt, wird die Eintragsliste geleert, bevor die Dateien eines neu gewählten Ordners aufgenommen werden</translation>
     </message>
     <message>
         <source>Menu bar</source>
@@ -330,11 +330,11 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
     </message>
     <message>
         <source>Choose a word, then list only or exclude the items containing it</source>
-        <translation>Wählen Sie ein Wort, dann listen Sie nur die Einträge auf, die es enthalten, oder schließen sie aus</translation>
+        <translation>Ein Wort wählen, dann nur die Einträge mit diesem Wort auflisten oder sie ausschließen</translation>
     </message>
     <message>
         <source>Extensions on or off, and numbered items in the documents</source>
-        <translation>Endungen ein oder aus, und nummerierte Einträge in den Dokumenten</translation>
+        <translation>Endungen ein oder aus und nummerierte Einträge in den Dokumenten</translation>
     </message>
     <message>
         <source>Item commands</source>
