@@ -44,7 +44,7 @@ test-asan: deps
 # (ignore_noninstrumented_modules); every access our own code makes is checked.
 # Left out: tst_hostile and tst_print start processes from a threaded process,
 # which the sanitizer does not support.
-TSAN_TESTS ?= tst_pattern|tst_filenames|tst_folderreader|tst_itemlist|tst_documents|tst_form1|tst_foldertree|tst_editing|tst_navigation|tst_shaping|tst_output|tst_accessibility|tst_answers|tst_faults|tst_folderjob
+TSAN_TESTS ?= tst_pattern|tst_filenames|tst_folderreader|tst_itemlist|tst_documents|tst_form1|tst_foldertree|tst_editing|tst_navigation|tst_shaping|tst_output|tst_accessibility|tst_answers|tst_faults|tst_folderjob|tst_translations
 test-tsan: deps
 	@cmake -S . -B $(BUILD)-tsan -DCORVANE_TSAN=ON -DCORVANE_BENCH=OFF $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD)-tsan -j $(JOBS)

@@ -4,7 +4,8 @@
 # warning from lintian, a valid menu entry and AppStream file, icons of the
 # right sizes, and the unpacked program starting offscreen far enough to show
 # its window, with and without a folder (given with Qt's -platform and -style
-# options), one line and status 1 without a display; --help and --version.
+# options), one line and status 1 without a display; --help and --version, and
+# --help in German from the translations the package installs.
 #
 #   tests/check-package.sh BUILD_DIR CPACK_COMMAND VERSION
 set -euo pipefail
@@ -43,6 +44,7 @@ expected=$(printf '%s\n' \
   "usr/share/icons/hicolor/48x48/apps/$id.png" \
   "usr/share/icons/hicolor/scalable/apps/$id.svg" \
   "usr/share/man/man1/corvane.1.gz" \
+  usr/share/corvane/translations/corvane_de.qm \
   "usr/share/metainfo/$id.metainfo.xml" | sort)
 actual=$(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort)
 if [[ "$actual" != "$expected" ]]; then
@@ -64,7 +66,7 @@ done
 # what is recommended), and the fonts stay recommended.
 recommends=$(dpkg-deb -f "$deb" Recommends)
 echo "Recommends: $recommends"
-for p in qt6-wayland fonts-liberation; do
+for p in qt6-wayland fonts-liberation qt6-translations-l10n; do
   [[ ", $recommends," == *", $p,"* ]] || fail "Recommends lacks $p"
 done
 # Every library the program links directly must come from a package in Depends.
@@ -137,6 +139,10 @@ help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corva
 [[ "$help" == *"Qt's standard options are accepted"* ]] || fail "--help does not mention Qt's options"
 [[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --version)" == "Corvane+ $version" ]] \
   || fail "--version"
+# The unpacked program finds its translations beside its folder, as installed.
+german=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM LC_ALL=de_DE.UTF-8 LANGUAGE=de \
+  "$root/usr/bin/corvane" --help) || fail "German --help status"
+[[ "$german" == "Aufruf: corvane [ORDNER]"* ]] || fail "German --help prints: $german"
 
 if [[ $failures -ne 0 ]]; then
   echo "$failures check(s) failed" >&2

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -19,7 +20,9 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -80,22 +83,26 @@ public:
         auto *bar = new QProgressBar(this);
         bar->setRange(0, 0); // busy: the total is unknown until the end
         bar->setTextVisible(false);
-        bar->setAccessibleName(QStringLiteral("Reading"));
-        auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        bar->setAccessibleName(QCoreApplication::translate("ProgressBox", "Reading"));
+        // Qt's standard button: its caption comes in the user's language with
+        // Qt's translation, as on every other box of the desktop.
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+        QPushButton *cancel = buttons->button(QDialogButtonBox::Cancel);
         cancel->setObjectName(QStringLiteral("ReadCancel"));
         cancel->setAutoDefault(false);
-        connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         layout->addWidget(where);
         layout->addWidget(m_count);
         layout->addWidget(bar);
-        layout->addWidget(cancel, 0, Qt::AlignRight);
+        layout->addWidget(buttons);
         setMinimumWidth(420);
     }
 
     void showCount(qint64 names)
     {
         // The label tells a screen reader of each change of its text.
-        m_count->setText(QString::number(names) + QStringLiteral(" names read"));
+        const int shown = int(std::min<qint64>(names, std::numeric_limits<int>::max()));
+        m_count->setText(QCoreApplication::translate("ProgressBox", "%n names read", nullptr, shown));
     }
 
 private:

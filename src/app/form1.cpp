@@ -96,9 +96,9 @@ void setMenuCaption(QAction *action, const QString &caption)
 QString aboutText()
 {
     const QString separator = QStringLiteral("\r\r");
-    return QStringLiteral("Corvane+, made by the Corvane+ developers") + separator
-        + QStringLiteral("December 2026, written for the Linux desktop") + separator
-        + QStringLiteral("Copyright (C) 2026 the Corvane+ developers. All rights reserved.") + separator
+    return Form1::tr("Corvane+, made by the Corvane+ developers") + separator
+        + Form1::tr("December 2026, written for the Linux desktop") + separator
+        + Form1::tr("Copyright (C) 2026 the Corvane+ developers. All rights reserved.") + separator
         + QStringLiteral("https://corvane.example/");
 }
 
@@ -159,7 +159,7 @@ void Form1::createControls()
     Dir1 = place(new DirTree(client), "Dir1", twips(120, 600, 3135, 7110), 9.75, true);
     List1 = place(new ItemListView(&m_items, client), "List1", twips(3360, 120, 6855, 7470), 13.5, false);
     File1 = place(new FileBox(client), "File1", twips(7680, 5640, 2055, 1590), 12, true);
-    Check1 = place(new QCheckBox(QStringLiteral("Clear list when new folder is selected"), client), "Check1",
+    Check1 = place(new QCheckBox(tr("Clear list when new folder is selected"), client), "Check1",
                    twips(4200, 7680, 4815, 255), 12, true);
     Check1->setChecked(m_state.clearFirst);
     File1->raise(); // its rectangle lies inside List1's
@@ -169,7 +169,7 @@ void Form1::createControls()
     QWidget::setTabOrder(Drive1, List1);
     QWidget::setTabOrder(List1, Check1);
 
-    Dir1->folders()->setPlaceholderText(QStringLiteral("Reading\u2026"));
+    Dir1->folders()->setPlaceholderText(tr("Reading…"));
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Form1::Drive1_Change);
     Drive1->setBeforePopup([this] { return fillDrives(); });
     connect(Dir1, &DirTree::pathChanged, this, &Form1::Dir1_Change);
@@ -198,51 +198,54 @@ void Form1::createMenus()
         return action;
     };
 
-    FileType = command("FileType", QStringLiteral("Set File Types"));
-    CreateHTM = command("CreateHTM", QStringLiteral("Make WEB Page"));
-    CreateTXT = command("CreateTXT", QStringLiteral("Create TXT"));
-    // After "Create TXT": the other document of lines, the spreadsheet's.
-    CreateCSV = command("CreateCSV", QCoreApplication::translate(kDocumentFormatContext,
-                                                                 documentFormat(DocumentKind::Csv).caption));
+    FileType = command("FileType", tr("Set File Types"));
+    // The document commands' captions are their formats'; "Create CSV" comes
+    // after "Create TXT".
+    const auto document = [&](const char *name, DocumentKind kind) {
+        return command(name, QCoreApplication::translate(kDocumentFormatContext, documentFormat(kind).caption));
+    };
+    CreateHTM = document("CreateHTM", DocumentKind::Page);
+    CreateTXT = document("CreateTXT", DocumentKind::Text);
+    CreateCSV = document("CreateCSV", DocumentKind::Csv);
     bar->addAction(FileType);
     bar->addAction(CreateHTM);
     bar->addAction(CreateTXT);
     bar->addAction(CreateCSV);
 
-    FilterMenu = bar->addMenu(QStringLiteral("File Filter"));
+    FilterMenu = bar->addMenu(tr("File Filter"));
     FilterMenu->setObjectName(QStringLiteral("FilterMenu"));
-    SelectWord = command("SelectWord", QStringLiteral("Select word"));
-    ListOnly = command("ListOnly", QStringLiteral("Only items containing : "));
-    Exclude = command("Exclude", QStringLiteral("Exclude items containing : "));
+    SelectWord = command("SelectWord", tr("Select word"));
+    ListOnly = command("ListOnly", tr("Only items containing : "));
+    Exclude = command("Exclude", tr("Exclude items containing : "));
     ListOnly->setCheckable(true);
     Exclude->setCheckable(true);
     FilterMenu->addActions({SelectWord, ListOnly, Exclude});
 
-    PrintList = command("PrintList", QStringLiteral("Print"));
+    PrintList = command("PrintList", tr("Print"));
     bar->addAction(PrintList);
 
-    Options = bar->addMenu(QStringLiteral("Options"));
+    Options = bar->addMenu(tr("Options"));
     Options->setObjectName(QStringLiteral("Options"));
-    DisplayEXT = command("DisplayEXT", QStringLiteral("Extensions ON"));
-    Enumerate = command("Enumerate", QStringLiteral("Enumerate items"));
+    DisplayEXT = command("DisplayEXT", tr("Extensions ON"));
+    Enumerate = command("Enumerate", tr("Enumerate items"));
     // Its check mark is all there is to numbering: the documents read it.
     Enumerate->setCheckable(true);
-    IncludeSubfolders = command("IncludeSubfolders", QStringLiteral("Include subfolders"));
+    IncludeSubfolders = command("IncludeSubfolders", tr("Include subfolders"));
     IncludeSubfolders->setCheckable(true);
-    SizesAndDates = command("SizesAndDates", QStringLiteral("Sizes and dates"));
+    SizesAndDates = command("SizesAndDates", tr("Sizes and dates"));
     SizesAndDates->setCheckable(true);
     Options->addActions({DisplayEXT, Enumerate, IncludeSubfolders, SizesAndDates});
 
-    Info = command("Info", QStringLiteral("Info"));
+    Info = command("Info", tr("Info"));
     bar->addAction(Info);
 
     // The pop-up of the item list: a menu of the window that the bar never shows.
     SelectMenu = new QMenu(this);
     SelectMenu->setObjectName(QStringLiteral("SelectMenu"));
-    Rename = command("Rename", QStringLiteral("Rename"));
-    EraseSelected = command("EraseSelected", QStringLiteral("Erase selected item(s)"));
-    SelectAll = command("SelectAll", QStringLiteral("Select all"));
-    ClearList = command("ClearList", QStringLiteral("Clear"));
+    Rename = command("Rename", tr("Rename"));
+    EraseSelected = command("EraseSelected", tr("Erase selected item(s)"));
+    SelectAll = command("SelectAll", tr("Select all"));
+    ClearList = command("ClearList", tr("Clear"));
     SelectMenu->addActions({Rename, EraseSelected, SelectAll, ClearList});
 
     // Each command runs its click handler; the two menus run theirs as they open.
@@ -295,7 +298,7 @@ void Form1::Form_Initialize()
     Drives *drives = m_services.drives.get();
     const QString pattern = s.files.pattern;
     std::optional<StartRead> start = runIn<StartRead>(
-        c, QStringLiteral("Reading ") + displayPath(cwd), true, [drives, cwd, pattern](ReadProgress &progress) {
+        c, tr("Reading %1").arg(displayPath(cwd)), true, [drives, cwd, pattern](ReadProgress &progress) {
             StartRead started;
             started.root = drives->startRoot();
             started.volumes = drives->volumes();
@@ -341,7 +344,7 @@ void Form1::Info_Click()
     const Command c(*this);
     if (c.refused())
         return;
-    m_services.dialogs->messageBox(aboutText(), QStringLiteral("INFO"), MessageIcon::Information);
+    m_services.dialogs->messageBox(aboutText(), tr("INFO"), MessageIcon::Information);
 }
 
 void Form1::RefreshList()
@@ -364,7 +367,7 @@ bool Form1::RefreshList(Command &c)
         || readDelayForTesting().count() > 0) {
         const FolderView files = s.files;
         std::optional<Items> merged = runIn<Items>(
-            c, QStringLiteral("Reading ") + displayPath(files.path), true,
+            c, tr("Reading %1").arg(displayPath(files.path)), true,
             [start = items, files, settings](ReadProgress &progress) mutable {
                 progress.names.store(files.names.size(), std::memory_order_relaxed);
                 // Tests slow this down the way a slow volume slows a read.
@@ -418,17 +421,16 @@ void Form1::showValue(const WindowState &value, std::optional<Items> &&items,
     for (QAction *output : {PrintList, CreateTXT, CreateCSV, CreateHTM})
         output->setEnabled(s.outputEnabled);
 
-    setMenuCaption(DisplayEXT, s.ShowExtensions ? QStringLiteral("Extensions ON") : QStringLiteral("Extensions OFF"));
+    setMenuCaption(DisplayEXT, s.ShowExtensions ? tr("Extensions ON") : tr("Extensions OFF"));
     Enumerate->setChecked(s.enumerate);
     IncludeSubfolders->setChecked(s.includeSubfolders);
     SizesAndDates->setChecked(s.sizesAndDates);
     m_items.setShowsFacts(s.sizesAndDates);
     if (s.wordChosen)
-        FilterMenu->setTitle(s.FilterWord.isEmpty() ? QStringLiteral("File Filter OFF")
-                                                    : QStringLiteral("File Filter ON"));
+        FilterMenu->setTitle(s.FilterWord.isEmpty() ? tr("File Filter OFF") : tr("File Filter ON"));
     if (!s.modeCaptionWord.isEmpty()) {
-        setMenuCaption(Exclude, QStringLiteral("Exclude items containing : ") + s.modeCaptionWord);
-        setMenuCaption(ListOnly, QStringLiteral("List only items containing : ") + s.modeCaptionWord);
+        setMenuCaption(Exclude, tr("Exclude items containing : ") + s.modeCaptionWord);
+        setMenuCaption(ListOnly, tr("List only items containing : ") + s.modeCaptionWord);
     }
     ListOnly->setChecked(s.FilterMode == WordFilterMode::ListOnly);
     Exclude->setChecked(s.FilterMode == WordFilterMode::Exclude);

@@ -76,35 +76,35 @@ private:
 
 void Form1::setUpAccessibility()
 {
-    Drive1->setAccessibleName(QStringLiteral("Drives"));
+    Drive1->setAccessibleName(tr("Drives"));
     // On Linux a drop-down list is spoken by its current entry and named by the
     // label it is the buddy of; this label is never shown, it only names Drive1.
-    auto *driveLabel = new QLabel(QStringLiteral("Drives"), Drive1->parentWidget());
+    auto *driveLabel = new QLabel(tr("Drives"), Drive1->parentWidget());
     driveLabel->setObjectName(QStringLiteral("Drive1Label"));
     driveLabel->setBuddy(Drive1);
     driveLabel->hide();
-    Drive1->setAccessibleDescription(QStringLiteral("The mounted volumes; choosing one shows its folders"));
-    Dir1->setAccessibleName(QStringLiteral("Folders"));
-    Dir1->setAccessibleDescription(QStringLiteral("The folders of the drive; opening one lists its files"));
-    File1->setAccessibleName(QStringLiteral("Files in this folder"));
+    Drive1->setAccessibleDescription(tr("The mounted volumes; choosing one shows its folders"));
+    Dir1->setAccessibleName(tr("Folders"));
+    Dir1->setAccessibleDescription(tr("The folders of the drive; opening one lists its files"));
+    File1->setAccessibleName(tr("Files in this folder"));
     File1->setAccessibleDescription(
-        QStringLiteral("The files of the chosen folder that match the file types; they fill the item list"));
-    List1->setAccessibleName(QStringLiteral("Items"));
+        tr("The files of the chosen folder that match the file types; they fill the item list"));
+    List1->setAccessibleName(tr("Items"));
     // Check1 is spoken by its caption.
     Check1->setAccessibleDescription(
-        QStringLiteral("When checked, the item list is emptied before the files of a newly chosen folder go in"));
+        tr("When checked, the item list is emptied before the files of a newly chosen folder go in"));
 
     // Menu items are spoken by their captions; the menus that hold them get
     // the names the bar shows. The pop-up's own name never appears as text.
-    menuBar()->setAccessibleName(QStringLiteral("Menu bar"));
-    menuBar()->setAccessibleDescription(QStringLiteral("The commands of Corvane+; Alt moves the keyboard here"));
-    FilterMenu->setAccessibleName(QStringLiteral("File Filter"));
+    menuBar()->setAccessibleName(tr("Menu bar"));
+    menuBar()->setAccessibleDescription(tr("The commands of Corvane+; Alt moves the keyboard here"));
+    FilterMenu->setAccessibleName(tr("File Filter"));
     FilterMenu->setAccessibleDescription(
-        QStringLiteral("Choose a word, then list only or exclude the items containing it"));
-    Options->setAccessibleName(QStringLiteral("Options"));
-    Options->setAccessibleDescription(QStringLiteral("Extensions on or off, and numbered items in the documents"));
-    SelectMenu->setAccessibleName(QStringLiteral("Item commands"));
-    SelectMenu->setAccessibleDescription(QStringLiteral("Rename, erase, select or clear the items of the list"));
+        tr("Choose a word, then list only or exclude the items containing it"));
+    Options->setAccessibleName(tr("Options"));
+    Options->setAccessibleDescription(tr("Extensions on or off, and numbered items in the documents"));
+    SelectMenu->setAccessibleName(tr("Item commands"));
+    SelectMenu->setAccessibleDescription(tr("Rename, erase, select or clear the items of the list"));
 
     List1->installEventFilter(new ListKeys(List1, SelectMenu, this));
 }
@@ -113,16 +113,16 @@ QString countToolTip(qsizetype count)
 {
     // The count is written the way a signed number is printed: a space in the
     // place of the sign, then the digits.
-    return QStringLiteral(" Files : ") + u' ' + QString::number(count) + u' ';
+    return Form1::tr(" Files : ") + u' ' + QString::number(count) + u' ';
 }
 
 void Form1::showCount(qsizetype count)
 {
     List1->setToolTip(countToolTip(count));
-    const QString items = count == 1 ? QStringLiteral("1 item") : QString::number(count) + QStringLiteral(" items");
+    const QString items = count == 1 ? tr("1 item") : tr("%n items", nullptr, int(count));
     List1->setAccessibleDescription(
-        items + QStringLiteral(" in the list. Space marks the current item; Ctrl+C copies the marked items, or all when none is "
-                       "marked; the Menu key opens the item commands"));
+        items + tr(" in the list. Space marks the current item; Ctrl+C copies the marked items, or all when none is "
+                   "marked; the Menu key opens the item commands"));
 }
 
 } // namespace corvane

@@ -34,9 +34,9 @@ Form1::Command::~Command()
         m_form.showValue(m_next, std::move(m_items), std::move(m_treeLevels));
         // The boxes are still this command's: nothing else starts meanwhile.
         for (const QString &warning : std::as_const(m_warnings))
-            m_form.m_services.dialogs->messageBox(warning, QStringLiteral("WARNING"), MessageIcon::Exclamation);
+            m_form.m_services.dialogs->messageBox(warning, tr("WARNING"), MessageIcon::Exclamation);
         if (!m_failure.isEmpty())
-            m_form.m_services.dialogs->messageBox(m_failure, QStringLiteral("WARNING"), MessageIcon::Critical);
+            m_form.m_services.dialogs->messageBox(m_failure, tr("WARNING"), MessageIcon::Critical);
         m_form.m_command = nullptr;
     }
     if (!m_form.m_waiting.empty()) {

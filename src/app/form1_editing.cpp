@@ -51,7 +51,7 @@ void Form1::Rename_Click()
     // current: the box then offers an empty text and its answer changes nothing.
     const qsizetype row = m_items.currentRow();
     const QString current = row >= 0 && row < m_items.count() ? m_items.text(row) : QString();
-    const QString answer = m_services.dialogs->inputBox(renamePrompt(), QStringLiteral("RENAME"), current);
+    const QString answer = m_services.dialogs->inputBox(renamePrompt(), tr("RENAME"), current);
     renameItem(m_items, row, answer);
 }
 

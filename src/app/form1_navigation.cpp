@@ -17,7 +17,7 @@ namespace {
 
 QString readingText(const QString &folder)
 {
-    return QStringLiteral("Reading ") + displayPath(folder);
+    return Form1::tr("Reading %1").arg(displayPath(folder));
 }
 
 // The folders below the one read that a walk could not read: how many, and
@@ -26,8 +26,8 @@ QString readingText(const QString &folder)
 QString unreadableFolders(const QList<FolderFailure> &failures)
 {
     constexpr qsizetype kNamed = 5;
-    QString text = failures.size() == 1 ? QStringLiteral("1 folder could not be read:")
-                                        : QString::number(failures.size()) + QStringLiteral(" folders could not be read:");
+    QString text = failures.size() == 1 ? Form1::tr("1 folder could not be read:")
+                                        : Form1::tr("%n folders could not be read:", nullptr, int(failures.size()));
     text += u'\r';
     for (qsizetype i = 0; i < std::min(kNamed, failures.size()); ++i)
         text += u'\r' + failures.at(i).folder + QStringLiteral(" : ") + failures.at(i).reason;
@@ -185,7 +185,7 @@ bool Form1::fillDrives()
         return false;
     Drives *drives = m_services.drives.get();
     const std::optional<QList<Volume>> volumes = runIn<QList<Volume>>(
-        c, QStringLiteral("Reading the drives"), false, [drives](ReadProgress &) { return drives->volumes(); });
+        c, tr("Reading the drives"), false, [drives](ReadProgress &) { return drives->volumes(); });
     if (!volumes)
         return false;
     // The drive shown stays shown; one gone meanwhile gives way to the current

@@ -21,7 +21,8 @@ namespace corvane {
 
 namespace {
 
-const QString fileNamePrompt = QStringLiteral("Insert file name.\rThe extension will be automatically added.");
+const char *const fileNamePrompt =
+    QT_TRANSLATE_NOOP("corvane::Form1", "Insert file name.\rThe extension will be automatically added.");
 
 // The folder that holds an absolute path, cut from the text: the path may hold
 // bytes that are not UTF-8 (see pathFromBytes), which QFileInfo would lose.
@@ -43,10 +44,9 @@ QString shown(const char *text)
 QString Form1::askDocumentName(const QString &title, const QString &extension)
 {
     const QString answer =
-        trimSpaces(m_services.dialogs->inputBox(fileNamePrompt, title, QStringLiteral("corvane")));
+        trimSpaces(m_services.dialogs->inputBox(tr(fileNamePrompt), title, QStringLiteral("corvane")));
     if (answer.isEmpty()) {
-        m_services.dialogs->messageBox(QStringLiteral("Operation aborted"), QStringLiteral("WARNING"),
-                                       MessageIcon::Exclamation);
+        m_services.dialogs->messageBox(tr("Operation aborted"), tr("WARNING"), MessageIcon::Exclamation);
         return {};
     }
     return answer + extension; // always added, also after a typed extension
@@ -76,7 +76,7 @@ void Form1::createDocument(DocumentKind kind)
     const QList<FileFacts> facts = s.sizesAndDates ? m_items.value().factsColumn() : QList<FileFacts>();
     const bool numbered = s.enumerate, showExtensions = s.ShowExtensions;
     const std::optional<Result<QString>> written = runIn<Result<QString>>(
-        c, QStringLiteral("Writing ") + displayPath(name), false, [&](ReadProgress &progress) {
+        c, tr("Writing %1").arg(displayPath(name)), false, [&](ReadProgress &progress) {
             const DocumentContent content{items, facts, numbered, showExtensions, title, {}};
             return writeFileAtomically(
                 folder, name, [&](const ByteSink &write) { streamDocument(format, content, write); }, &progress);
@@ -125,7 +125,7 @@ void Form1::PrintList_Click()
     const QStringList items = m_items.texts();
     const QList<FileFacts> facts = c.next().sizesAndDates ? m_items.value().factsColumn() : QList<FileFacts>();
     const std::optional<Result<>> printed =
-        runIn<Result<>>(c, QStringLiteral("Printing"), false, [printer, items, facts](ReadProgress &) {
+        runIn<Result<>>(c, tr("Printing"), false, [printer, items, facts](ReadProgress &) {
             return printer->printColumns(printedColumns({items, facts}), 12);
         });
     if (printed && !printed->ok())

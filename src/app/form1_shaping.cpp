@@ -15,8 +15,10 @@ namespace {
 
 // The prompts of the file types and filter word boxes: two lines with an empty
 // line between them (two CRs, no LF).
-const QString fileTypesPrompt = QStringLiteral("Insert file type extension(s):\r\rExample : MP3 EXE DOC ZIP");
-const QString filterWordPrompt = QStringLiteral("Select word to filter.\r\r(Leave empty to set the filter OFF)");
+const char *const fileTypesPrompt =
+    QT_TRANSLATE_NOOP("corvane::Form1", "Insert file type extension(s):\r\rExample : MP3 EXE DOC ZIP");
+const char *const filterWordPrompt =
+    QT_TRANSLATE_NOOP("corvane::Form1", "Select word to filter.\r\r(Leave empty to set the filter OFF)");
 
 } // namespace
 
@@ -75,14 +77,14 @@ void Form1::FileType_Click()
     if (c.refused())
         return;
     WindowState &s = c.next();
-    s.FileTypes = askTrimmed(fileTypesPrompt, QStringLiteral("FILE TYPE"), s.FileTypes);
+    s.FileTypes = askTrimmed(tr(fileTypesPrompt), tr("FILE TYPE"), s.FileTypes);
 
     const QString pattern = fileTypePattern(s.FileTypes);
     // The pattern and the folder read again with it (File1's Refresh) are one
     // step: a folder gone meanwhile keeps File1 as it was.
     if (!readFiles(c, s.files.path, pattern.isEmpty() ? QStringLiteral("*.*") : pattern))
         return;
-    s.caption = pattern.isEmpty() ? QStringLiteral("Corvane+") : QStringLiteral("File type(s) : ") + s.FileTypes;
+    s.caption = pattern.isEmpty() ? QStringLiteral("Corvane+") : tr("File type(s) : ") + s.FileTypes;
 
     c.items().clear();
     if (!RefreshList(c))
@@ -103,7 +105,7 @@ void Form1::SelectWord_Click()
     if (c.refused())
         return;
     WindowState &s = c.next();
-    s.FilterWord = askTrimmed(filterWordPrompt, QStringLiteral("FILTER"), s.FilterWord);
+    s.FilterWord = askTrimmed(tr(filterWordPrompt), tr("FILTER"), s.FilterWord);
     // The menu reads "File Filter ON" or "OFF" from now on; the mode items keep
     // the last word in their captions.
     s.wordChosen = true;

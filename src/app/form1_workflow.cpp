@@ -128,7 +128,7 @@ void Form1::openFolders(const QStringList &paths)
     // A file stands for its folder; anything else, even a path that is gone,
     // goes to the tree as it is and fails there as a chosen folder would.
     const std::optional<QStringList> folders = runIn<QStringList>(
-        c, QStringLiteral("Reading ") + displayPath(paths.first()), false, [paths](ReadProgress &) {
+        c, tr("Reading %1").arg(displayPath(paths.first())), false, [paths](ReadProgress &) {
             QStringList found;
             for (const QString &path : paths) {
                 const QString clean = QDir::cleanPath(path);

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 #include "app/startup.h"
+#include "app/translations.h"
 #include "listing/filenames.h"
 #include "platform/qtservices.h"
 
@@ -19,8 +20,14 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(corvane::pathFromBytes(argv[i]));
-    const corvane::CommandLine command = corvane::readCommandLine(arguments);
+    corvane::CommandLine command = corvane::readCommandLine(arguments);
     if (command.exitStatus) {
+        // Said in the user's language: translations need an application
+        // object, and this one needs no display.
+        int coreArgc = 1;
+        const QCoreApplication core(coreArgc, argv);
+        corvane::installTranslations();
+        command = corvane::readCommandLine(arguments);
         std::fputs(command.output.toLocal8Bit().constData(), stdout);
         std::fputs(command.error.toLocal8Bit().constData(), stderr);
         return *command.exitStatus;
@@ -30,6 +37,8 @@ int main(int argc, char *argv[])
     std::optional<corvane::DisplayCheck> displayCheck(std::in_place);
     QApplication app(argc, argv);
     displayCheck.reset();
+    // Before any text is shown: the start folder's box is the first.
+    corvane::installTranslations();
     QApplication::setApplicationName(QStringLiteral("Corvane+"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));

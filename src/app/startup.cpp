@@ -1,9 +1,11 @@
 #include "app/startup.h"
 
+#include "app/translations.h"
 #include "listing/filenames.h"
 #include "base/systemerror.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QList>
 #include <QMessageLogContext>
 #include <QRegularExpression>
@@ -50,13 +52,15 @@ CommandLine readCommandLine(const QStringList &arguments)
     CommandLine line;
     if (!parser.parse(arguments)) {
         line.exitStatus = 1;
-        line.error = QStringLiteral("corvane: ") + parser.errorText()
-            + QStringLiteral("\nTry 'corvane --help' for more information.\n");
+        // Qt's translation says what is wrong, this one what to do.
+        line.error = QStringLiteral("corvane: ") + parser.errorText() + u'\n'
+            + QCoreApplication::translate("CommandLine", "Try 'corvane --help' for more information.") + u'\n';
         return line;
     }
     if (parser.isSet(help)) {
         line.exitStatus = 0;
-        line.output = QStringLiteral(
+        line.output = QCoreApplication::translate(
+            "CommandLine",
             "Usage: corvane [FOLDER]\n"
             "List the files of a folder and turn the list into a text document, a web page\n"
             "or a printout. Corvane+ starts in FOLDER (a file: its folder), or else in the\n"
@@ -96,6 +100,9 @@ QtMessageHandler g_previous = nullptr;
 void holdMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     if (type == QtFatalMsg && text.contains(QLatin1StringView("platform plugin"))) {
+        // Said in the user's language: the application being made is already
+        // the one that takes translators.
+        installTranslations();
         QStringList said;
         for (const HeldMessage &message : std::as_const(g_held))
             said.append(message.text);
@@ -146,9 +153,11 @@ QString noDisplayLine(const QStringList &qtMessages)
     const QString said = qtMessages.join(u'\n');
     const auto shown = [](const char *name) -> QString {
         const QString value = qEnvironmentVariable(name);
-        return QString::fromLatin1(name) + (value.isEmpty() ? QStringLiteral(" unset") : u'=' + value);
+        return value.isEmpty() ? QCoreApplication::translate("CommandLine", "%1 unset").arg(QString::fromLatin1(name))
+                               : QString::fromLatin1(name) + u'=' + value;
     };
-    const QString start = QStringLiteral("corvane: cannot open a window: ");
+    const QString start = QStringLiteral("corvane: ")
+        + QCoreApplication::translate("CommandLine", "cannot open a window: ");
     // Qt names each platform it tried but does not have as: Could not find the
     // Qt platform plugin "NAME".
     QStringList missing;
@@ -157,27 +166,36 @@ QString noDisplayLine(const QStringList &qtMessages)
         missing.append(match.next().captured(1));
     if (missing.contains(QLatin1StringView("wayland")))
         return start
-            + QStringLiteral("Qt's Wayland platform is missing: install the package qt6-wayland "
-                             "(sudo apt-get install qt6-wayland), or set DISPLAY to an X11 display\n");
+            + QCoreApplication::translate("CommandLine",
+                                          "Qt's Wayland platform is missing: install the package qt6-wayland "
+                                          "(sudo apt-get install qt6-wayland), or set DISPLAY to an X11 display")
+            + u'\n';
     missing.removeAll(QLatin1StringView("xcb"));
     if (!missing.isEmpty())
-        return start + QStringLiteral("Qt has no platform \"") + missing.first()
-            + QStringLiteral("\": name one of wayland, xcb or offscreen with -platform or QT_QPA_PLATFORM\n");
+        return start
+            + QCoreApplication::translate("CommandLine", "Qt has no platform \"%1\": name one of wayland, xcb or "
+                                                         "offscreen with -platform or QT_QPA_PLATFORM")
+                  .arg(missing.first())
+            + u'\n';
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return start
-            + QStringLiteral("no display found (DISPLAY and WAYLAND_DISPLAY unset); start it on a desktop or set "
-                             "one of them to its display, or start it under a virtual one: xvfb-run -a corvane\n");
-    return start + QStringLiteral("no display answers (") + shown("WAYLAND_DISPLAY") + QStringLiteral(", ")
-        + shown("DISPLAY")
-        + QStringLiteral("); set them to a running desktop's display, or start it under a virtual one: "
-                         "xvfb-run -a corvane\n");
+            + QCoreApplication::translate("CommandLine",
+                                          "no display found (DISPLAY and WAYLAND_DISPLAY unset); start it on a "
+                                          "desktop or set one of them to its display, or start it under a virtual "
+                                          "one: xvfb-run -a corvane")
+            + u'\n';
+    return start
+        + QCoreApplication::translate("CommandLine", "no display answers (%1, %2); set them to a running desktop's "
+                                                     "display, or start it under a virtual one: xvfb-run -a corvane")
+              .arg(shown("WAYLAND_DISPLAY"), shown("DISPLAY"))
+        + u'\n';
 }
 
 bool enterStartFolder(const QByteArray &argument, Dialogs &dialogs)
 {
     auto fail = [&](int err) {
         dialogs.messageBox(systemErrorText(err) + QStringLiteral(" :\r\r") + displayName(argument),
-                           QStringLiteral("WARNING"), MessageIcon::Critical);
+                           QCoreApplication::translate("CommandLine", "WARNING"), MessageIcon::Critical);
         return false;
     };
     struct stat info;

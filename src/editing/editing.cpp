@@ -3,6 +3,8 @@
 #include "listing/filenames.h"
 #include "listing/itemlist.h"
 
+#include <QCoreApplication>
+
 namespace corvane {
 
 PopupStates popupStates(qsizetype listCount, qsizetype selCount)
@@ -12,8 +14,8 @@ PopupStates popupStates(qsizetype listCount, qsizetype selCount)
 
 QString renamePrompt()
 {
-    return QStringLiteral("You are not renaming the file,") + u'\r'
-        + QStringLiteral("you're just renaming the item in the list.");
+    return QCoreApplication::translate("Editing", "You are not renaming the file,") + u'\r'
+        + QCoreApplication::translate("Editing", "you're just renaming the item in the list.");
 }
 
 std::optional<QString> renamedText(const QString &answer)

@@ -255,7 +255,7 @@ QVariant ItemList::data(const QModelIndex &index, int role) const
             return m_value.text(index.row());
         const FileFacts f = m_value.facts(index.row());
         QString spoken = m_value.text(index.row()) + QStringLiteral(", ") + QString::number(f.size)
-            + (f.size == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+            + (f.size == 1 ? tr(" byte") : tr(" bytes"));
         if (f.modified != FileFacts::kUnknown)
             spoken += QStringLiteral(", ") + QDateTime::fromSecsSinceEpoch(f.modified).toString(
                                                   QStringLiteral("yyyy-MM-dd HH:mm"));

@@ -4,6 +4,7 @@
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -86,7 +87,7 @@ Result<QString> writeFileAtomically(const QString &folder, const QString &name,
             return result;
         }
         if (!S_ISREG(st.st_mode)) {
-            result.error = QStringLiteral("Not a regular file");
+            result.error = QCoreApplication::translate("Output", "Not a regular file");
             return result;
         }
         // A document the user may not write is refused with the system's

@@ -329,6 +329,9 @@ void pageTrailer(DocumentWriter &out, const DocumentContent &)
 // UTF-8, a header row, then one row per item. The columns: "No." while
 // numbered, "Name", and while facts are on "Size (bytes)" and "Modified" (local
 // time, "YYYY-MM-DDTHH:MM:SS": ISO 8601 as spreadsheets read it into a date).
+// The header stays English in every language, as the rest of every document
+// does: it names the columns for the programs that read the file, and the same
+// list makes the same file on every desktop.
 void csvHeader(DocumentWriter &out, const DocumentContent &content)
 {
     char *p = putAscii(out.room(64), kByteOrderMark);

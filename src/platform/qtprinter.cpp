@@ -1,5 +1,6 @@
 #include "platform/qtservices.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
@@ -112,7 +113,7 @@ Result<> QtPrinter::printColumns(const QList<QStringList> &columns, int pointSiz
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        return {{}, QStringLiteral("No default printer is set up on this system.")};
+        return {{}, QCoreApplication::translate("Services", "No default printer is set up on this system.")};
 
     QLibrary cups(QStringLiteral("cups"), 2);
     const auto printFile = reinterpret_cast<CupsPrintFile>(cups.resolve("cupsPrintFile"));
@@ -135,7 +136,8 @@ Result<> QtPrinter::printColumns(const QList<QStringList> &columns, int pointSiz
     printer.setDocName(QString::fromLatin1(jobTitle));
     printer.setCreator(QString::fromLatin1(jobTitle));
     if (!paintRows(printer, columns, pointSize) || printer.printerState() == QPrinter::Error)
-        return {{}, QStringLiteral("The document for the printer %1 could not be prepared.").arg(info.printerName())};
+        return {{}, QCoreApplication::translate("Services", "The document for the printer %1 could not be prepared.")
+                        .arg(info.printerName())};
 
     const int job = printFile(info.printerName().toLocal8Bit().constData(), QFile::encodeName(document).constData(),
                               jobTitle, 0, nullptr);

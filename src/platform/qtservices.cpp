@@ -62,7 +62,7 @@ Result<> QtShell::openDocument(const QString &absolutePath)
     // from the path's bytes, so a folder whose name is not UTF-8 is named too.
     const QUrl url = QUrl::fromEncoded("file://" + pathToBytes(absolutePath).toPercentEncoding("/"));
     if (!QDesktopServices::openUrl(url))
-        return {{}, QStringLiteral("No program could be started to open %1").arg(absolutePath)};
+        return {{}, QCoreApplication::translate("Services", "No program could be started to open %1").arg(absolutePath)};
     return {};
 }
 
@@ -154,7 +154,7 @@ Result<QString> QtDrives::makeCurrent(const QString &root)
     const QList<MountEntry> table = m_mountTable();
     const bool mounted = std::any_of(table.begin(), table.end(), [&](const MountEntry &e) { return e.root == root; });
     if (!mounted && root != u"/")
-        return {{}, QStringLiteral("%1 is no longer mounted").arg(displayPath(root))};
+        return {{}, QCoreApplication::translate("Services", "%1 is no longer mounted").arg(displayPath(root))};
     // Entered as the working folder would be: a folder that can be searched.
     const QString folder = rememberedFolder(root);
     const QByteArray bytes = pathToBytes(folder);
