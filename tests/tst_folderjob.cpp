@@ -165,7 +165,7 @@ void TestFolderJob::slowRead()
     int ticks = 0;
     qint64 firstShown = -1;
     QString shownFolder;
-    QList<qint64> counts; // of the first box, the folder read's
+    QList<qint64> counts; // of every box the command shows: the read's, then the merge's
     QDialog *firstBox = nullptr;
     QList<bool> checkedMeanwhile;
     whileRunning([&] { f.Dir1->setPath(path(folder)); },
@@ -187,8 +187,7 @@ void TestFolderJob::slowRead()
                          firstShown = ms;
                          shownFolder = box->findChild<QLabel *>(QStringLiteral("ReadFolder"))->text();
                      }
-                     if (box == firstBox)
-                         counts.append(box->findChild<QLabel *>(QStringLiteral("ReadCount"))->text().split(u' ')[0].toLongLong());
+                     counts.append(box->findChild<QLabel *>(QStringLiteral("ReadCount"))->text().split(u' ')[0].toLongLong());
                  });
 
     // The command has run to its end, with the result of a plain read.

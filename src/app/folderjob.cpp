@@ -201,6 +201,7 @@ JobEnd runJob(QWidget *window, const JobOptions &options, std::function<void(Rea
     reapStoppedWorkers();
     auto state = std::make_shared<JobState>();
     state->work = std::move(work);
+    state->progress.names.store(options.countFrom, std::memory_order_relaxed);
     QThread *worker = QThread::create([state] {
         // A job that runs out of memory fails; it never ends the program.
         try {

@@ -28,6 +28,9 @@ struct JobOptions
     // its next one, so the box stays up until the command ends; set to true
     // when this job shows it.
     bool *boxShown = nullptr;
+    // The count the box starts from, before the work reports its own: a merge
+    // of names already read starts from their number, never from zero.
+    qint64 countFrom = 0;
 };
 
 // How a job ended.

@@ -369,7 +369,6 @@ bool Form1::RefreshList(Command &c)
         std::optional<Items> merged = runIn<Items>(
             c, tr("Reading %1").arg(displayPath(files.path)), true,
             [start = items, files, settings](ReadProgress &progress) mutable {
-                progress.names.store(files.names.size(), std::memory_order_relaxed);
                 // Tests slow this down the way a slow volume slows a read.
                 if (const auto delay = readDelayForTesting(); delay.count() > 0) {
                     for (qsizetype done = 0; done <= files.names.size(); done += 512) {
@@ -380,7 +379,8 @@ bool Form1::RefreshList(Command &c)
                 }
                 mergeFolder(start, files.names, files.facts, settings, &progress.cancelled);
                 return start;
-            });
+            },
+            s.files.names.size());
         if (!merged)
             return false;
         items = std::move(*merged);

@@ -214,9 +214,11 @@ private:
         bool m_boxShown = false;
     };
     template <typename T>
-    std::optional<T> runIn(Command &c, const QString &what, bool countsNames, std::function<T(ReadProgress &)> work)
+    std::optional<T> runIn(Command &c, const QString &what, bool countsNames, std::function<T(ReadProgress &)> work,
+                           qint64 countFrom = 0)
     {
-        return c.run<T>(JobOptions{what, countsNames, c.showsWindowWhenSlow(), c.boxShown()}, std::move(work));
+        return c.run<T>(JobOptions{what, countsNames, c.showsWindowWhenSlow(), c.boxShown(), countFrom},
+                        std::move(work));
     }
 
     void createControls();
