@@ -14,6 +14,8 @@ private slots:
     void noExtension();
     void displayName_data();
     void displayName();
+    void typedText_data();
+    void typedText();
     void caseRule();
     void itemOrder_data();
     void itemOrder();
@@ -85,6 +87,12 @@ void TestFileNames::displayName_data()
     // U+10080 is stored as the surrogates D800 DC80: its second half must not
     // be taken for the stray byte 0x80 that follows it.
     QTest::newRow("pair then stray byte") << QByteArray("\xF0\x90\x82\x80\x80") << QString::fromUtf8("\U00010080\\x80");
+    // The backslash is the escape's own character: doubled, so a name that
+    // spells an escape never reads like the name the escape stands for.
+    QTest::newRow("backslash") << QByteArray("a\\b") << "a\\\\b";
+    QTest::newRow("spelled byte escape") << QByteArray("dup\\xFF.txt") << "dup\\\\xFF.txt";
+    QTest::newRow("spelled newline") << QByteArray("nl\\n.txt") << "nl\\\\n.txt";
+    QTest::newRow("backslash before a bad byte") << QByteArray("\\\xFF") << "\\\\\\xFF";
 }
 
 void TestFileNames::displayName()
@@ -94,6 +102,7 @@ void TestFileNames::displayName()
     const QString shown = corvane::displayName(bytes);
     QCOMPARE(shown, expected);
     QVERIFY(!shown.contains(u'\n') && !shown.contains(u'\r'));
+    QCOMPARE(corvane::nameBytes(shown), bytes);
 
     // The same bytes as a path: back to exactly these bytes, shown alike, and
     // valid UTF-8 decoded as usual.
@@ -102,6 +111,32 @@ void TestFileNames::displayName()
     QCOMPARE(corvane::displayPath(path), expected);
     if (QString::fromUtf8(bytes).toUtf8() == bytes)
         QCOMPARE(path, QString::fromUtf8(bytes));
+}
+
+void TestFileNames::typedText_data()
+{
+    // A text typed by hand: kept on one line with its backslashes as typed;
+    // read as a name, a backslash that starts no escape stands for itself.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("oneLine");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("plain") << "C:\\Music" << "C:\\Music" << QByteArray("C:\\Music");
+    QTest::newRow("control shown") << "a\tb\x01" << "a\\tb\\x01" << QByteArray("a\tb\x01");
+    QTest::newRow("lower-case hex") << "\\xff" << "\\xff" << QByteArray("\xFF");
+    QTest::newRow("short hex") << "\\x4" << "\\x4" << QByteArray("\\x4");
+    QTest::newRow("not hex") << "\\xZZ" << "\\xZZ" << QByteArray("\\xZZ");
+    QTest::newRow("trailing backslash") << "end\\" << "end\\" << QByteArray("end\\");
+    QTest::newRow("unknown escape") << "a\\qb" << "a\\qb" << QByteArray("a\\qb");
+    QTest::newRow("utf8") << QString::fromUtf8("é\\n") << QString::fromUtf8("é\\n") << QByteArray("\xC3\xA9\n");
+}
+
+void TestFileNames::typedText()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, oneLine);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(corvane::oneLineText(typed), oneLine);
+    QCOMPARE(corvane::nameBytes(oneLine), bytes);
 }
 
 void TestFileNames::caseRule()

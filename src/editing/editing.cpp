@@ -23,7 +23,7 @@ std::optional<QString> renamedText(const QString &answer)
     const QString text = trimSpaces(answer);
     if (text.isEmpty())
         return std::nullopt;
-    return displayName(text.toUtf8());
+    return oneLineText(text);
 }
 
 bool renameItem(ItemList &list, qsizetype row, const QString &answer)

@@ -75,14 +75,18 @@ void appendByteEscape(QString &out, unsigned char b)
 
 } // namespace
 
-QString displayName(QByteArrayView bytes)
+namespace {
+
+// The shown form of bytes: see displayName. Typed texts keep their
+// backslashes (oneLineText): only a name must be told apart from every other.
+QString shownForm(QByteArrayView bytes, bool escapeBackslash)
 {
     const auto *s = reinterpret_cast<const unsigned char *>(bytes.data());
     const qsizetype n = bytes.size();
 
     // Fast path: printable ASCII, by far the most common kind of name.
     qsizetype i = 0;
-    while (i < n && s[i] >= 0x20 && s[i] < 0x7F)
+    while (i < n && s[i] >= 0x20 && s[i] < 0x7F && (s[i] != '\\' || !escapeBackslash))
         ++i;
     if (i == n)
         return QString::fromLatin1(bytes.data(), n);
@@ -108,11 +112,63 @@ QString displayName(QByteArrayView bytes)
             else
                 for (int k = 0; k < len; ++k)
                     appendByteEscape(out, s[i + k]);
+        } else if (cp == '\\' && escapeBackslash) {
+            out += u"\\\\";
         } else {
             out += QStringView(QChar::fromUcs4(cp));
         }
         i += len;
     }
+    return out;
+}
+
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u >= '0' && u <= '9' ? u - '0' : u >= 'A' && u <= 'F' ? u - 'A' + 10 : u >= 'a' && u <= 'f' ? u - 'a' + 10 : -1;
+}
+
+} // namespace
+
+QString displayName(QByteArrayView bytes)
+{
+    return shownForm(bytes, true);
+}
+
+QString oneLineText(const QString &typed)
+{
+    return shownForm(typed.toUtf8(), false);
+}
+
+QByteArray nameBytes(QStringView shown)
+{
+    QByteArray out;
+    out.reserve(shown.size());
+    const qsizetype n = shown.size();
+    qsizetype plain = 0; // start of the run of characters taken as they are
+    for (qsizetype i = 0; i < n; ++i) {
+        if (shown[i] != u'\\' || i + 1 >= n)
+            continue;
+        const QChar next = shown[i + 1];
+        int byte = -1, length = 2;
+        if (next == u'\\')
+            byte = '\\';
+        else if (next == u'n')
+            byte = '\n';
+        else if (next == u'r')
+            byte = '\r';
+        else if (next == u't')
+            byte = '\t';
+        else if (next == u'x' && i + 3 < n && hexValue(shown[i + 2]) >= 0 && hexValue(shown[i + 3]) >= 0)
+            byte = hexValue(shown[i + 2]) * 16 + hexValue(shown[i + 3]), length = 4;
+        if (byte < 0)
+            continue; // no escape: the backslash stands for itself
+        out += pathToBytes(shown.sliced(plain, i - plain));
+        out += char(byte);
+        i += length - 1;
+        plain = i + 1;
+    }
+    out += pathToBytes(shown.sliced(plain));
     return out;
 }
 

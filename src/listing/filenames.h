@@ -17,11 +17,24 @@ QString NoExtension(const QString &parola);
 qsizetype extensionDot(QStringView text) noexcept;
 
 // The text shown for a file name given as raw bytes. Valid UTF-8 without
-// control characters is shown as it is. Otherwise every byte of an invalid
-// sequence and every control character (C0, DEL, C1, U+2028, U+2029) is shown
-// as a visible escape: \n, \r, \t, or \xHH for each of its bytes. So one name
-// is always one line of text.
+// control characters and without "\\" is shown as it is. Otherwise every byte
+// of an invalid sequence and every control character (C0, DEL, C1, U+2028,
+// U+2029) is shown as a visible escape: \n, \r, \t, or \xHH (upper-case hex)
+// for each of its bytes, and the backslash itself as \\. So one name is
+// always one line of text, and two different names never show the same text:
+// nameBytes gives the bytes back.
 QString displayName(QByteArrayView bytes);
+
+// The bytes a shown name stands for: the escapes of displayName undone (\\,
+// \n, \r, \t, \xHH), every other character as UTF-8. For every name,
+// nameBytes(displayName(bytes)) == bytes. A backslash that starts no escape
+// (a text typed by hand) stands for itself.
+QByteArray nameBytes(QStringView shown);
+
+// A text typed by the user (a new item text, a page title) kept on one line:
+// its control characters shown as displayName shows them, everything else,
+// backslashes included, as typed.
+QString oneLineText(const QString &typed);
 
 // Paths are bytes on disk and QStrings in the program; these two convert
 // without loss, so every folder the system names can be named back to it.

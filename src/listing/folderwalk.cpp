@@ -48,10 +48,12 @@ constexpr size_t kEntryBufferSize = 64 * 1024;
 // second would cost more than it saves.
 constexpr qsizetype kItemsForTwoThreads = 20000;
 
+// Printable ASCII without the backslash: a name shown as it is (see displayName).
 bool isPrintableAscii(const char *name, qsizetype n)
 {
     for (qsizetype i = 0; i < n; ++i)
-        if (static_cast<unsigned char>(name[i]) < 0x20 || static_cast<unsigned char>(name[i]) >= 0x7F)
+        if (static_cast<unsigned char>(name[i]) < 0x20 || static_cast<unsigned char>(name[i]) >= 0x7F
+            || name[i] == '\\')
             return false;
     return true;
 }

@@ -306,7 +306,7 @@ void textRow(DocumentWriter &out, const DocumentContent &content, qsizetype inde
 // line.
 void pageHeader(DocumentWriter &out, const DocumentContent &content)
 {
-    const QString title = displayName(content.title.toUtf8());
+    const QString title = oneLineText(content.title);
     out.done(putAscii(out.room(3), kByteOrderMark));
     out.line("<html>");
     out.line("<title>", title, "</title>");

@@ -197,8 +197,8 @@ inline QString referenceDisplayName(QByteArrayView bytes)
         }
         const char32_t cp = one.toUcs4().at(0);
         const QChar::Category category = QChar::category(cp);
-        if (cp == u'\n' || cp == u'\r' || cp == u'\t')
-            out += cp == u'\n' ? u"\\n" : cp == u'\r' ? u"\\r" : u"\\t";
+        if (cp == u'\n' || cp == u'\r' || cp == u'\t' || cp == u'\\')
+            out += cp == u'\n' ? u"\\n" : cp == u'\r' ? u"\\r" : cp == u'\t' ? u"\\t" : u"\\\\";
         else if (category == QChar::Other_Control || category == QChar::Separator_Line
                  || category == QChar::Separator_Paragraph)
             escape(bytes.sliced(i, len));
