@@ -169,11 +169,14 @@ void TestFileNames::caseRule()
 
 void TestFileNames::itemOrder_data()
 {
-    // Each row lists texts in the order the list must give them.
+    // Each row lists texts in the order the list must give them; the rows of
+    // the alphabetical order without digits hold in the natural order too.
     QTest::addColumn<QStringList>("ordered");
-    auto row = [](const char *name, const char *texts) {
-        QTest::newRow(name) << QString::fromUtf8(texts).split(u'|');
+    QTest::addColumn<bool>("natural");
+    auto row = [](const char *name, const char *texts, bool natural = false) {
+        QTest::newRow(name) << QString::fromUtf8(texts).split(u'|') << natural;
     };
+    auto natural = [&](const char *name, const char *texts) { row(name, texts, true); };
     row("e, é, f", "E|e|É|é|f");
     row("a, ä, b", "A|a|Ä|ä|b");
     row("n, ñ, o", "n|Ñ|ñ|nino|niño|nube|o");
@@ -192,32 +195,52 @@ void TestFileNames::itemOrder_data()
     row("deeper paths", "a/b|a/b/c|a/b/c/d|a/b c|a/bc|a!/x|A0");
     row("twins of a folder mix", "e|E/a|e/a|É/a|e/b|E/c|ea");
     row("accented folders", "école/z|ecole!|École!|\u212A/x|k/y|K!");
+    // Natural order: runs of digits by their value, equal values by their length.
+    natural("digits at the start", "1 a|2|02|10|010|100|a");
+    natural("digits in the middle", "Track 2|track 2|Track 02|Track 9|Track 10|Track 10a|Track 100|Track10");
+    natural("digits at the end", "x1.txt|x1a|x2.txt|x9|x10.txt|x10.txt.bak");
+    natural("leading zeros", "a0|a00|a000|a1|a01|a001|a01b|a1b02|a01b2");
+    natural("runs longer than 19 digits", "n9|n18446744073709551615|n18446744073709551616|n018446744073709551616|"
+                                          "n99999999999999999999999|n100000000000000000000000");
+    natural("digits beside accented letters", "e\u0301 3|é1|e2|É10|ë20|f1|x11|x12|x1\u03012|x13");
+    natural("equal values told apart", "Song 7|song 7|song 07|SONG 007|song 7a");
+    natural("numbers among signs", "a 2|a-1|a.3|a1|ä5|a_4|b");
+    natural("paths part by part", "Disc 1/a|Disc 01/a|Disc 1/b|Disc 2/a|Disc 10/a|Disc 10.txt|Disc 10a/x");
 }
 
 void TestFileNames::itemOrder()
 {
     QFETCH(QStringList, ordered);
+    QFETCH(bool, natural);
     auto sign = [](int v) { return (v > 0) - (v < 0); };
-    for (qsizetype i = 0; i < ordered.size(); ++i) {
-        for (qsizetype j = 0; j < ordered.size(); ++j) {
-            const int expected = sign(int(i - j));
-            const QString &a = ordered.at(i), &b = ordered.at(j);
-            QVERIFY2(sign(itemCompare(a, b)) == expected, qPrintable(a + u' ' + b));
-            // Ignoring case the order is the same, ties aside.
-            const int folded = sign(compareIgnoringCase(a, b));
-            QVERIFY2(folded == (sameIgnoringCase(a, b) ? 0 : expected), qPrintable(a + u' ' + b));
+    const bool digits = std::any_of(ordered.begin(), ordered.end(), [](const QString &t) {
+        return std::any_of(t.begin(), t.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    });
+    for (const ItemOrder order : {ItemOrder::Alphabetical, ItemOrder::Natural}) {
+        if ((order == ItemOrder::Natural) != natural && (natural || digits))
+            continue;
+        for (qsizetype i = 0; i < ordered.size(); ++i) {
+            for (qsizetype j = 0; j < ordered.size(); ++j) {
+                const int expected = sign(int(i - j));
+                const QString &a = ordered.at(i), &b = ordered.at(j);
+                QVERIFY2(sign(itemCompare(a, b, order)) == expected, qPrintable(a + u' ' + b));
+                QVERIFY2(!test::caseRuleDisagreement(a, b, order), qPrintable(a + u' ' + b));
+                // Ignoring case the order is the same, ties aside.
+                const int folded = sign(compareIgnoringCase(a, b, order));
+                QVERIFY2(folded == (sameIgnoringCase(a, b) ? 0 : expected), qPrintable(a + u' ' + b));
+            }
         }
+        // The quick sort, from the reversed and from a shuffled order.
+        QStringList texts(ordered.rbegin(), ordered.rend());
+        sortInItemOrder(texts, order);
+        QCOMPARE(texts, ordered);
+        texts = ordered;
+        for (qsizetype i = 0; i + 2 < texts.size(); i += 3)
+            texts.swapItemsAt(i, i + 2);
+        std::rotate(texts.begin(), texts.begin() + texts.size() / 2, texts.end());
+        sortInItemOrder(texts, order);
+        QCOMPARE(texts, ordered);
     }
-    // The quick sort, from the reversed and from a shuffled order.
-    QStringList texts(ordered.rbegin(), ordered.rend());
-    sortInItemOrder(texts);
-    QCOMPARE(texts, ordered);
-    texts = ordered;
-    for (qsizetype i = 0; i + 2 < texts.size(); i += 3)
-        texts.swapItemsAt(i, i + 2);
-    std::rotate(texts.begin(), texts.begin() + texts.size() / 2, texts.end());
-    sortInItemOrder(texts);
-    QCOMPARE(texts, ordered);
 }
 
 void TestFileNames::quickPathsAgreeWithQt()
@@ -227,7 +250,8 @@ void TestFileNames::quickPathsAgreeWithQt()
     // then the case-folded text, then the exact text), also around non-ASCII
     // letters that fold to ASCII (Kelvin sign, long s), combining marks, Hangul,
     // characters outside the BMP, and "/" between the parts of a path.
-    const QString alphabet = QString::fromUtf8("aAbBkKsS._ 0/\u212AſéÉΣσςİıøßÅ\u0301\u0308가각")
+    // Digits, runs of them across marks among them, for the natural order.
+    const QString alphabet = QString::fromUtf8("aAbBkKsS._ 0019/\u212AſéÉΣσςİıøßÅ\u0301\u0308가각")
         + QString::fromUtf8("𐐀𐐨");
     QList<QString> pieces;
     for (qsizetype i = 0; i < alphabet.size(); ++i) {
@@ -249,10 +273,12 @@ void TestFileNames::quickPathsAgreeWithQt()
     };
     for (int round = 0; round < 20000; ++round) {
         const QString a = randomText(6), b = randomText(6), word = randomText(2);
-        const char *disagreement = test::caseRuleDisagreement(a, b);
-        QVERIFY2(!disagreement, disagreement);
-        disagreement = test::caseRuleDisagreement(a, word);
-        QVERIFY2(!disagreement, disagreement);
+        for (const ItemOrder order : {ItemOrder::Alphabetical, ItemOrder::Natural}) {
+            const char *disagreement = test::caseRuleDisagreement(a, b, order);
+            QVERIFY2(!disagreement, qPrintable(QLatin1StringView(disagreement) + u' ' + a + u' ' + b));
+            disagreement = test::caseRuleDisagreement(a, word, order);
+            QVERIFY2(!disagreement, disagreement);
+        }
     }
 }
 
@@ -335,6 +361,31 @@ void TestFileNames::itemKeyAgreesWithOrder()
             }
             if (has && !(key == baseKey))
                 QCOMPARE(key < baseKey ? -1 : 1, test::referenceItemCompare(t, base));
+        }
+    }
+    // Natural keys: every value of one unit at each of the first places of
+    // texts with runs of digits (one too long for its count), from bytes and
+    // UTF-16 alike, against texts with other runs.
+    const QStringList bases = {"m7m", "mm007m0", "Track 10 of 12 (2)", "x" + QString(300, u'9') + "y",
+                               "3.14159265358979323846264"};
+    for (const QString &base : bases) {
+        for (qsizetype at = 0; at < std::min<qsizetype>(base.size(), 24); ++at) {
+            for (char16_t value = 1; value < 0x100; value += value < 0x80 ? 1 : 0x3F) {
+                QString t = base;
+                t[at] = QChar(value);
+                ItemKey key, byteKey;
+                const bool has = itemKey(t.utf16(), t.size(), key, ItemOrder::Natural);
+                const QByteArray bytes = t.toLatin1();
+                QCOMPARE(itemKey(bytes.constData(), bytes.size(), byteKey, ItemOrder::Natural), has);
+                QVERIFY(!has || byteKey == key);
+                QVERIFY(has || value >= 0x80); // every ASCII name has one: the walk relies on it
+                for (const QString &other : bases) {
+                    ItemKey otherKey;
+                    QVERIFY(itemKey(other.utf16(), other.size(), otherKey, ItemOrder::Natural));
+                    if (has && !(key == otherKey))
+                        QCOMPARE(key < otherKey ? -1 : 1, test::referenceItemCompare(t, other, ItemOrder::Natural));
+                }
+            }
         }
     }
 }

@@ -1,4 +1,5 @@
 #include "listing/casefold.h"
+#include "listing/filenames.h"
 #include "listing/folderreader.h"
 
 #include "support/hostilefolder.h"
@@ -84,8 +85,26 @@ QStringList unknownFacts(const FolderListing &listing)
     return out;
 }
 
-constexpr ReadOptions kWalk{.subfolders = true};
-constexpr ReadOptions kWalkWithFacts{.subfolders = true, .facts = true};
+const ReadOptions kWalk{.subfolders = true};
+const ReadOptions kWalkWithFacts{.subfolders = true, .facts = true};
+
+// Read options from words: "walk", "facts", "full" or "names" (paths),
+// "natural" (order), "leave=a,b*" (folders left out).
+ReadOptions optionsFrom(const QString &words)
+{
+    ReadOptions options;
+    for (const QString &word : words.split(u' ', Qt::SkipEmptyParts)) {
+        options.subfolders |= word == u"walk";
+        options.facts |= word == u"facts";
+        if (word == u"full" || word == u"names")
+            options.paths = word == u"full" ? PathForm::Full : PathForm::NameOnly;
+        if (word == u"natural")
+            options.order = ItemOrder::Natural;
+        if (word.startsWith(u"leave="))
+            options.leaveOut = word.mid(6).replace(u',', u' ');
+    }
+    return options;
+}
 
 // Run as "tst_folderreader --list FOLDER", under strace by the fault tests:
 // walks FOLDER with facts and prints what it found, one line each: "item",
@@ -276,8 +295,8 @@ void TestFolderReader::walk_data()
 {
     QTest::addColumn<QByteArrayList>("tree");
     QTest::addColumn<QString>("pattern");
-    QTest::addColumn<bool>("subfolders");
-    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("options"); // see optionsFrom; "in=NAME" reads that folder of the tree
+    QTest::addColumn<QStringList>("expected"); // "<root>" stands for the folder read's whole path
     QTest::addColumn<int>("entries"); // every entry of every folder read
 
     // Nested and hidden folders, links to folders (never followed), a link
@@ -286,27 +305,65 @@ void TestFolderReader::walk_data()
                                    ".git/config", ".cache/x/y.txt", "empty/", "Live/2019/track.mp3", "v1.2/readme",
                                    "notes.txt/readme", "to-a -> a", "loop -> .", "a/up -> ..", "self -> self",
                                    "a/b/file-link -> ../../b.txt", "a/b/dangling -> missing"};
-    QTest::newRow("walk") << nested << "*.*" << true
-                          << QStringList{"a/.hidden", "a/b/c/deep.mp3", "a/b/file-link", "a/x.txt", "a.txt", "a0.txt",
-                                         "B/y.txt", "b.txt", "Live/2019/track.mp3", "notes.txt/readme", "v1.2/readme"}
-                          << 27;
-    QTest::newRow("one folder") << nested << "*.*" << false << QStringList{"a.txt", "a0.txt", "b.txt"} << 14;
+    const QStringList walked = {"a/.hidden", "a/b/c/deep.mp3", "a/b/file-link", "a/x.txt", "a.txt", "a0.txt",
+                                "B/y.txt", "b.txt", "Live/2019/track.mp3", "notes.txt/readme", "v1.2/readme"};
+    QTest::newRow("walk") << nested << "*.*" << "walk" << walked << 27;
+    QTest::newRow("one folder") << nested << "*.*" << "" << QStringList{"a.txt", "a0.txt", "b.txt"} << 14;
     // File types match a file's own name, not its path.
-    QTest::newRow("types by own name") << nested << "*.txt" << true
+    QTest::newRow("types by own name") << nested << "*.txt" << "walk"
                                        << QStringList{"a/x.txt", "a.txt", "a0.txt", "B/y.txt", "b.txt"} << 27;
     QTest::newRow("no extension by own name")
-        << nested << "*." << true << QStringList{"a/b/file-link", "notes.txt/readme", "v1.2/readme"} << 27;
+        << nested << "*." << "walk" << QStringList{"a/b/file-link", "notes.txt/readme", "v1.2/readme"} << 27;
+    // Each file by its whole path, or by its name alone (names from many
+    // folders in order, twice where two folders hold it).
+    QStringList full;
+    for (const QString &path : walked)
+        full.append(u"<root>/" + path);
+    QTest::newRow("full paths") << nested << "*.*" << "walk full" << full << 27;
+    QTest::newRow("full paths, one folder")
+        << nested << "*.txt" << "full" << QStringList{"<root>/a.txt", "<root>/a0.txt", "<root>/b.txt"} << 14;
+    QTest::newRow("names only")
+        << nested << "*.*" << "walk names"
+        << QStringList{".hidden", "a.txt", "a0.txt", "b.txt", "deep.mp3", "file-link", "readme", "readme",
+                       "track.mp3", "x.txt", "y.txt"}
+        << 27;
+    QTest::newRow("names only, one folder") << nested << "*.*" << "names" << QStringList{"a.txt", "a0.txt", "b.txt"}
+                                            << 14;
+    // Folders left out: by name or pattern, case ignored, at any depth; a file
+    // of that name stays; the folder read is read all the same.
+    QTest::newRow("left out at any depth") << nested << "*.*" << "walk leave=b"
+                                           << QStringList{"a/.hidden", "a/x.txt", "a.txt", "a0.txt", "b.txt",
+                                                          "Live/2019/track.mp3", "notes.txt/readme", "v1.2/readme"}
+                                           << 22;
+    QTest::newRow("left out by patterns")
+        << nested << "*.*" << "walk leave=LIVE,v1.*,a.txt,nothing"
+        << QStringList{"a/.hidden", "a/b/c/deep.mp3", "a/b/file-link", "a/x.txt", "a.txt", "a0.txt", "B/y.txt",
+                       "b.txt", "notes.txt/readme"}
+        << 24;
+    QTest::newRow("the folder read left out by name")
+        << QByteArrayList{"node_modules/x.js", "node_modules/node_modules/y.js", "node_modules/lib/z.js"} << "*.*"
+        << "walk leave=node_modules in=node_modules full" << QStringList{"<root>/lib/z.js", "<root>/x.js"} << 4;
     // Each part shown as names are: one item, one line.
     QTest::newRow("odd bytes in folder names")
-        << QByteArrayList{"caf\xE9/x.txt", "line\nbreak/y", "ok/caf\xC3\xA9.txt"} << "*.*" << true
+        << QByteArrayList{"caf\xE9/x.txt", "line\nbreak/y", "ok/caf\xC3\xA9.txt"} << "*.*" << "walk"
         << QStringList{"caf\\xE9/x.txt", "line\\nbreak/y", QString::fromUtf8("ok/café.txt")} << 6;
+    QTest::newRow("odd bytes in folder names, full paths")
+        << QByteArrayList{"caf\xE9/x.txt", "a\\b/y"} << "*.*" << "walk full"
+        << QStringList{"<root>/a\\\\b/y", "<root>/caf\\xE9/x.txt"} << 4;
     // Folders whose names differ by case or accent only: their files interleave,
     // as the order ignoring case must keep the same texts together.
     QTest::newRow("twin folders")
         << QByteArrayList{"Live/a", "live/a", "live/b", "L\xC3\xACve/b2", "Live/c", "LIVE.txt", "lives/x", "LIVe"}
-        << "*" << true
+        << "*" << "walk"
         << QStringList{"LIVe", "Live/a", "live/a", "live/b", QString::fromUtf8("Lìve/b2"), "Live/c", "LIVE.txt",
                        "lives/x"}
+        << 12;
+    // Numbers by value, folders and files alike; folders equal in value twins.
+    QTest::newRow("natural order")
+        << QByteArrayList{"Disc 10/a", "Disc 2/b", "Disc 2.txt", "disc 1/x", "Disc 01/y", "t10.mp3", "t9.mp3",
+                          "t010.mp3"}
+        << "*" << "walk natural"
+        << QStringList{"disc 1/x", "Disc 01/y", "Disc 2/b", "Disc 2.txt", "Disc 10/a", "t9.mp3", "t10.mp3", "t010.mp3"}
         << 12;
 }
 
@@ -314,36 +371,45 @@ void TestFolderReader::walk()
 {
     QFETCH(QByteArrayList, tree);
     QFETCH(QString, pattern);
-    QFETCH(bool, subfolders);
+    QFETCH(QString, options);
     QFETCH(QStringList, expected);
     QFETCH(int, entries);
     QTemporaryDir tmp;
     const auto cleanup = qScopeGuard([&] { test::removeTree(tmp.path()); });
     makeTree(tmp.path(), tree);
+    const qsizetype in = options.indexOf(u"in=");
+    const QString folder = in < 0 ? tmp.path() : tmp.path() + u'/' + options.mid(in + 3).section(u' ', 0, 0);
+    for (QString &path : expected)
+        path.replace(QStringLiteral("<root>"), displayPath(folder));
     ReadProgress progress;
-    const Result<FolderListing> read =
-        readFolder(tmp.path(), Pattern(pattern), &progress, ReadOptions{.subfolders = subfolders});
+    const Result<FolderListing> read = readFolder(folder, Pattern(pattern), &progress, optionsFrom(options));
     QVERIFY2(read.ok(), qPrintable(read.error));
     QCOMPARE(read.value.names, expected);
     QVERIFY(read.value.unreadable.isEmpty());
     QVERIFY(read.value.facts.empty());
     QCOMPARE(progress.names.load(), entries);
     // The folder tree's folders are the same with or without the walk.
-    QCOMPARE(read.value.subfolders, readSubfolders(tmp.path()).value);
+    QCOMPARE(read.value.subfolders, readSubfolders(folder).value);
 }
 
 void TestFolderReader::bigListsInOrder_data()
 {
     // Long enough to be put together by two threads, each making its half.
     QTest::addColumn<bool>("subfolders");
-    QTest::newRow("one folder") << false;
-    QTest::newRow("tree") << true;
+    QTest::addColumn<bool>("natural");
+    QTest::newRow("one folder") << false << false;
+    QTest::newRow("tree") << true << false;
+    QTest::newRow("one folder, natural order") << false << true;
+    QTest::newRow("tree, natural order") << true << true;
 }
 
 void TestFolderReader::bigListsInOrder()
 {
     QFETCH(bool, subfolders);
-    const QByteArrayList folders = {"", "Live/", "live/", "L\xC3\xACve/", "a/b/", "a/", "\xC3\xA9t\xC3\xA9/"};
+    QFETCH(bool, natural);
+    const ItemOrder order = natural ? ItemOrder::Natural : ItemOrder::Alphabetical;
+    const QByteArrayList folders = {"", "Live/", "live/", "L\xC3\xACve/", "a/b/", "a/", "\xC3\xA9t\xC3\xA9/",
+                                    "Disc 1/", "Disc 01/", "Disc 10/"};
     const QByteArrayList stems = {"song", "SONG", "Song_0000_long_prefix", "z", "_", "\xC3\xA9t\xC3\xA9", "e",
                                   "\xE2\x84\xAA", "a.b", "x"};
     QByteArrayList made;
@@ -357,12 +423,23 @@ void TestFolderReader::bigListsInOrder()
     }
     QTemporaryDir tmp;
     makeMany(tmp.path(), made);
-    const Result<FolderListing> read =
-        readFolder(tmp.path(), Pattern(), nullptr, ReadOptions{.subfolders = subfolders, .facts = true});
-    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
+    const Result<FolderListing> read = readFolder(tmp.path(), Pattern(), nullptr,
+                                                  ReadOptions{.subfolders = subfolders, .facts = true, .order = order});
+    std::sort(expected.begin(), expected.end(), ItemLess{order});
     QCOMPARE(read.value.names, expected);
     QCOMPARE(read.value.facts.size(), size_t(expected.size()));
     QVERIFY(std::all_of(read.value.facts.begin(), read.value.facts.end(), [](const FileFacts &f) { return f.known(); }));
+    // Read again beside the names of the first read, one of them gone: every
+    // name that comes again is the first read's string, not a copy.
+    QStringList earlier = read.value.names;
+    earlier.removeAt(earlier.size() / 2);
+    const Result<FolderListing> again = readFolder(
+        tmp.path(), Pattern(), nullptr, ReadOptions{.subfolders = subfolders, .order = order, .earlier = earlier});
+    QCOMPARE(again.value.names, expected);
+    qsizetype shared = 0;
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        shared += again.value.names.at(i).isSharedWith(read.value.names.at(i)) ? 1 : 0;
+    QCOMPARE(shared, expected.size() - 1);
 }
 
 void TestFolderReader::walkFailures_data()
@@ -430,15 +507,16 @@ void TestFolderReader::bindMountReadOnce()
 
 void TestFolderReader::facts_data()
 {
-    QTest::addColumn<bool>("subfolders");
+    QTest::addColumn<QString>("options");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("one folder") << false << QStringList{"a", "huge", "link", "old"};
-    QTest::newRow("walk") << true << QStringList{"a", "huge", "link", "old", "sub/b"};
+    QTest::newRow("one folder") << "facts" << QStringList{"a", "huge", "link", "old"};
+    QTest::newRow("walk") << "facts walk" << QStringList{"a", "huge", "link", "old", "sub/b"};
+    QTest::newRow("names only") << "facts walk names" << QStringList{"a", "b", "huge", "link", "old"};
 }
 
 void TestFolderReader::facts()
 {
-    QFETCH(bool, subfolders);
+    QFETCH(QString, options);
     QFETCH(QStringList, expected);
     QTemporaryDir tmp;
     makeTree(tmp.path(), {"a", "huge", "old", "skipped.tmp", "sub/b", "link -> sub/b"});
@@ -459,8 +537,8 @@ void TestFolderReader::facts()
         const timespec times[2] = {{m.modified, 0}, {m.modified, 0}};
         QCOMPARE(::utimensat(AT_FDCWD, path.constData(), times, m.flags), 0);
     }
-    const Result<FolderListing> read = readFolder(tmp.path(), Pattern(QStringLiteral("*;-*.tmp")), nullptr,
-                                                  ReadOptions{.subfolders = subfolders, .facts = true});
+    const Result<FolderListing> read =
+        readFolder(tmp.path(), Pattern(QStringLiteral("*;-*.tmp")), nullptr, optionsFrom(options));
     QVERIFY(read.ok());
     const QStringList &names = read.value.names;
     QStringList shown = names;
@@ -468,7 +546,7 @@ void TestFolderReader::facts()
     QCOMPARE(shown, expected);
     QCOMPARE(read.value.facts.size(), size_t(names.size()));
     for (qsizetype i = 0; i < names.size(); ++i) {
-        const QByteArray name = names.at(i) == u"link" ? QByteArray("sub/b") : names.at(i).toUtf8();
+        const QByteArray name = names.at(i) == u"link" || names.at(i) == u"b" ? QByteArray("sub/b") : names.at(i).toUtf8();
         const auto m = std::find_if(std::begin(made), std::end(made), [&](const auto &m) { return name == m.name; });
         QVERIFY(m != std::end(made));
         QCOMPARE(read.value.facts.at(size_t(i)), (FileFacts{m->size, m->modified}));

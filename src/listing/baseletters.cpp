@@ -120,9 +120,28 @@ private:
     qsizetype m_pendingAt = 0;
 };
 
+// A BaseLetterReader that can look at the next base letter before taking it.
+class PeekingReader
+{
+public:
+    explicit PeekingReader(QStringView text) : m_reader(text), m_next(m_reader.next()) {}
+    qint32 peek() const { return m_next; }
+    qint32 take()
+    {
+        const qint32 c = m_next;
+        m_next = m_reader.next();
+        return c;
+    }
+    bool atDigit() const { return m_next >= '0' && m_next <= '9'; }
+
+private:
+    BaseLetterReader m_reader;
+    qint32 m_next;
+};
+
 } // namespace
 
-BaseKey baseKey(QStringView text) noexcept
+BaseKey baseKey(QStringView text, ItemOrder order) noexcept
 {
     // 21 bits hold any code point plus two; 0 marks the end of a short text,
     // 1 a "/".
@@ -133,6 +152,8 @@ BaseKey baseKey(QStringView text) noexcept
         if (c == kEnd)
             break;
         words[i / 3] |= quint64(c - kEnd) << (21 * (2 - i % 3));
+        if (order == ItemOrder::Natural && isAsciiDigit(unsigned(c)))
+            break;
     }
     return BaseKey{words[0], words[1]};
 }
@@ -146,6 +167,47 @@ int compareBaseLetters(QStringView a, QStringView b) noexcept
             return ca < cb ? -1 : 1;
         if (ca == kEnd)
             return 0;
+    }
+}
+
+int compareNaturalBase(QStringView a, QStringView b, int *runTie) noexcept
+{
+    PeekingReader ra(a), rb(b);
+    int tie = 0;
+    for (;;) {
+        if (ra.atDigit() && rb.atDigit()) {
+            // Two numbers: leading zeros skipped, then digit by digit in step;
+            // the longer is the larger, else the first digit that differs.
+            qsizetype zerosA = 0, zerosB = 0;
+            for (; ra.peek() == '0'; ++zerosA)
+                ra.take();
+            for (; rb.peek() == '0'; ++zerosB)
+                rb.take();
+            int firstDifference = 0;
+            while (ra.atDigit() && rb.atDigit()) {
+                const qint32 da = ra.take(), db = rb.take();
+                if (firstDifference == 0 && da != db)
+                    firstDifference = da < db ? -1 : 1;
+            }
+            if (ra.atDigit() != rb.atDigit())
+                return ra.atDigit() ? 1 : -1;
+            if (firstDifference != 0)
+                return firstDifference;
+            if (tie == 0 && zerosA != zerosB)
+                tie = zerosA < zerosB ? -1 : 1;
+            continue;
+        }
+        // A number stands where its first digit would.
+        const qint32 ca = ra.atDigit() ? '0' : ra.peek(), cb = rb.atDigit() ? '0' : rb.peek();
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        if (ca == kEnd) {
+            if (runTie)
+                *runTie = tie;
+            return 0;
+        }
+        ra.take();
+        rb.take();
     }
 }
 

@@ -74,11 +74,31 @@ bool isAscii(QStringView s) noexcept
     return true;
 }
 
+// The natural order ignoring case: its first two levels, from the ASCII scan
+// as far as it goes and the base letters from where it stopped, then Qt's
+// case-insensitive order part by part.
+int naturalFoldedCompare(QStringView a, QStringView b) noexcept
+{
+    const NaturalScan scan = scanNatural(a.utf16(), a.size(), b.utf16(), b.size());
+    int order = scan.order, runTie = scan.runTie;
+    if (scan.stopped) {
+        int later = 0;
+        order = compareNaturalBase(a.sliced(scan.atA), b.sliced(scan.atB), &later);
+        if (runTie == 0)
+            runTie = later;
+    }
+    if (order != 0)
+        return order;
+    if (runTie != 0)
+        return runTie;
+    return foldedPartsCompare(a, b);
+}
+
 } // namespace
 
-int compareIgnoringCase(QStringView a, QStringView b) noexcept
+int compareIgnoringCase(QStringView a, QStringView b, ItemOrder order) noexcept
 {
-    return foldedCompare<true>(a, b);
+    return order == ItemOrder::Natural ? naturalFoldedCompare(a, b) : foldedCompare<true>(a, b);
 }
 
 namespace {
@@ -99,7 +119,7 @@ struct OtherKey
 
 } // namespace
 
-void sortInItemOrder(QStringList &texts)
+std::vector<qsizetype> itemOrderOf(const QStringList &texts, ItemOrder order)
 {
     std::vector<SortKey> keyed;
     std::vector<OtherKey> others;
@@ -107,38 +127,53 @@ void sortInItemOrder(QStringList &texts)
     for (qsizetype i = 0; i < texts.size(); ++i) {
         SortKey key;
         key.index = i;
-        if (itemKey(texts.at(i).utf16(), texts.at(i).size(), key.key))
+        if (itemKey(texts.at(i).utf16(), texts.at(i).size(), key.key, order))
             keyed.push_back(key);
         else
-            others.push_back(OtherKey{baseKey(texts.at(i)), i});
+            others.push_back(OtherKey{baseKey(texts.at(i), order), i});
     }
-    // Equal keys mean equal folded prefixes; the full comparison decides then.
+    // Equal keys mean equal folded prefixes; the full comparison decides then,
+    // and for equal texts their rows, so that the order is the same every time.
+    const ItemLess less{order};
+    const auto fully = [&](qsizetype a, qsizetype b) {
+        const int c = itemCompare(texts.at(a), texts.at(b), order);
+        return c != 0 ? c < 0 : a < b;
+    };
     std::sort(keyed.begin(), keyed.end(), [&](const SortKey &a, const SortKey &b) {
         if (!(a.key == b.key))
             return a.key < b.key;
-        return itemLess(texts.at(a.index), texts.at(b.index));
+        return fully(a.index, b.index);
     });
     std::sort(others.begin(), others.end(), [&](const OtherKey &a, const OtherKey &b) {
         if (!(a.key == b.key))
             return a.key < b.key;
-        return itemLess(texts.at(a.index), texts.at(b.index));
+        return fully(a.index, b.index);
     });
 
-    QStringList sorted;
-    sorted.reserve(texts.size());
+    std::vector<qsizetype> rows;
+    rows.reserve(size_t(texts.size()));
     size_t k = 0, o = 0;
     while (k < keyed.size() || o < others.size()) {
         const bool takeKeyed = o == others.size()
-            || (k < keyed.size() && !itemLess(texts.at(others[o].index), texts.at(keyed[k].index)));
-        const qsizetype from = takeKeyed ? keyed[k++].index : others[o++].index;
-        sorted.append(std::move(texts[from]));
+            || (k < keyed.size() && !less(texts.at(others[o].index), texts.at(keyed[k].index)));
+        rows.push_back(takeKeyed ? keyed[k++].index : others[o++].index);
     }
+    return rows;
+}
+
+void sortInItemOrder(QStringList &texts, ItemOrder order)
+{
+    const std::vector<qsizetype> rows = itemOrderOf(texts, order);
+    QStringList sorted;
+    sorted.reserve(texts.size());
+    for (const qsizetype row : rows)
+        sorted.append(std::move(texts[row]));
     texts = std::move(sorted);
 }
 
-int itemCompare(QStringView a, QStringView b) noexcept
+int itemCompare(QStringView a, QStringView b, ItemOrder order) noexcept
 {
-    const int folded = foldedCompare<true>(a, b);
+    const int folded = compareIgnoringCase(a, b, order);
     if (folded != 0)
         return folded;
     return a.compare(b, Qt::CaseSensitive);

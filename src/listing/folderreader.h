@@ -2,6 +2,7 @@
 // Reading the names of a folder's files: the contents of the file name box.
 
 #include "base/result.h"
+#include "listing/casefold.h"
 #include "listing/facts.h"
 #include "listing/pattern.h"
 
@@ -24,17 +25,32 @@ struct FolderFailure
 
 struct FolderListing
 {
-    QStringList names;            // display names (paths from the folder read, in a walk), sorted by itemLess
+    QStringList names;            // display names (paths, in a walk: see PathForm), in the order asked for
     std::vector<FileFacts> facts; // one per name when they were asked for, else empty
     QStringList subfolders;       // the folders in it that are not hidden, sorted by itemLess
     QList<FolderFailure> unreadable; // folders below it that a walk could not read
 };
 
+// How a read names each file: by its path from the folder read ("Live/x.mp3"
+// in a walk, the name alone in the folder itself), by its whole path from the
+// root ("/home/ann/Music/Live/x.mp3"), or by its own name alone ("x.mp3").
+enum class PathForm { Relative, Full, NameOnly };
+
 // What a read takes beside the folder's own file names.
 struct ReadOptions
 {
-    bool subfolders = false; // the files of every folder below too, named by their relative paths
+    bool subfolders = false; // the files of every folder below too
     bool facts = false;      // each file's size and modification time
+    PathForm paths = PathForm::Relative;
+    ItemOrder order = ItemOrder::Alphabetical; // of the names
+    // Folder names or wildcard patterns (pattern.h), separated by spaces,
+    // matched against each folder's own name: a walk does not enter those
+    // folders. The folder read is read all the same.
+    QString leaveOut = {};
+    // The names of an earlier read of the folder, in the same order: each name
+    // that comes again shares its string, so a folder read again holds its
+    // names once.
+    QStringList earlier = {};
 };
 
 // Shared between a read on a worker thread and the window that waits for it.
@@ -83,15 +99,19 @@ private:
 // With options.subfolders the files of every folder below are listed too, at
 // any depth, each named by its path from folder with "/" between the parts
 // (each part shown as names are); the pattern matches the file's own name. The
-// walk enters the folders the folder tree shows (not hidden), never follows a
-// link to a folder, and reads a folder reached twice (a bind mount: the same
-// device and inode) once, under the first of its paths in item order. A folder
+// walk enters the folders the folder tree shows (not hidden) but those
+// options.leaveOut names, never follows a link to a folder, and reads a folder
+// reached twice (a bind mount: the same device and inode) once, under the
+// first of its paths in item order. A folder
 // below that cannot be read, or fails part-way, goes into unreadable, and
 // nothing in it or below it is listed; the rest of the walk goes on. When the
 // folder read itself fails part-way, nothing below it is walked.
 // With options.facts each listed file's size and modification time go into
 // facts, from one stat per file made as it is read (the stat that tells a
 // link's kind serves); FileFacts{} where they cannot be had.
+// options.paths names the files (the whole path shows each folder's name as
+// displayPath does); the names are in options.order, the folders in
+// unreadable too.
 Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress = nullptr,
                                  ReadOptions options = {});
 

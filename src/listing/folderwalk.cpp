@@ -7,7 +7,8 @@
 // item order, so the result never depends on which thread read what: a folder
 // reached twice (same device and inode) is listed under the first of its paths
 // in item order, whoever happened to read it. The strings are made by both
-// threads, each into its own half of a list made to size.
+// threads, each into its own half of a list made to size; a name an earlier
+// read of the folder listed takes that read's string instead of a new one.
 
 #include "listing/folderreader.h"
 
@@ -15,6 +16,7 @@
 #include "listing/baseletters.h"
 #include "listing/casefold.h"
 #include "listing/filenames.h"
+#include "listing/pattern.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -25,6 +27,7 @@
 #include <mutex>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -58,9 +61,17 @@ bool isPrintableAscii(const char *name, qsizetype n)
     return true;
 }
 
-// Item order of two ASCII texts: by asciiRank first, then the exact bytes.
-int asciiItemCompare(QByteArrayView a, QByteArrayView b)
+// Item order of two ASCII texts: in the natural order its first two levels
+// first; then by asciiRank, then the exact bytes.
+int asciiItemCompare(QByteArrayView a, QByteArrayView b, ItemOrder order)
 {
+    if (order == ItemOrder::Natural) {
+        const NaturalScan scan = scanNatural(a.data(), a.size(), b.data(), b.size());
+        if (scan.order != 0)
+            return scan.order;
+        if (scan.runTie != 0)
+            return scan.runTie;
+    }
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
         const unsigned ra = asciiRank(static_cast<unsigned char>(a[i]));
@@ -72,6 +83,52 @@ int asciiItemCompare(QByteArrayView a, QByteArrayView b)
         return a.size() < b.size() ? -1 : 1;
     return a.compare(b);
 }
+
+// The strings of an earlier listing of the folder, handed out again for the
+// names that come again: a folder read again (an option changed) then holds
+// each name once, not once for the old list and once for the new. Names are
+// asked for in list order, so the next earlier name is usually the one; a
+// name not there is searched for, and after many misses in a row (the
+// earlier listing named its files otherwise) none is looked for any more.
+class Sharer
+{
+public:
+    Sharer(const QStringList &earlier, ItemOrder order)
+        : m_earlier(earlier), m_less{order}, m_misses(earlier.isEmpty() ? kGiveUp : 0)
+    {
+    }
+
+    // name itself, or the earlier string equal to it.
+    QString take(QString &&name)
+    {
+        if (m_misses >= kGiveUp)
+            return std::move(name);
+        if (m_at < m_earlier.size() && m_earlier.at(m_at) == name)
+            return m_earlier.at(m_at++);
+        m_at = qsizetype(std::lower_bound(m_earlier.begin(), m_earlier.end(), name, m_less) - m_earlier.begin());
+        if (m_at < m_earlier.size() && m_earlier.at(m_at) == name) {
+            m_misses = 0;
+            return m_earlier.at(m_at++);
+        }
+        ++m_misses;
+        return std::move(name);
+    }
+    // The same for a name still being made in scratch: a string of its own
+    // only when there is no earlier one.
+    QString take(const QString &scratch)
+    {
+        if (m_misses < kGiveUp && m_at < m_earlier.size() && m_earlier.at(m_at) == scratch)
+            return m_earlier.at(m_at++);
+        return take(QString(scratch.constData(), scratch.size()));
+    }
+
+private:
+    static constexpr int kGiveUp = 64;
+    const QStringList &m_earlier;
+    ItemLess m_less;
+    qsizetype m_at = 0;
+    int m_misses;
+};
 
 // A directory's descriptor, closed when the last holder lets go: a folder's
 // stays open while folders in it wait to be opened relative to it.
@@ -227,9 +284,12 @@ class Walk
 {
 public:
     Walk(const Pattern &pattern, ReadProgress *progress, ReadOptions options)
-        : m_pattern(pattern), m_everything(pattern.matchesEverything()), m_progress(progress), m_options(options),
-          m_delayMs(readDelayForTesting().count())
+        : m_pattern(pattern), m_everything(pattern.matchesEverything()), m_progress(progress),
+          m_options(std::move(options)), m_less{m_options.order}, m_delayMs(readDelayForTesting().count())
     {
+        const QStringList leftOut = m_options.leaveOut.split(u' ', Qt::SkipEmptyParts);
+        if (!leftOut.isEmpty())
+            m_leaveOut.emplace(leftOut.join(u';'));
     }
 
     Result<FolderListing> run(const QString &path);
@@ -268,13 +328,19 @@ private:
 
     void plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at);
     void planSubfolder(const Subfolder &subfolder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at);
-    void put(const std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts) const;
+    QString prefixOf(qsizetype prefix) const;
+    void put(const std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts,
+             Sharer &sharer) const;
     void putAll(std::vector<Step> &steps, qsizetype total, FolderListing &listing);
+    void sortByNameOnly(FolderListing &listing) const;
 
     const Pattern &m_pattern;
     const bool m_everything;
     ReadProgress *const m_progress;
     const ReadOptions m_options;
+    const ItemLess m_less;
+    std::optional<Pattern> m_leaveOut;
+    QString m_lead; // what every item starts with: the folder's whole path, for whole paths
     const qint64 m_delayMs;
 
     // Shared by the threads of a walk, under m_mutex.
@@ -354,7 +420,7 @@ void Walk::addFile(int fd, const char *name, const struct stat *known, Reader &r
         entry.offset = quint32(reader.bytes.size());
         entry.length = quint32(length);
         entry.fact = fact;
-        itemKey(name, length, entry.key);
+        itemKey(name, length, entry.key, m_options.order);
         reader.ascii.push_back(entry);
         reader.bytes.append(name, length);
     } else {
@@ -407,8 +473,11 @@ bool Walk::readEntries(int fd, Folder &folder, Reader &reader, QStringList *tree
             } else if (type == DT_DIR && shownInTree) {
                 if (treeFolders)
                     treeFolders->append(pathFromBytes(name));
-                if (m_options.subfolders)
-                    folder.subfolders.push_back(Subfolder{QByteArray(name), displayName(name), nullptr, {}});
+                if (m_options.subfolders) {
+                    QString shown = displayName(name);
+                    if (!m_leaveOut || !m_leaveOut->matches(shown))
+                        folder.subfolders.push_back(Subfolder{QByteArray(name), std::move(shown), nullptr, {}});
+                }
             }
         }
     }
@@ -425,10 +494,10 @@ void Walk::pack(Folder &folder, Reader &reader) const
     std::sort(ascii.begin(), ascii.end(), [&](const AsciiName &a, const AsciiName &b) {
         if (!(a.key == b.key))
             return a.key < b.key;
-        return asciiItemCompare(view(a), view(b)) < 0;
+        return asciiItemCompare(view(a), view(b), m_options.order) < 0;
     });
     std::sort(others.begin(), others.end(),
-              [](const OtherName &a, const OtherName &b) { return itemLess(a.shown, b.shown); });
+              [this](const OtherName &a, const OtherName &b) { return m_less(a.shown, b.shown); });
 
     const size_t count = ascii.size() + others.size();
     const size_t factsSize = m_options.facts ? count * sizeof(FileFacts) : 0;
@@ -464,7 +533,7 @@ void Walk::pack(Folder &folder, Reader &reader) const
         addAscii(size_t(std::partition_point(ascii.begin() + qsizetype(from), ascii.end(),
                                              [&](const AsciiName &a) {
                                                  reader.scratch = QLatin1StringView(view(a));
-                                                 return itemLess(reader.scratch, other.shown);
+                                                 return m_less(reader.scratch, other.shown);
                                              })
                         - ascii.begin()));
         files[k] = Folder::kOther | quint64(folder.others.size());
@@ -504,7 +573,7 @@ void Walk::read(const std::shared_ptr<const DirFd> &dir, Folder &folder, Reader 
     if (folder.subfolders.empty() || !folder.failure.isEmpty())
         return;
     std::sort(folder.subfolders.begin(), folder.subfolders.end(),
-              [](const Subfolder &a, const Subfolder &b) { return itemLess(a.shown, b.shown); });
+              [this](const Subfolder &a, const Subfolder &b) { return m_less(a.shown, b.shown); });
     std::lock_guard lock(m_mutex);
     for (auto it = folder.subfolders.rbegin(); it != folder.subfolders.rend(); ++it)
         m_tasks.push_back(Task{dir, &*it});
@@ -579,7 +648,8 @@ void Walk::work(Reader &reader, bool mayStartHelper)
 
 // Puts a folder's files and the folders in it into steps, in item order: a
 // folder's files stand together where its name puts them, after every file
-// whose base letters are the same as or before the folder name's.
+// whose base letters (with numbers, in the natural order) are the same as or
+// before the folder name's.
 void Walk::plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at)
 {
     folder.listed = true;
@@ -597,13 +667,13 @@ void Walk::plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps, qsiz
     for (size_t first = 0; first < subfolders.size();) {
         const QString &name = subfolders[first].shown;
         size_t end = first + 1;
-        while (end < subfolders.size() && compareBaseLetters(subfolders[end].shown, name) == 0)
+        while (end < subfolders.size() && compareFirstLevel(subfolders[end].shown, name, m_options.order) == 0)
             ++end;
         // The files before the group: a binary search, as they are in item order.
         qsizetype low = from, high = n;
         while (low < high) {
             const qsizetype mid = low + (high - low) / 2;
-            if (compareBaseLetters(folder.shown(mid), name) <= 0)
+            if (compareFirstLevel(folder.shown(mid), name, m_options.order) <= 0)
                 low = mid + 1;
             else
                 high = mid;
@@ -642,10 +712,21 @@ void Walk::planSubfolder(const Subfolder &subfolder, qsizetype prefix, std::vect
     }
 }
 
+// What the items of a folder's files start with: the folder's path from the
+// folder read and "/", after the lead; nothing when files go by their names.
+QString Walk::prefixOf(qsizetype prefix) const
+{
+    if (m_options.paths == PathForm::NameOnly)
+        return {};
+    return prefix < 0 ? m_lead : m_lead + m_prefixes.at(prefix) + u'/';
+}
+
 // Makes the items of steps [from, to) into names and facts, each at its
 // step's place.
-void Walk::put(const std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts) const
+void Walk::put(const std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts,
+               Sharer &sharer) const
 {
+    QString scratch;
     for (size_t s = from; s < to; ++s) {
         const Step &step = steps[s];
         if (!step.twins.empty()) {
@@ -653,11 +734,11 @@ void Walk::put(const std::vector<Step> &steps, size_t from, size_t to, QString *
             QStringList groupNames(step.count);
             std::vector<FileFacts> groupFacts(m_options.facts ? size_t(step.count) : 0);
             for (const std::vector<Step> &member : step.twins)
-                put(member, 0, member.size(), groupNames.data(), groupFacts.data());
+                put(member, 0, member.size(), groupNames.data(), groupFacts.data(), sharer);
             std::vector<qsizetype> order(size_t(step.count));
             std::iota(order.begin(), order.end(), 0);
             std::sort(order.begin(), order.end(),
-                      [&](qsizetype a, qsizetype b) { return itemLess(groupNames.at(a), groupNames.at(b)); });
+                      [&](qsizetype a, qsizetype b) { return m_less(groupNames.at(a), groupNames.at(b)); });
             for (qsizetype k = 0; k < step.count; ++k) {
                 names[step.at + k] = std::move(groupNames[order[size_t(k)]]);
                 if (m_options.facts)
@@ -666,28 +747,24 @@ void Walk::put(const std::vector<Step> &steps, size_t from, size_t to, QString *
             continue;
         }
         Folder &folder = *step.folder;
-        const QString prefix = step.prefix < 0 ? QString() : m_prefixes.at(step.prefix);
+        const QString prefix = prefixOf(step.prefix);
         QString *out = names + step.at;
         for (qsizetype i = step.from; i < step.to; ++i, ++out) {
             const quint64 file = folder.files[i];
             if (file & Folder::kOther) {
                 const QString &other = folder.others.at(qsizetype(file & ~Folder::kOther));
-                *out = prefix.isEmpty() ? other : prefix + u'/' + other;
+                *out = sharer.take(prefix.isEmpty() ? other : prefix + other);
                 continue;
             }
+            // Made in scratch, so that no string is made for a name listed before.
             const char *bytes = folder.bytes + (file >> 16);
             const auto length = qsizetype(file & 0xFFFF);
-            if (prefix.isEmpty()) {
-                *out = QString::fromLatin1(bytes, length);
-                continue;
-            }
-            QString item(prefix.size() + 1 + length, Qt::Uninitialized);
-            char16_t *p = reinterpret_cast<char16_t *>(item.data());
+            scratch.resize(prefix.size() + length);
+            char16_t *p = reinterpret_cast<char16_t *>(scratch.data());
             p = std::copy(prefix.utf16(), prefix.utf16() + prefix.size(), p);
-            *p++ = u'/';
             for (qsizetype k = 0; k < length; ++k)
                 *p++ = char16_t(static_cast<unsigned char>(bytes[k]));
-            *out = std::move(item);
+            *out = sharer.take(scratch);
         }
         if (m_options.facts)
             std::copy(folder.facts + step.from, folder.facts + step.to, facts + step.at);
@@ -724,17 +801,41 @@ void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &list
             ++half;
         }
     }
+    // Names by their own name alone come in walk order: none is in the
+    // earlier listing's place.
+    const QStringList earlier = m_options.paths == PathForm::NameOnly ? QStringList() : m_options.earlier;
     std::thread helper;
     if (half < steps.size()) {
         try {
-            helper = std::thread([&] { put(steps, half, steps.size(), names, facts); });
+            helper = std::thread([&] {
+                Sharer sharer(earlier, m_options.order);
+                put(steps, half, steps.size(), names, facts, sharer);
+            });
         } catch (const std::system_error &) {
             half = steps.size(); // no second thread to be had: this one makes them all
         }
     }
-    put(steps, 0, half, names, facts);
+    Sharer sharer(earlier, m_options.order);
+    put(steps, 0, half, names, facts, sharer);
     if (helper.joinable())
         helper.join();
+}
+
+// Files named by their own names alone, from many folders, put into order.
+void Walk::sortByNameOnly(FolderListing &listing) const
+{
+    const std::vector<qsizetype> rows = itemOrderOf(listing.names, m_options.order);
+    QStringList names;
+    names.reserve(listing.names.size());
+    std::vector<FileFacts> facts;
+    facts.reserve(listing.facts.size());
+    for (const qsizetype row : rows) {
+        names.append(std::move(listing.names[row]));
+        if (!listing.facts.empty())
+            facts.push_back(listing.facts[size_t(row)]);
+    }
+    listing.names = std::move(names);
+    listing.facts = std::move(facts);
 }
 
 Result<FolderListing> Walk::run(const QString &path)
@@ -747,6 +848,11 @@ Result<FolderListing> Walk::run(const QString &path)
     if (fd < 0) {
         result.error = systemErrorText(errno);
         return result;
+    }
+    if (m_options.paths == PathForm::Full) {
+        m_lead = displayPath(path);
+        if (!m_lead.endsWith(u'/'))
+            m_lead += u'/';
     }
     Folder &root = m_folders.emplace_back();
     {
@@ -770,8 +876,10 @@ Result<FolderListing> Walk::run(const QString &path)
     qsizetype total = 0;
     plan(root, -1, steps, total);
     putAll(steps, total, listing);
+    if (m_options.paths == PathForm::NameOnly && m_options.subfolders)
+        sortByNameOnly(listing);
     std::stable_sort(m_unreadable.begin(), m_unreadable.end(),
-                     [](const FolderFailure &a, const FolderFailure &b) { return itemLess(a.folder, b.folder); });
+                     [this](const FolderFailure &a, const FolderFailure &b) { return m_less(a.folder, b.folder); });
     listing.unreadable = std::move(m_unreadable);
     sortInItemOrder(listing.subfolders);
     result.error = root.failure;
@@ -783,7 +891,7 @@ Result<FolderListing> Walk::run(const QString &path)
 Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress,
                                  ReadOptions options)
 {
-    return Walk(pattern, progress, options).run(folder);
+    return Walk(pattern, progress, std::move(options)).run(folder);
 }
 
 } // namespace corvane

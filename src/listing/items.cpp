@@ -49,11 +49,6 @@ private:
     size_t m_mask = 0;
 };
 
-bool lessItem(const QString &a, const QString &b)
-{
-    return itemLess(a, b);
-}
-
 // Names between two looks at the cancel flag.
 constexpr qsizetype kCancelStride = 1 << 14;
 
@@ -88,7 +83,7 @@ void Items::haveFacts()
 
 qsizetype Items::insertionPoint(const QString &text) const
 {
-    return qsizetype(std::upper_bound(m_texts.begin(), m_texts.end(), text, lessItem) - m_texts.begin());
+    return qsizetype(std::upper_bound(m_texts.begin(), m_texts.end(), text, ItemLess{m_order}) - m_texts.begin());
 }
 
 void Items::insertAt(qsizetype row, const QString &text, FileFacts facts)
@@ -102,8 +97,8 @@ void Items::insertAt(qsizetype row, const QString &text, FileFacts facts)
         m_facts.insert(row, facts);
     if (m_current >= row)
         ++m_current;
-    if (m_sorted && ((row > 0 && itemLess(text, m_texts.at(row - 1)))
-                     || (row + 1 < m_texts.size() && itemLess(m_texts.at(row + 1), text))))
+    if (m_sorted && ((row > 0 && itemLess(text, m_texts.at(row - 1), m_order))
+                     || (row + 1 < m_texts.size() && itemLess(m_texts.at(row + 1), text, m_order))))
         m_sorted = false;
 }
 
@@ -134,8 +129,8 @@ void Items::removeAt(qsizetype row)
 
 void Items::setText(qsizetype row, const QString &text)
 {
-    if (m_sorted && ((row > 0 && itemLess(text, m_texts.at(row - 1)))
-                     || (row + 1 < m_texts.size() && itemLess(m_texts.at(row + 1), text))))
+    if (m_sorted && ((row > 0 && itemLess(text, m_texts.at(row - 1), m_order))
+                     || (row + 1 < m_texts.size() && itemLess(m_texts.at(row + 1), text, m_order))))
         m_sorted = false;
     m_texts[row] = text;
 }
@@ -164,7 +159,35 @@ void Items::setCurrent(qsizetype row)
 
 void Items::clear()
 {
-    *this = Items();
+    *this = Items(m_order);
+}
+
+void Items::sortInto(ItemOrder order)
+{
+    m_order = order;
+    const std::vector<qsizetype> rows = itemOrderOf(m_texts, order);
+    m_sorted = true;
+    if (std::is_sorted(rows.begin(), rows.end()))
+        return;
+    QStringList texts;
+    texts.reserve(m_texts.size());
+    QList<char> marks;
+    marks.reserve(m_texts.size());
+    QList<FileFacts> facts;
+    facts.reserve(m_facts.size());
+    qsizetype current = -1;
+    for (const qsizetype row : rows) {
+        if (row == m_current)
+            current = texts.size();
+        texts.append(m_texts.at(row));
+        marks.append(m_marks.at(row));
+        if (!m_facts.isEmpty())
+            facts.append(m_facts.at(row));
+    }
+    m_texts = std::move(texts);
+    m_marks = std::move(marks);
+    m_facts = std::move(facts);
+    m_current = current;
 }
 
 QStringList Items::newNamesByHash(const QStringList &names, const std::atomic<bool> *cancelled) const
@@ -194,7 +217,7 @@ QStringList Items::newNamesBySearch(const QStringList &names) const
     std::vector<qsizetype> order(size_t(names.size()));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        return compareIgnoringCase(names.at(a), names.at(b)) < 0;
+        return compareIgnoringCase(names.at(a), names.at(b), m_order) < 0;
     });
     QStringList added;
     for (size_t k = 0; k < order.size(); ++k) {
@@ -204,8 +227,8 @@ QStringList Items::newNamesBySearch(const QStringList &names) const
         // In a sorted list the items equal to name ignoring case stand together,
         // where the item order without its tie-break puts them.
         const auto it = std::lower_bound(m_texts.begin(), m_texts.end(), name,
-                                         [](const QString &item, const QString &key) {
-                                             return compareIgnoringCase(item, key) < 0;
+                                         [this](const QString &item, const QString &key) {
+                                             return compareIgnoringCase(item, key, m_order) < 0;
                                          });
         if (it == m_texts.end() || !sameIgnoringCase(*it, name))
             added.append(name);
@@ -217,21 +240,30 @@ QStringList Items::newNamesByWalk(const QStringList &names) const
 {
     // Both sides in item order: one walk along each, like a merge, compared by
     // that order without its tie-break. Names equal ignoring case stand
-    // together, the first of them first.
+    // together, the first of them first. While every name is new the names
+    // themselves are the answer, shared, not copied.
     QStringList added;
+    bool all = true;
     qsizetype i = 0;
     const qsizetype n = m_texts.size();
     for (qsizetype j = 0; j < names.size(); ++j) {
         const QString &name = names.at(j);
-        if (j > 0 && sameIgnoringCase(names.at(j - 1), name))
+        const bool twin = (j > 0 && sameIgnoringCase(names.at(j - 1), name));
+        if (!twin) {
+            while (i < n && compareIgnoringCase(m_texts.at(i), name, m_order) < 0)
+                ++i;
+        }
+        if (twin || (i < n && compareIgnoringCase(m_texts.at(i), name, m_order) == 0)) {
+            if (all) {
+                added = names.first(j);
+                all = false;
+            }
             continue;
-        while (i < n && compareIgnoringCase(m_texts.at(i), name) < 0)
-            ++i;
-        if (i < n && compareIgnoringCase(m_texts.at(i), name) == 0)
-            continue;
-        added.append(name);
+        }
+        if (!all)
+            added.append(name);
     }
-    return added;
+    return all ? names : added;
 }
 
 Items::Additions Items::additions(const QStringList &names, std::span<const FileFacts> facts,
@@ -242,7 +274,8 @@ Items::Additions Items::additions(const QStringList &names, std::span<const File
     // A folder's names come in item order already; then a few names against a
     // long list take a binary search each, and otherwise one walk along both
     // does. Names in any other order are matched through one hash pass.
-    const bool namesSorted = std::is_sorted(names.begin(), names.end(), lessItem);
+    const ItemLess less{m_order};
+    const bool namesSorted = std::is_sorted(names.begin(), names.end(), less);
     if (m_sorted && n > 0 && names.size() * 24 < n)
         result.names = newNamesBySearch(names);
     else if (m_sorted && namesSorted)
@@ -252,8 +285,8 @@ Items::Additions Items::additions(const QStringList &names, std::span<const File
     if (isCancelled(cancelled))
         return {};
     // Search and walk keep item order; the hash pass keeps the order given.
-    if (!namesSorted && !std::is_sorted(result.names.begin(), result.names.end(), lessItem))
-        sortInItemOrder(result.names);
+    if (!namesSorted && !std::is_sorted(result.names.begin(), result.names.end(), less))
+        sortInItemOrder(result.names, m_order);
     if (facts.empty() || result.names.isEmpty())
         return result;
 
@@ -292,6 +325,15 @@ void Items::insertAll(const Additions &additions)
             add(additions.names.at(k), withFacts ? additions.facts.at(k) : FileFacts{});
         return;
     }
+    if (m_texts.isEmpty()) {
+        // Into an empty list the additions go whole, their texts shared.
+        m_texts = additions.names;
+        m_marks = QList<char>(m_texts.size(), 0);
+        m_facts = additions.facts;
+        m_markedCount = 0;
+        m_current = -1;
+        return;
+    }
     const bool keepFacts = withFacts || hasFacts();
     if (keepFacts)
         haveFacts();
@@ -319,7 +361,7 @@ void Items::insertAll(const Additions &additions)
     };
     for (qsizetype k = 0; k < additions.size(); ++k) {
         const QString &name = additions.names.at(k);
-        const auto at = qsizetype(std::upper_bound(m_texts.cbegin() + from, m_texts.cend(), name, lessItem)
+        const auto at = qsizetype(std::upper_bound(m_texts.cbegin() + from, m_texts.cend(), name, ItemLess{m_order})
                                   - m_texts.cbegin());
         copyUpTo(at);
         texts.append(name);

@@ -1,15 +1,17 @@
 #pragma once
 // The item list as a value: the texts the user works on, each item a record of
 // its text, its mark and the facts of the file it was listed from; at most one
-// item is current. Items are kept in order ignoring case as they are added; a
-// rename leaves an item where it is. Every edit moves all parts of an item
-// together, so they can never drift apart.
+// item is current. Items are kept in their order (casefold.h: alphabetical or
+// natural, case ignored) as they are added; a rename leaves an item where it
+// is. Every edit moves all parts of an item together, so they can never drift
+// apart.
 //
 // The parts are implicitly shared, so a copy costs nothing until one side is
 // changed: a command works on a copy of the list and the window takes it whole
 // when the command ends (or drops it when it is cancelled), and a big merge is
 // prepared on a worker thread on a copy of its own.
 
+#include "listing/casefold.h"
 #include "listing/facts.h"
 
 #include <QList>
@@ -25,6 +27,8 @@ namespace corvane {
 class Items
 {
 public:
+    explicit Items(ItemOrder order = ItemOrder::Alphabetical) : m_order(order) {}
+
     qsizetype count() const { return m_texts.size(); }
     bool isEmpty() const { return m_texts.isEmpty(); }
     const QString &text(qsizetype i) const { return m_texts.at(i); }
@@ -42,6 +46,12 @@ public:
     qsizetype current() const { return m_current; } // -1 for none
     // False once a rename has put an item out of order.
     bool isSorted() const { return m_sorted; }
+    // The order that insertion, merges and sorting follow.
+    ItemOrder order() const { return m_order; }
+    // Sorts the whole list into order from now on (items renamed out of
+    // place among them); marks, facts and the current item stay with their
+    // items.
+    void sortInto(ItemOrder order);
 
     // Where sorted insertion puts text: after the items that sort before or with it.
     qsizetype insertionPoint(const QString &text) const;
@@ -56,6 +66,7 @@ public:
     void markAll();
     // row outside the list: no current item.
     void setCurrent(qsizetype row);
+    // Empties the list; its order stays.
     void clear();
 
     // The names not listed yet, compared ignoring case (the first spelling wins,
@@ -95,6 +106,7 @@ private:
     qsizetype m_markedCount = 0;
     qsizetype m_current = -1;
     bool m_sorted = true;
+    ItemOrder m_order = ItemOrder::Alphabetical;
 };
 
 // Merges names (and their facts) into items; the number of items added.

@@ -21,7 +21,7 @@ bool mergeFolder(Items &items, const QStringList &fileNames, std::span<const Fil
                  const RefreshSettings &settings, const std::atomic<bool> *cancelled)
 {
     const auto stop = [&] { return cancelled && cancelled->load(std::memory_order_relaxed); };
-    Items next = settings.clearFirst ? Items() : items;
+    Items next = settings.clearFirst ? Items(items.order()) : items;
     const Items::Additions added = next.additions(namesForList(fileNames, settings.showExtensions), facts, cancelled);
     if (stop())
         return false;

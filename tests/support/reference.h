@@ -16,6 +16,9 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <compare>
+#include <tuple>
+#include <vector>
 
 namespace corvane::test {
 
@@ -260,17 +263,94 @@ inline int referenceItemCompare(const QString &a, const QString &b)
     return (order > 0) - (order < 0);
 }
 
+// A base letter or a number among a text's base letters, as the natural
+// order sees them.
+struct NaturalToken
+{
+    int kind; // 0: a letter before "0", 1: a number, 2: a letter after "9"
+    uint letter;
+    std::vector<uint> digits; // a number's digits without leading zeros
+    // Numbers: the one with more digits is larger, then digit by digit.
+    std::strong_ordering operator<=>(const NaturalToken &o) const
+    {
+        if (kind != o.kind || kind != 1)
+            return std::tie(kind, letter) <=> std::tie(o.kind, o.letter);
+        if (digits.size() != o.digits.size())
+            return digits.size() <=> o.digits.size();
+        return std::lexicographical_compare_three_way(digits.begin(), digits.end(), o.digits.begin(), o.digits.end());
+    }
+    bool operator==(const NaturalToken &o) const { return (*this <=> o) == 0; }
+};
+
+// Natural order ignoring case: the parts' base letters as above, each run of
+// the digits 0 to 9 among them taken as one number that compares by its value
+// and stands where "0" would; then the lengths of the runs in turn, the
+// shorter first; then the folded texts as above. -1, 0 or 1.
+inline int referenceNaturalFoldedCompare(const QString &a, const QString &b)
+{
+    const auto parts = [](const QString &text, std::vector<qsizetype> &runs) {
+        std::vector<std::vector<NaturalToken>> out;
+        for (const QString &part : text.split(u'/')) {
+            std::vector<NaturalToken> tokens;
+            const QList<uint> letters = referenceBaseLetters(part);
+            for (qsizetype i = 0; i < letters.size();) {
+                if (letters[i] < '0' || letters[i] > '9') {
+                    tokens.push_back({letters[i] < '0' ? 0 : 2, letters[i], {}});
+                    ++i;
+                    continue;
+                }
+                std::vector<uint> run;
+                for (; i < letters.size() && letters[i] >= '0' && letters[i] <= '9'; ++i)
+                    run.push_back(letters[i]);
+                runs.push_back(qsizetype(run.size()));
+                run.erase(run.begin(), std::find_if(run.begin(), run.end(), [](uint d) { return d != '0'; }));
+                tokens.push_back({1, 0, run});
+            }
+            out.push_back(tokens);
+        }
+        return out;
+    };
+    std::vector<qsizetype> runsA, runsB;
+    const auto tokensA = parts(a, runsA), tokensB = parts(b, runsB);
+    const auto three = [](const auto &x, const auto &y) {
+        return std::lexicographical_compare_three_way(x.begin(), x.end(), y.begin(), y.end());
+    };
+    const auto partsOrder = std::lexicographical_compare_three_way(
+        tokensA.begin(), tokensA.end(), tokensB.begin(), tokensB.end(), three);
+    if (partsOrder != 0)
+        return partsOrder < 0 ? -1 : 1;
+    if (const auto runs = three(runsA, runsB); runs != 0)
+        return runs < 0 ? -1 : 1;
+    // Equal numbers of equal length: the parts' base letters are the same, and
+    // the folded texts decide.
+    return referenceFoldedCompare(a, b);
+}
+
+// Natural item order: ignoring case as above, ties broken by the exact text.
+inline int referenceItemCompare(const QString &a, const QString &b, ItemOrder order)
+{
+    if (order == ItemOrder::Alphabetical)
+        return referenceItemCompare(a, b);
+    int result = referenceNaturalFoldedCompare(a, b);
+    if (result == 0)
+        result = a.compare(b, Qt::CaseSensitive);
+    return (result > 0) - (result < 0);
+}
+
 // Where the program's case rule (order, order ignoring case, duplicate test,
 // hash, word search of b in a, sort key) disagrees with the reference forms on
-// a and b; empty when it agrees.
-inline const char *caseRuleDisagreement(const QString &a, const QString &b)
+// a and b in order; empty when it agrees.
+inline const char *caseRuleDisagreement(const QString &a, const QString &b,
+                                        ItemOrder itemOrder = ItemOrder::Alphabetical)
 {
-    const int expected = referenceItemCompare(a, b);
-    const int order = itemCompare(a, b), reverse = itemCompare(b, a);
+    const int expected = referenceItemCompare(a, b, itemOrder);
+    const int order = itemCompare(a, b, itemOrder), reverse = itemCompare(b, a, itemOrder);
     if ((order > 0) - (order < 0) != expected || (reverse > 0) - (reverse < 0) != -expected)
         return "order";
-    const int ignoringCase = compareIgnoringCase(a, b);
-    if ((ignoringCase > 0) - (ignoringCase < 0) != referenceFoldedCompare(a, b))
+    const int ignoringCase = compareIgnoringCase(a, b, itemOrder);
+    const int expectedIgnoringCase = itemOrder == ItemOrder::Alphabetical ? referenceFoldedCompare(a, b)
+                                                                          : referenceNaturalFoldedCompare(a, b);
+    if ((ignoringCase > 0) - (ignoringCase < 0) != expectedIgnoringCase)
         return "order ignoring case";
     const bool same = a.toCaseFolded() == b.toCaseFolded();
     if (sameIgnoringCase(a, b) != same || (same && foldedHash(a) != foldedHash(b)))
@@ -278,7 +358,7 @@ inline const char *caseRuleDisagreement(const QString &a, const QString &b)
     if (indexOfIgnoringCase(a, b) != a.toCaseFolded().indexOf(b.toCaseFolded()))
         return "word search";
     ItemKey ka, kb;
-    if (itemKey(a.utf16(), a.size(), ka) && itemKey(b.utf16(), b.size(), kb) && !(ka == kb)
+    if (itemKey(a.utf16(), a.size(), ka, itemOrder) && itemKey(b.utf16(), b.size(), kb, itemOrder) && !(ka == kb)
         && (ka < kb) != (expected < 0))
         return "sort key";
     return nullptr;
