@@ -198,15 +198,19 @@ void TestForm1::menus()
     for (QAction *a : f.SelectMenu->actions())
         popup.append(menuCaption(a));
     QCOMPARE(filter, QStringList({"Select word", "Only items containing : ", "Exclude items containing : "}));
-    QCOMPARE(options, QStringList({"Extensions ON", "Enumerate items", "Include subfolders", "Sizes and dates"}));
+    QCOMPARE(options, QStringList({"Extensions ON", "Enumerate items", "Include subfolders", "Sizes and dates",
+                                   "Relative paths", "Full paths", "Names only", "Natural order",
+                                   "Leave out folders…"}));
     QCOMPARE(popup, QStringList({"Rename", "Erase selected item(s)", "Select all", "Clear"}));
     // The pop-up is nowhere on the bar.
     for (QAction *a : f.menuBar()->actions())
         QVERIFY(a->menu() != f.SelectMenu);
     QVERIFY(f.SelectMenu->title().isEmpty());
     for (QAction *a : {f.ListOnly, f.Exclude, f.Enumerate, f.Rename, f.EraseSelected, f.SelectAll,
-                       f.ClearList, f.SelectWord, f.DisplayEXT, f.FileType, f.Info})
+                       f.ClearList, f.SelectWord, f.DisplayEXT, f.FileType, f.Info, f.FullPaths, f.NamesOnly,
+                       f.NaturalOrder, f.LeaveOutFolders})
         QVERIFY2(a->isEnabled() && !a->isChecked(), qPrintable(a->objectName()));
+    QVERIFY(f.RelativePaths->isChecked()); // the form at start
 }
 
 void TestForm1::colours_data()

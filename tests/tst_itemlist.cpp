@@ -14,11 +14,13 @@ using namespace corvane;
 
 namespace {
 
-QStringList numbered(int n, const QString &prefix)
+// prefix and 0 to n - 1, in item order: padded to four digits, or in the
+// natural order as they are.
+QStringList numbered(int n, const QString &prefix, ItemOrder order = ItemOrder::Alphabetical)
 {
     QStringList out;
     for (int i = 0; i < n; ++i)
-        out.append(prefix + QString::number(i).rightJustified(4, u'0'));
+        out.append(prefix + (order == ItemOrder::Natural ? QString::number(i) : QString::number(i).rightJustified(4, u'0')));
     return out;
 }
 
@@ -35,6 +37,7 @@ private slots:
     void mergeAfterOutOfOrderRename();
     void removalKeepsMarksAndCurrent_data();
     void removalKeepsMarksAndCurrent();
+    void resortKeepsMarksAndCurrent();
     void mergeFolderSettings();
     void wordFilter_data();
     void wordFilter();
@@ -65,6 +68,19 @@ void TestItemList::sortedInsertionAndInPlaceText()
     QCOMPARE(list.currentRow(), -1);
     list.clear();
     QCOMPARE(list.count(), 0);
+
+    // In the natural order numbers go by value; the order outlives Clear.
+    list.assign(Items(ItemOrder::Natural));
+    for (const char *t : {"Track 10", "track 9", "Track 02", "Track 2"})
+        list.addItem(QString::fromLatin1(t));
+    list.clear();
+    for (const char *t : {"Track 10", "track 9", "Track 02", "Track 2", "Track 1"})
+        list.addItem(QString::fromLatin1(t));
+    QCOMPARE(list.texts(), QStringList({"Track 1", "Track 2", "Track 02", "track 9", "Track 10"}));
+    list.setText(0, QStringLiteral("Track 99")); // stays where it is
+    QCOMPARE(list.addItem(QStringLiteral("Track 3")), 3);
+    list.removeItem(1);
+    QCOMPARE(list.texts(), QStringList({"Track 99", "Track 02", "Track 3", "track 9", "Track 10"}));
 }
 
 void TestItemList::mergeDuplicateRules()
@@ -91,20 +107,26 @@ void TestItemList::mergeKeepsMarksAndCurrent_data()
 {
     QTest::addColumn<int>("added");
     QTest::addColumn<int>("current"); // of the 100 listed items
+    QTest::addColumn<bool>("natural");
     for (int current : {0, 20, 99}) {
-        QTest::addRow("few names, row by row, current %d", current) << 3 << current;
-        QTest::addRow("many names, one pass, current %d", current) << 500 << current;
+        QTest::addRow("few names, row by row, current %d", current) << 3 << current << false;
+        QTest::addRow("many names, one pass, current %d", current) << 500 << current << false;
     }
+    QTest::newRow("few names, natural order") << 3 << 20 << true;
+    QTest::newRow("many names, natural order") << 500 << 20 << true;
 }
 
 void TestItemList::mergeKeepsMarksAndCurrent()
 {
     QFETCH(int, added);
     QFETCH(int, current);
+    QFETCH(bool, natural);
+    const ItemOrder order = natural ? ItemOrder::Natural : ItemOrder::Alphabetical;
     ItemList list;
+    list.assign(Items(order));
     QAbstractItemModelTester tester(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
     // Each listed item carries facts of its own: its row as its size.
-    const QStringList listed = numbered(100, QStringLiteral("b"));
+    const QStringList listed = numbered(100, QStringLiteral("b"), order);
     QList<FileFacts> facts;
     for (int i = 0; i < 100; ++i)
         facts.append({i, 1000 + i});
@@ -112,9 +134,9 @@ void TestItemList::mergeKeepsMarksAndCurrent()
     list.setMarked(10, true);
     list.setMarked(50, true);
     list.setCurrentRow(current);
-    QStringList names = numbered(added, QStringLiteral("a")) + numbered(added, QStringLiteral("c"));
-    names += numbered(100, QStringLiteral("B")); // duplicates ignoring case
-    sortInItemOrder(names);
+    QStringList names = numbered(added, QStringLiteral("a"), order) + numbered(added, QStringLiteral("c"), order);
+    names += numbered(100, QStringLiteral("B"), order); // duplicates ignoring case
+    sortInItemOrder(names, order);
     QCOMPARE(list.mergeNames(names), 2 * added);
     QCOMPARE(list.count(), 100 + 2 * added);
     QCOMPARE(list.markedCount(), 2);
@@ -124,8 +146,7 @@ void TestItemList::mergeKeepsMarksAndCurrent()
     for (int i = 0; i < 100; ++i)
         QCOMPARE(list.value().facts(added + i), facts.at(i));
     QVERIFY(!list.value().facts(0).known()); // merged without facts
-    QVERIFY(std::is_sorted(list.texts().begin(), list.texts().end(),
-                           [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; }));
+    QVERIFY(std::is_sorted(list.texts().begin(), list.texts().end(), ItemLess{order}));
 }
 
 void TestItemList::mergeAfterOutOfOrderRename()
@@ -193,6 +214,36 @@ void TestItemList::removalKeepsMarksAndCurrent()
     QCOMPARE(list.markedCount(), 1);
     list.markAll();
     QCOMPARE(list.markedCount(), list.count());
+}
+
+void TestItemList::resortKeepsMarksAndCurrent()
+{
+    // Sorted again in the other order: every item with its mark and facts,
+    // the current one still current; an item renamed out of place sorted in.
+    Items items;
+    const QStringList names = {"disc 10", "Disc 2", "disc 1", "Disc 01", "x7", "x07", "X10"};
+    for (qsizetype i = 0; i < names.size(); ++i)
+        items.add(names.at(i), FileFacts{i, i});
+    items.setText(items.texts().indexOf(QStringLiteral("disc 1")), QStringLiteral("zz 3")); // out of place
+    items.setMarked(items.texts().indexOf(QStringLiteral("x07")), true);
+    items.setMarked(items.texts().indexOf(QStringLiteral("Disc 2")), true);
+    items.setCurrent(items.texts().indexOf(QStringLiteral("disc 10")));
+    QVERIFY(!items.isSorted());
+    const auto check = [&](const QStringList &expected) {
+        QCOMPARE(items.texts(), expected);
+        QVERIFY(items.isSorted());
+        QCOMPARE(items.markedCount(), 2);
+        QVERIFY(items.isMarked(expected.indexOf(QStringLiteral("x07"))));
+        QVERIFY(items.isMarked(expected.indexOf(QStringLiteral("Disc 2"))));
+        QCOMPARE(items.text(items.current()), QStringLiteral("disc 10"));
+        QCOMPARE(items.facts(expected.indexOf(QStringLiteral("X10"))).size, 6);
+    };
+    items.sortInto(ItemOrder::Natural);
+    check({"Disc 01", "Disc 2", "disc 10", "x7", "x07", "X10", "zz 3"});
+    QCOMPARE(items.add(QStringLiteral("Disc 3")), 2); // insertion follows the order
+    items.removeAt(2);
+    items.sortInto(ItemOrder::Alphabetical);
+    check({"Disc 01", "disc 10", "Disc 2", "x07", "X10", "x7", "zz 3"});
 }
 
 void TestItemList::mergeFolderSettings()
@@ -271,7 +322,8 @@ QStringList mixedNames(int count, quint32 seed)
                                QString::fromUtf8("\xC3\xA9t\xC3\xA9"), QString::fromUtf8("\xE2\x84\xAA" "elvin"),
                                QStringLiteral("k"), QString::fromUtf8("\xCE\xA3"), QString::fromUtf8("\xCF\x82"),
                                QStringLiteral("_"), QStringLiteral("."), QStringLiteral("z"), QStringLiteral("Z"),
-                               QStringLiteral("0"), QString::fromUtf8("E\xCC\x81"), QString::fromUtf8("\xC3\x84"),
+                               QStringLiteral("0"), QStringLiteral("7"), QStringLiteral("10"),
+                               QString::fromUtf8("E\xCC\x81"), QString::fromUtf8("\xC3\x84"),
                                QStringLiteral("e"), QString::fromUtf8("\xC3\xB8"), QStringLiteral("/"),
                                QStringLiteral("A/")};
     auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
@@ -290,11 +342,13 @@ QStringList mixedNames(int count, quint32 seed)
 
 void TestItemList::quickSortAgreesWithItemOrder()
 {
-    QStringList names = mixedNames(5000, 7);
-    QStringList expected = names;
-    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
-    sortInItemOrder(names);
-    QCOMPARE(names, expected);
+    for (const ItemOrder order : {ItemOrder::Alphabetical, ItemOrder::Natural}) {
+        QStringList names = mixedNames(5000, 7);
+        QStringList expected = names;
+        std::sort(expected.begin(), expected.end(), ItemLess{order});
+        sortInItemOrder(names, order);
+        QCOMPARE(names, expected);
+    }
 }
 
 void TestItemList::searchAndHashMergesAgree()
@@ -334,9 +388,12 @@ void TestItemList::mergeAccentedNames_data()
     QTest::addColumn<int>("listed");
     QTest::addColumn<int>("merged");
     QTest::addColumn<bool>("sortedNames");
-    QTest::newRow("few names into a long list") << 6000 << 40 << false;
-    QTest::newRow("sorted names") << 2000 << 2000 << true;
-    QTest::newRow("unsorted names") << 2000 << 2000 << false;
+    QTest::addColumn<bool>("natural");
+    for (const bool natural : {false, true}) {
+        QTest::addRow("few names into a long list%s", natural ? ", natural" : "") << 6000 << 40 << false << natural;
+        QTest::addRow("sorted names%s", natural ? ", natural" : "") << 2000 << 2000 << true << natural;
+        QTest::addRow("unsorted names%s", natural ? ", natural" : "") << 2000 << 2000 << false << natural;
+    }
 }
 
 void TestItemList::mergeAccentedNames()
@@ -344,13 +401,16 @@ void TestItemList::mergeAccentedNames()
     QFETCH(int, listed);
     QFETCH(int, merged);
     QFETCH(bool, sortedNames);
+    QFETCH(bool, natural);
+    const ItemOrder order = natural ? ItemOrder::Natural : ItemOrder::Alphabetical;
     const QStringList base = mixedNames(listed, 21);
     QStringList names = mixedNames(merged, 22);
     for (qsizetype i = 0; i < base.size(); i += base.size() / 20)
         names.append(base.at(i).toUpper()); // mostly twins of listed items
     if (sortedNames)
-        sortInItemOrder(names);
+        sortInItemOrder(names, order);
     ItemList list;
+    list.assign(Items(order));
     list.mergeNames(base);
     const bool bySearch = names.size() * 24 < list.count();
     QCOMPARE(bySearch, merged < 100);
@@ -369,7 +429,7 @@ void TestItemList::mergeAccentedNames()
             expected.append(name);
         }
     }
-    std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) { return itemLess(a, b); });
+    std::sort(expected.begin(), expected.end(), ItemLess{order});
     QCOMPARE(list.texts(), expected);
 }
 

@@ -40,6 +40,8 @@ private slots:
     void everyFilterCommandRefreshes();
     void readOptions_data();
     void readOptions();
+    void naturalOrderInPlace();
+    void namingFailsWhole();
 
 private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
@@ -368,17 +370,43 @@ void TestShaping::readOptions_data()
     QTest::addColumn<bool>("subfolders");
     QTest::addColumn<bool>("facts");
     QTest::addColumn<bool>("failingSubfolder"); // other/deeper fails part-way (strace)
-    QTest::addColumn<QStringList>("texts");
+    // Set first: "noext" (extensions off), "types=T" (file types),
+    // "word=W" (list only items containing it), "keep" (Check1 unchecked).
+    // Then chosen: "full" or "names" (paths), "leave=W" (folders left out).
+    QTest::addColumn<QString>("naming");
+    QTest::addColumn<QStringList>("texts"); // "<root>" stands for the folder's whole path
     const QStringList here = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "readme.md", "song.mp3"};
-    QTest::newRow("whole tree") << true << false << false
-                                << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/deeper/d.txt",
-                                               "other/elsewhere.txt", "other/song.mp3", "prog.exe", "readme.md",
-                                               "song.mp3"};
-    QTest::newRow("sizes and dates") << false << true << false << here;
+    const QStringList tree = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/deeper/d.txt",
+                              "other/elsewhere.txt", "other/song.mp3", "prog.exe", "readme.md", "song.mp3"};
+    const auto full = [](const QStringList &texts) {
+        QStringList out;
+        for (const QString &t : texts)
+            out.append(u"<root>/" + t);
+        return out;
+    };
+    QTest::newRow("whole tree") << true << false << false << "" << tree;
+    QTest::newRow("sizes and dates") << false << true << false << "" << here;
     QTest::newRow("a folder below cannot be read")
-        << true << false << true
+        << true << false << true << ""
         << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/elsewhere.txt", "other/song.mp3",
                        "prog.exe", "readme.md", "song.mp3"};
+    QTest::newRow("full paths, whole tree") << true << false << false << "full" << full(tree);
+    QTest::newRow("full paths, extensions off")
+        << false << true << false << "noext full"
+        << full({"LOUD", "noext", "notes", "odd.", "prog", "readme", "song"});
+    QTest::newRow("names only, whole tree, file types")
+        << true << false << false << "types=mp3 names" << QStringList{"LOUD.MP3", "odd..mp3", "song.mp3"};
+    QTest::newRow("names only, word filter")
+        << false << false << false << "word=o names"
+        << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "song.mp3"};
+    QTest::newRow("full paths merged beside relative ones") << false << false << false << "keep full"
+                                                             << full(here) + here;
+    QTest::newRow("names merged beside paths")
+        << true << false << false << "keep names" << QStringList{"d.txt", "elsewhere.txt"} + tree;
+    QStringList shallow = tree;
+    shallow.removeOne(QStringLiteral("other/deeper/d.txt"));
+    QTest::newRow("a folder left out") << true << true << false << "leave=DEEPER" << shallow;
+    QTest::newRow("folders left out by pattern") << true << false << false << "leave=x,oth*" << here;
 }
 
 void TestShaping::readOptions()
@@ -386,7 +414,17 @@ void TestShaping::readOptions()
     QFETCH(bool, subfolders);
     QFETCH(bool, facts);
     QFETCH(bool, failingSubfolder);
+    QFETCH(QString, naming);
     QFETCH(QStringList, texts);
+    for (QString &text : texts)
+        text.replace(QStringLiteral("<root>"), m_dir->path());
+    const QStringList words = naming.split(u' ', Qt::SkipEmptyParts);
+    const auto word = [&](const QString &start) {
+        for (const QString &w : words)
+            if (w.startsWith(start))
+                return w.mid(start.size()).replace(u',', u' ');
+        return QString();
+    };
     makeFiles(m_dir->path(), {"other/deeper/d.txt", ".git/hidden.txt"});
     writeBytes(path("notes.txt"), "12345");
     const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}}; // 2023-11-14 22:13 UTC
@@ -395,6 +433,18 @@ void TestShaping::readOptions()
     const auto localTime = qScopeGuard([] { qunsetenv("TZ"); });
     Window w;
     Form1 &f = *w.form;
+    change(f, [&](WindowState &s) {
+        s.ShowExtensions = !words.contains(u"noext");
+        s.FilterWord = word(QStringLiteral("word="));
+        s.FilterMode = s.FilterWord.isEmpty() ? WordFilterMode::None : WordFilterMode::ListOnly;
+        s.clearFirst = !words.contains(u"keep");
+    });
+    const QString types = word(QStringLiteral("types="));
+    if (!types.isEmpty()) {
+        w.dialogs().answers.append(types);
+        f.FileType->trigger();
+    }
+    f.RefreshList();
     const QStringList start = w.texts();
     std::unique_ptr<InjectedFault> failing;
     if (failingSubfolder) {
@@ -411,8 +461,17 @@ void TestShaping::readOptions()
         f.IncludeSubfolders->trigger();
     if (facts)
         f.SizesAndDates->trigger();
+    QAction *form = words.contains(u"full") ? f.FullPaths : words.contains(u"names") ? f.NamesOnly : nullptr;
+    if (form)
+        form->trigger();
+    const QString leaveOut = word(QStringLiteral("leave="));
+    if (!leaveOut.isEmpty()) {
+        w.dialogs().answers.append(leaveOut);
+        f.LeaveOutFolders->trigger();
+        QVERIFY(f.LeaveOutFolders->isChecked());
+    }
     failing.reset();
-    QCOMPARE(refreshes.count(), int(subfolders) + int(facts));
+    QCOMPARE(refreshes.count(), int(subfolders) + int(facts) + int(form != nullptr) + int(!leaveOut.isEmpty()));
     QCOMPARE(w.texts(), texts);
     QCOMPARE(f.File1->path(), m_dir->path()); // File1 and the tree stay on the chosen folder
     QCOMPARE(f.Dir1->path(), m_dir->path());
@@ -425,17 +484,84 @@ void TestShaping::readOptions()
         QVERIFY(w.dialogs().messages.isEmpty());
     }
     // Sizes and dates stand beside each name, to the eye and to a screen reader.
-    const QModelIndex notes = f.items().index(int(w.texts().indexOf(QStringLiteral("notes.txt"))));
+    // (notes.txt, however it is named)
+    const auto notesRow = std::find_if(texts.begin(), texts.end(), [](const QString &t) {
+        return t.endsWith(QStringLiteral("notes.txt")) || t.endsWith(QStringLiteral("/notes"));
+    });
+    const QModelIndex notes = f.items().index(int(notesRow - texts.begin()));
+    const QString name = notesRow == texts.end() ? QString() : *notesRow;
     QCOMPARE(notes.data(ItemList::FactsRole).toString(), facts ? QStringLiteral("5  2023-11-14 22:13") : QString());
     QCOMPARE(notes.data(Qt::AccessibleTextRole).toString(),
-             facts ? QStringLiteral("notes.txt, 5 bytes, 2023-11-14 22:13") : QStringLiteral("notes.txt"));
-    // Off again, the list is as it started.
+             facts ? name + QStringLiteral(", 5 bytes, 2023-11-14 22:13") : name);
+    // Off again, the list is as it started (with Check1 unchecked, it keeps
+    // what it took).
     if (subfolders)
         f.IncludeSubfolders->trigger();
     if (facts)
         f.SizesAndDates->trigger();
-    QCOMPARE(w.texts(), start);
+    if (form)
+        f.RelativePaths->trigger();
+    if (!leaveOut.isEmpty()) {
+        f.LeaveOutFolders->trigger(); // Cancel: nothing left out
+        QVERIFY(!f.LeaveOutFolders->isChecked());
+        QCOMPARE(w.dialogs().inputs.last().defaultText, leaveOut); // the answer offered again
+    }
+    QVERIFY(f.RelativePaths->isChecked() && !f.FullPaths->isChecked() && !f.NamesOnly->isChecked());
+    QCOMPARE(w.texts(), words.contains(u"keep") ? texts : start);
     QCOMPARE(notes.data(ItemList::FactsRole).toString(), QString());
+}
+
+void TestShaping::naturalOrderInPlace()
+{
+    makeFiles(m_dir->path(), {"Track 10.mp3", "track 9.mp3", "Track 2.mp3"});
+    Window w;
+    Form1 &f = *w.form;
+    RefreshCounter refreshes(f);
+    const auto row = [&](const char *text) { return int(w.texts().indexOf(QString::fromLatin1(text))); };
+    w.items().setMarked(row("Track 10.mp3"), true);
+    w.items().setCurrentRow(row("track 9.mp3"));
+    f.NaturalOrder->trigger();
+    // Sorted again in place, File1 alike: nothing read, the mark and the
+    // current item with their items.
+    const QStringList here = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "readme.md", "song.mp3"};
+    QCOMPARE(w.texts(), here + QStringList({"Track 2.mp3", "track 9.mp3", "Track 10.mp3"}));
+    QCOMPARE(f.File1->names(), w.texts());
+    QCOMPARE(refreshes.count(), 0);
+    QVERIFY(f.NaturalOrder->isChecked());
+    QVERIFY(w.items().isMarked(row("Track 10.mp3")) && w.items().markedCount() == 1);
+    QCOMPARE(w.items().currentRow(), row("track 9.mp3"));
+    // A later merge follows it.
+    f.Check1->click();
+    makeFiles(m_dir->path(), {"Track 3.mp3"});
+    f.openFolders({m_dir->path()});
+    QCOMPARE(w.texts().mid(7), QStringList({"Track 2.mp3", "Track 3.mp3", "track 9.mp3", "Track 10.mp3"}));
+    QVERIFY(w.items().isMarked(row("Track 10.mp3")));
+    f.NaturalOrder->trigger();
+    QCOMPARE(w.texts().mid(7), QStringList({"Track 10.mp3", "Track 2.mp3", "Track 3.mp3", "track 9.mp3"}));
+    QCOMPARE(w.items().currentRow(), row("track 9.mp3"));
+}
+
+void TestShaping::namingFailsWhole()
+{
+    // File1's folder cannot be read again: the reason in the "WARNING" box,
+    // and the window as it was, option and check mark included.
+    Window w;
+    Form1 &f = *w.form;
+    f.Dir1->setPath(path("other"));
+    change(f, [](WindowState &s) { s.includeSubfolders = true; });
+    const QStringList listed = w.texts();
+    QVERIFY(QDir(path("other")).removeRecursively());
+    f.FullPaths->trigger();
+    verifyWarning(w.dialogs().messages, systemError(ENOENT));
+    QVERIFY(f.RelativePaths->isChecked() && !f.FullPaths->isChecked());
+    QCOMPARE(f.state().pathForm, PathForm::Relative);
+    w.dialogs().messages.clear();
+    w.dialogs().answers = {QStringLiteral("node_modules")};
+    f.LeaveOutFolders->trigger();
+    verifyWarning(w.dialogs().messages, systemError(ENOENT));
+    QVERIFY(!f.LeaveOutFolders->isChecked());
+    QCOMPARE(f.state().leftOutFolders, QString());
+    QCOMPARE(w.texts(), listed);
 }
 
 QTEST_MAIN(TestShaping)

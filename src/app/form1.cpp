@@ -10,6 +10,7 @@
 #include "listing/refresh.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -235,6 +236,19 @@ void Form1::createMenus()
     SizesAndDates = command("SizesAndDates", tr("Sizes and dates"));
     SizesAndDates->setCheckable(true);
     Options->addActions({DisplayEXT, Enumerate, IncludeSubfolders, SizesAndDates});
+    RelativePaths = command("RelativePaths", tr("Relative paths"));
+    FullPaths = command("FullPaths", tr("Full paths"));
+    NamesOnly = command("NamesOnly", tr("Names only"));
+    auto *paths = new QActionGroup(this); // exclusive: one form is checked
+    for (QAction *form : {RelativePaths, FullPaths, NamesOnly}) {
+        form->setCheckable(true);
+        paths->addAction(form);
+    }
+    NaturalOrder = command("NaturalOrder", tr("Natural order"));
+    LeaveOutFolders = command("LeaveOutFolders", tr("Leave out folders…"));
+    NaturalOrder->setCheckable(true);
+    LeaveOutFolders->setCheckable(true); // checked while a walk leaves something out
+    Options->addActions({RelativePaths, FullPaths, NamesOnly, NaturalOrder, LeaveOutFolders});
 
     Info = command("Info", tr("Info"));
     bar->addAction(Info);
@@ -257,7 +271,10 @@ void Form1::createMenus()
         {ListOnly, &Form1::ListOnly_Click},     {Exclude, &Form1::Exclude_Click},
         {PrintList, &Form1::PrintList_Click},   {DisplayEXT, &Form1::DisplayEXT_Click},
         {Enumerate, &Form1::Enumerate_Click},   {IncludeSubfolders, &Form1::IncludeSubfolders_Click},
-        {SizesAndDates, &Form1::SizesAndDates_Click}, {Rename, &Form1::Rename_Click},
+        {SizesAndDates, &Form1::SizesAndDates_Click}, {RelativePaths, &Form1::RelativePaths_Click},
+        {FullPaths, &Form1::FullPaths_Click},   {NamesOnly, &Form1::NamesOnly_Click},
+        {NaturalOrder, &Form1::NaturalOrder_Click}, {LeaveOutFolders, &Form1::LeaveOutFolders_Click},
+        {Rename, &Form1::Rename_Click},
         {EraseSelected, &Form1::EraseSelected_Click}, {SelectAll, &Form1::SelectAll_Click},
         {ClearList, &Form1::ClearList_Click},   {Info, &Form1::Info_Click},
     };
@@ -425,6 +442,7 @@ void Form1::showValue(const WindowState &value, std::optional<Items> &&items,
     Enumerate->setChecked(s.enumerate);
     IncludeSubfolders->setChecked(s.includeSubfolders);
     SizesAndDates->setChecked(s.sizesAndDates);
+    showNaming(s);
     m_items.setShowsFacts(s.sizesAndDates);
     if (s.wordChosen)
         FilterMenu->setTitle(s.FilterWord.isEmpty() ? tr("File Filter OFF") : tr("File Filter ON"));
@@ -452,6 +470,7 @@ void Form1::putBack()
     Enumerate->setChecked(s.enumerate);
     IncludeSubfolders->setChecked(s.includeSubfolders);
     SizesAndDates->setChecked(s.sizesAndDates);
+    showNaming(s);
     Check1->setChecked(s.clearFirst);
     ListOnly->setChecked(s.FilterMode == WordFilterMode::ListOnly);
     Exclude->setChecked(s.FilterMode == WordFilterMode::Exclude);

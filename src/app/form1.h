@@ -21,6 +21,8 @@
 //   form1_command.cpp    commands: one at a time, their jobs, taking their value
 //   form1_navigation.cpp drive, folder, tree branch and check box handlers
 //   form1_shaping.cpp    display options, file types, word filter commands
+//   form1_naming.cpp     how items are named and ordered: paths, natural order,
+//                        folders left out of a walk
 //   form1_editing.cpp    the item list's pop-up menu and hand edits
 //   form1_output.cpp     text document, web page, printing
 //   form1_workflow.cpp   copying the list, folders dropped on the window
@@ -79,6 +81,11 @@ public:
     QAction *Enumerate = nullptr;
     QAction *IncludeSubfolders = nullptr;
     QAction *SizesAndDates = nullptr;
+    QAction *RelativePaths = nullptr; // the three path forms: one is checked
+    QAction *FullPaths = nullptr;
+    QAction *NamesOnly = nullptr;
+    QAction *NaturalOrder = nullptr;
+    QAction *LeaveOutFolders = nullptr;
     QMenu *SelectMenu = nullptr;
     QAction *Rename = nullptr;
     QAction *EraseSelected = nullptr;
@@ -125,6 +132,12 @@ public slots:
     void Enumerate_Click();
     void IncludeSubfolders_Click();
     void SizesAndDates_Click();
+    // Naming and order
+    void RelativePaths_Click();
+    void FullPaths_Click();
+    void NamesOnly_Click();
+    void NaturalOrder_Click();
+    void LeaveOutFolders_Click();
     void FileType_Click();
     void FilterMenu_Click();
     void SelectWord_Click();
@@ -257,6 +270,12 @@ private:
     void createDocument(DocumentKind kind);
     // The options that change what a read takes: the folder read again with them.
     void chooseReadOption(bool WindowState::*option, bool checked);
+    // Naming and order (form1_naming.cpp): File1's folder read again with what
+    // the command changed, whole or nothing.
+    void choosePathForm(PathForm form);
+    bool readAgain(Command &c);
+    // The menu's check marks of the naming and order options, from value.
+    void showNaming(const WindowState &value);
     // Accessible names and descriptions, keyboard access to the pop-up (form1_access.cpp).
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.

@@ -155,7 +155,10 @@ bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
         fresh.setRoot(s.treeRoot);
         levels = fresh.levelsToShow(folder);
     }
-    const ReadOptions options{s.includeSubfolders, s.sizesAndDates};
+    // A folder read again shares the strings of the names it listed before.
+    const ReadOptions options{s.includeSubfolders, s.sizesAndDates, s.pathForm,
+                              s.naturalOrder ? ItemOrder::Natural : ItemOrder::Alphabetical, s.leftOutFolders,
+                              folder == s.files.path ? s.files.names : QStringList()};
     std::optional<FolderRead> read = runIn<FolderRead>(
         c, readingText(folder), true, [folder, pattern, levels, options](ReadProgress &progress) {
             return readWithLevels(folder, pattern, options, levels, progress);

@@ -6,6 +6,7 @@
 // command that changes it carries a copy of its own beside this value.
 
 #include "listing/facts.h"
+#include "listing/folderreader.h"
 #include "listing/wordfilter.h"
 #include "platform/services.h"
 
@@ -43,6 +44,9 @@ struct WindowState
     bool clearFirst = true;  // Check1 checked
     bool includeSubfolders = false; // a read takes the files of every folder below too
     bool sizesAndDates = false;     // a read takes each file's size and time; they are shown and written
+    PathForm pathForm = PathForm::Relative; // how a read names each file
+    bool naturalOrder = false;      // the list (and File1) in natural order rather than alphabetical
+    QString leftOutFolders;         // folder names or patterns a walk does not enter, as typed; empty: none
     QString caption = QStringLiteral("Corvane+");
     int colour = -1;         // palette number of the background; -1: the design colour
 

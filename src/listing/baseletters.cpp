@@ -151,9 +151,13 @@ BaseKey baseKey(QStringView text, ItemOrder order) noexcept
         const qint32 c = reader.next();
         if (c == kEnd)
             break;
-        words[i / 3] |= quint64(c - kEnd) << (21 * (2 - i % 3));
-        if (order == ItemOrder::Natural && isAsciiDigit(unsigned(c)))
+        // A number stands where its first digit would; its value is left to
+        // the comparison.
+        if (order == ItemOrder::Natural && isAsciiDigit(unsigned(c))) {
+            words[i / 3] |= quint64('0' - kEnd) << (21 * (2 - i % 3));
             break;
+        }
+        words[i / 3] |= quint64(c - kEnd) << (21 * (2 - i % 3));
     }
     return BaseKey{words[0], words[1]};
 }

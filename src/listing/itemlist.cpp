@@ -162,7 +162,7 @@ void ItemList::removeItem(qsizetype i)
 
 void ItemList::clear()
 {
-    replace(Items());
+    replace(Items(m_value.order()));
 }
 
 void ItemList::markAll()

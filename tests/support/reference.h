@@ -3,6 +3,7 @@
 // correct way to get the same result, built on Qt's own conversions. The tests
 // and the fuzz targets compare the program's fast code against these.
 
+#include "listing/baseletters.h"
 #include "listing/casefold.h"
 #include "listing/facts.h"
 #include "listing/filenames.h"
@@ -361,6 +362,9 @@ inline const char *caseRuleDisagreement(const QString &a, const QString &b,
     if (itemKey(a.utf16(), a.size(), ka, itemOrder) && itemKey(b.utf16(), b.size(), kb, itemOrder) && !(ka == kb)
         && (ka < kb) != (expected < 0))
         return "sort key";
+    const BaseKey ba = baseKey(a, itemOrder), bb = baseKey(b, itemOrder);
+    if (!(ba == bb) && (ba < bb) != (expected < 0))
+        return "base letters' key";
     return nullptr;
 }
 
