@@ -183,12 +183,12 @@ private:
 };
 
 // A printable-ASCII file name, as most are, while its folder is read: its
-// bytes in the folder's buffer, its sort key, and where its facts are.
+// bytes in the folder's buffer (ended by a NUL, which keeps this small),
+// its sort key, and where its facts are.
 struct AsciiName
 {
     ItemKey key;
     quint32 offset = 0;
-    quint32 length = 0;
     quint32 fact = 0;
 };
 
@@ -219,14 +219,19 @@ struct Folder
 {
     static constexpr quint64 kOther = quint64(1) << 63;
 
-    // Per file: an ASCII name's offset in bytes (shifted up 16) and length,
-    // or kOther and an index into others.
+    // Per file in item order: an ASCII name's offset in bytes (shifted up
+    // 16) and length, or kOther and an index into others; and, when facts
+    // are asked for, which of facts (in the order read) are its.
     const quint64 *files = nullptr;
-    const FileFacts *facts = nullptr; // per file, when asked for
+    const quint32 *factOf = nullptr;
+    const FileFacts *facts = nullptr;
     const char *bytes = nullptr;
     qsizetype count = 0;
     QStringList others;
-    std::shared_ptr<Block> storage; // what files, facts and bytes lie in
+    std::shared_ptr<Block> storage; // what files, factOf and (but for a big folder) facts and bytes lie in
+    // A big folder's bytes and facts, kept where they were read rather than copied.
+    QByteArray ownBytes;
+    std::vector<FileFacts> ownFacts;
 
     std::vector<Subfolder> subfolders; // the folders to walk into, in item order
     QString failure;                   // why reading stopped part-way
@@ -245,9 +250,12 @@ struct Folder
     {
         storage.reset();
         files = nullptr;
+        factOf = nullptr;
         facts = nullptr;
         bytes = nullptr;
         others = QStringList();
+        ownBytes = QByteArray();
+        ownFacts = std::vector<FileFacts>();
     }
 };
 
@@ -329,6 +337,10 @@ private:
     void plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at);
     void planSubfolder(const Subfolder &subfolder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at);
     QString prefixOf(qsizetype prefix) const;
+    static void makeItem(const Folder &folder, qsizetype i, const QString &prefix, QString &scratch);
+    bool sameAs(const std::vector<Step> &steps, size_t from, size_t to, const QStringList &earlier,
+                std::atomic<bool> &differs) const;
+    void putFacts(const Step &step, FileFacts *facts) const;
     void put(const std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts,
              Sharer &sharer) const;
     void putAll(std::vector<Step> &steps, qsizetype total, FolderListing &listing);
@@ -418,11 +430,10 @@ void Walk::addFile(int fd, const char *name, const struct stat *known, Reader &r
     if (ascii) {
         AsciiName entry;
         entry.offset = quint32(reader.bytes.size());
-        entry.length = quint32(length);
         entry.fact = fact;
         itemKey(name, length, entry.key, m_options.order);
         reader.ascii.push_back(entry);
-        reader.bytes.append(name, length);
+        reader.bytes.append(name, length + 1);
     } else {
         reader.others.push_back(OtherName{std::move(shown), fact});
     }
@@ -484,13 +495,16 @@ bool Walk::readEntries(int fd, Folder &folder, Reader &reader, QStringList *tree
 }
 
 // Sorts the files of the folder just read into item order and packs them,
-// with their facts, into the reader's block.
+// with their facts, into the reader's block; a big folder gets a block of
+// its own for its index and keeps its names and facts where they were read.
 void Walk::pack(Folder &folder, Reader &reader) const
 {
     std::vector<AsciiName> &ascii = reader.ascii;
     std::vector<OtherName> &others = reader.others;
     const char *bytes = reader.bytes.constData();
-    auto view = [bytes](const AsciiName &n) { return QByteArrayView(bytes + n.offset, n.length); };
+    auto view = [bytes](const AsciiName &n) {
+        return QByteArrayView(bytes + n.offset, qsizetype(std::strlen(bytes + n.offset)));
+    };
     std::sort(ascii.begin(), ascii.end(), [&](const AsciiName &a, const AsciiName &b) {
         if (!(a.key == b.key))
             return a.key < b.key;
@@ -500,22 +514,40 @@ void Walk::pack(Folder &folder, Reader &reader) const
               [this](const OtherName &a, const OtherName &b) { return m_less(a.shown, b.shown); });
 
     const size_t count = ascii.size() + others.size();
-    const size_t factsSize = m_options.facts ? count * sizeof(FileFacts) : 0;
-    const size_t size = factsSize + count * sizeof(quint64) + size_t(reader.bytes.size()) + 16;
-    char *at = reader.block ? reader.block->take(size) : nullptr;
-    if (!at) {
-        // A folder too big for a shared block gets one of its own.
-        reader.block = std::make_shared<Block>(std::max(Block::kSize, (size + 4095) & ~size_t(4095)));
-        at = reader.block->take(size);
+    const size_t bytesSize = size_t(reader.bytes.size());
+    const size_t factsSize = m_options.facts ? reader.facts.size() * sizeof(FileFacts) : 0;
+    const size_t indexSize = (count * sizeof(quint64) + (m_options.facts ? count * sizeof(quint32) : 0) + 15)
+        & ~size_t(15);
+    char *at = nullptr;
+    if (indexSize + factsSize + bytesSize + 32 > Block::kSize) {
+        // A folder too big for a shared block: a block of its own for its
+        // index, and its names' bytes and facts stay where they were read
+        // (so the folder is never held twice while it is packed).
+        folder.storage = std::make_shared<Block>((indexSize + 16 + 4095) & ~size_t(4095));
+        at = folder.storage->take(indexSize);
+        folder.ownBytes = std::exchange(reader.bytes, QByteArray());
+        folder.ownFacts = std::exchange(reader.facts, std::vector<FileFacts>());
+        folder.bytes = folder.ownBytes.constData();
+        folder.facts = m_options.facts ? folder.ownFacts.data() : nullptr;
+    } else {
+        at = reader.block ? reader.block->take(indexSize + factsSize + bytesSize + 16) : nullptr;
+        if (!at) {
+            reader.block = std::make_shared<Block>(Block::kSize);
+            at = reader.block->take(indexSize + factsSize + bytesSize + 16);
+        }
+        folder.storage = reader.block;
+        auto *facts = reinterpret_cast<FileFacts *>(at + indexSize);
+        char *packedBytes = reinterpret_cast<char *>(facts) + factsSize;
+        std::memcpy(packedBytes, bytes, bytesSize);
+        if (m_options.facts)
+            std::copy(reader.facts.begin(), reader.facts.end(), facts);
+        folder.bytes = packedBytes;
+        folder.facts = m_options.facts ? facts : nullptr;
     }
-    folder.storage = reader.block;
-    auto *facts = reinterpret_cast<FileFacts *>(at);
-    auto *files = reinterpret_cast<quint64 *>(at + factsSize);
-    char *packedBytes = reinterpret_cast<char *>(files + count);
-    std::memcpy(packedBytes, bytes, size_t(reader.bytes.size()));
+    auto *files = reinterpret_cast<quint64 *>(at);
+    auto *factOf = reinterpret_cast<quint32 *>(files + count);
     folder.files = files;
-    folder.facts = m_options.facts ? facts : nullptr;
-    folder.bytes = packedBytes;
+    folder.factOf = m_options.facts ? factOf : nullptr;
     folder.count = qsizetype(count);
 
     // The other names, few, each after the ASCII names before it: found by
@@ -523,9 +555,9 @@ void Walk::pack(Folder &folder, Reader &reader) const
     size_t from = 0, k = 0;
     auto addAscii = [&](size_t to) {
         for (; from < to; ++from, ++k) {
-            files[k] = quint64(ascii[from].offset) << 16 | ascii[from].length;
+            files[k] = quint64(ascii[from].offset) << 16 | quint64(view(ascii[from]).size());
             if (m_options.facts)
-                facts[k] = reader.facts[ascii[from].fact];
+                factOf[k] = ascii[from].fact;
         }
     };
     folder.others.reserve(qsizetype(others.size()));
@@ -538,7 +570,7 @@ void Walk::pack(Folder &folder, Reader &reader) const
                         - ascii.begin()));
         files[k] = Folder::kOther | quint64(folder.others.size());
         if (m_options.facts)
-            facts[k] = reader.facts[other.fact];
+            factOf[k] = other.fact;
         ++k;
         folder.others.append(std::move(other.shown));
     }
@@ -548,6 +580,9 @@ void Walk::pack(Folder &folder, Reader &reader) const
     ascii.clear();
     others.clear();
     reader.facts.clear();
+    // What a big folder needed goes back now, not when the walk ends.
+    if (ascii.capacity() * sizeof(AsciiName) >= Block::kSize)
+        ascii = std::vector<AsciiName>();
 }
 
 void Walk::read(const std::shared_ptr<const DirFd> &dir, Folder &folder, Reader &reader, QStringList *treeFolders)
@@ -693,6 +728,8 @@ void Walk::plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps, qsiz
         first = end;
     }
     addRun(n);
+    if (folder.runsLeft == 0)
+        folder.release(); // no file of its own in the list: nothing to wait for
 }
 
 void Walk::planSubfolder(const Subfolder &subfolder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at)
@@ -719,6 +756,57 @@ QString Walk::prefixOf(qsizetype prefix) const
     if (m_options.paths == PathForm::NameOnly)
         return {};
     return prefix < 0 ? m_lead : m_lead + m_prefixes.at(prefix) + u'/';
+}
+
+// The item of folder's file i in scratch: prefix, then its name.
+void Walk::makeItem(const Folder &folder, qsizetype i, const QString &prefix, QString &scratch)
+{
+    const quint64 file = folder.files[i];
+    if (file & Folder::kOther) {
+        const QString &other = folder.others.at(qsizetype(file & ~Folder::kOther));
+        scratch.resize(prefix.size() + other.size());
+        std::copy(other.utf16(), other.utf16() + other.size(),
+                  std::copy(prefix.utf16(), prefix.utf16() + prefix.size(), reinterpret_cast<char16_t *>(scratch.data())));
+        return;
+    }
+    const char *bytes = folder.bytes + (file >> 16);
+    const auto length = qsizetype(file & 0xFFFF);
+    scratch.resize(prefix.size() + length);
+    char16_t *p = reinterpret_cast<char16_t *>(scratch.data());
+    p = std::copy(prefix.utf16(), prefix.utf16() + prefix.size(), p);
+    for (qsizetype k = 0; k < length; ++k)
+        *p++ = char16_t(static_cast<unsigned char>(bytes[k]));
+}
+
+// True when the runs of steps [from, to) make exactly the names of earlier
+// at their places; false at the first that differs, or once another thread
+// found one (differs).
+bool Walk::sameAs(const std::vector<Step> &steps, size_t from, size_t to, const QStringList &earlier,
+                  std::atomic<bool> &differs) const
+{
+    QString scratch;
+    for (size_t s = from; s < to; ++s) {
+        const Step &step = steps[s];
+        const QString prefix = prefixOf(step.prefix);
+        for (qsizetype i = step.from; i < step.to; ++i) {
+            if ((i & 1023) == 0 && differs.load(std::memory_order_relaxed))
+                return false;
+            makeItem(*step.folder, i, prefix, scratch);
+            if (earlier.at(step.at + (i - step.from)) != scratch) {
+                differs.store(true, std::memory_order_relaxed);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The facts of the runs of steps [from, to), each at its step's place.
+void Walk::putFacts(const Step &step, FileFacts *facts) const
+{
+    const Folder &folder = *step.folder;
+    for (qsizetype i = step.from; i < step.to; ++i)
+        facts[step.at + (i - step.from)] = folder.facts[folder.factOf[i]];
 }
 
 // Makes the items of steps [from, to) into names and facts, each at its
@@ -749,39 +837,24 @@ void Walk::put(const std::vector<Step> &steps, size_t from, size_t to, QString *
         Folder &folder = *step.folder;
         const QString prefix = prefixOf(step.prefix);
         QString *out = names + step.at;
+        // Made in scratch, so that no string is made for a name listed before.
         for (qsizetype i = step.from; i < step.to; ++i, ++out) {
-            const quint64 file = folder.files[i];
-            if (file & Folder::kOther) {
-                const QString &other = folder.others.at(qsizetype(file & ~Folder::kOther));
-                *out = sharer.take(prefix.isEmpty() ? other : prefix + other);
-                continue;
-            }
-            // Made in scratch, so that no string is made for a name listed before.
-            const char *bytes = folder.bytes + (file >> 16);
-            const auto length = qsizetype(file & 0xFFFF);
-            scratch.resize(prefix.size() + length);
-            char16_t *p = reinterpret_cast<char16_t *>(scratch.data());
-            p = std::copy(prefix.utf16(), prefix.utf16() + prefix.size(), p);
-            for (qsizetype k = 0; k < length; ++k)
-                *p++ = char16_t(static_cast<unsigned char>(bytes[k]));
+            makeItem(folder, i, prefix, scratch);
             *out = sharer.take(scratch);
         }
         if (m_options.facts)
-            std::copy(folder.facts + step.from, folder.facts + step.to, facts + step.at);
+            putFacts(step, facts);
         if (--folder.runsLeft == 0)
             folder.release(); // its strings are made: memory for the next folder's
     }
 }
 
 // Makes the whole list: the steps in two halves on two threads when the list
-// is long, each writing its own part of a list made to size.
+// is long, each writing its own part of a list made to size. A folder read
+// again whose names all come again, at the same places (an option of the
+// window changed), is given the earlier list itself, and no list is made.
 void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &listing)
 {
-    listing.names.resize(total);
-    if (m_options.facts)
-        listing.facts.resize(size_t(total));
-    QString *names = listing.names.data();
-    FileFacts *facts = listing.facts.data();
     size_t half = steps.size();
     if (total >= kItemsForTwoThreads) {
         half = size_t(std::upper_bound(steps.begin(), steps.end(), total / 2,
@@ -801,24 +874,47 @@ void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &list
             ++half;
         }
     }
+    // On two threads when there are two halves (or on this one only, when no
+    // second thread is to be had).
+    const auto inHalves = [&](const std::function<void(size_t, size_t)> &work) {
+        std::thread helper;
+        size_t mine = half;
+        if (half < steps.size()) {
+            try {
+                helper = std::thread([&] { work(half, steps.size()); });
+            } catch (const std::system_error &) {
+                mine = steps.size();
+            }
+        }
+        work(0, mine);
+        if (helper.joinable())
+            helper.join();
+    };
+    if (m_options.facts)
+        listing.facts.resize(size_t(total));
+    FileFacts *facts = listing.facts.data();
     // Names by their own name alone come in walk order: none is in the
     // earlier listing's place.
     const QStringList earlier = m_options.paths == PathForm::NameOnly ? QStringList() : m_options.earlier;
-    std::thread helper;
-    if (half < steps.size()) {
-        try {
-            helper = std::thread([&] {
-                Sharer sharer(earlier, m_options.order);
-                put(steps, half, steps.size(), names, facts, sharer);
-            });
-        } catch (const std::system_error &) {
-            half = steps.size(); // no second thread to be had: this one makes them all
+    const bool maySame = !earlier.isEmpty() && earlier.size() == total
+        && std::all_of(steps.begin(), steps.end(), [](const Step &step) { return step.twins.empty(); });
+    std::atomic<bool> differs{false};
+    if (maySame) {
+        inHalves([&](size_t from, size_t to) { sameAs(steps, from, to, earlier, differs); });
+        if (!differs.load()) {
+            listing.names = earlier;
+            for (const Step &step : steps)
+                if (m_options.facts)
+                    putFacts(step, facts);
+            return;
         }
     }
-    Sharer sharer(earlier, m_options.order);
-    put(steps, 0, half, names, facts, sharer);
-    if (helper.joinable())
-        helper.join();
+    listing.names.resize(total);
+    QString *names = listing.names.data();
+    inHalves([&](size_t from, size_t to) {
+        Sharer sharer(earlier, m_options.order);
+        put(steps, from, to, names, facts, sharer);
+    });
 }
 
 // Files named by their own names alone, from many folders, put into order.
