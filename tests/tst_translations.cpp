@@ -279,6 +279,7 @@ void TestTranslations::everyTextTranslated()
         f.SelectWord_Click();
         f.DisplayEXT_Click();
         f.Info_Click();
+        f.LeaveOutFolders_Click();
         f.Rename_Click();
         f.CreateTXT->trigger(); // no name given
         boxes.answers = {QStringLiteral("list"), QStringLiteral("page"), QStringLiteral("a title"),

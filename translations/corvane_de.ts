@@ -410,6 +410,38 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
         <source>FILTER</source>
         <translation>FILTER</translation>
     </message>
+    <message>
+        <source>Relative paths</source>
+        <translation>Relative Pfade</translation>
+    </message>
+    <message>
+        <source>Full paths</source>
+        <translation>Vollständige Pfade</translation>
+    </message>
+    <message>
+        <source>Names only</source>
+        <translation>Nur Namen</translation>
+    </message>
+    <message>
+        <source>Natural order</source>
+        <translation>Natürliche Reihenfolge</translation>
+    </message>
+    <message>
+        <source>Leave out folders…</source>
+        <translation>Ordner auslassen…</translation>
+    </message>
+    <message>
+        <source>Folders to leave out when subfolders are included (names or patterns, separated by spaces):<byte value="xd"/><byte value="xd"/>Example : node_modules .git backup*</source>
+        <translation>Auszulassende Ordner, wenn Unterordner einbezogen werden (Namen oder Muster, durch Leerzeichen getrennt):<byte value="xd"/><byte value="xd"/>Beispiel : node_modules .git backup*</translation>
+    </message>
+    <message>
+        <source>Sorting the list</source>
+        <translation>Liste wird sortiert</translation>
+    </message>
+    <message>
+        <source>LEAVE OUT</source>
+        <translation>AUSLASSEN</translation>
+    </message>
 </context>
 <context>
     <name>corvane::ItemList</name>

@@ -20,7 +20,7 @@ namespace {
 
 const char *const leaveOutPrompt = QT_TRANSLATE_NOOP(
     "corvane::Form1",
-    "Folders to leave out of the subfolders, by name or pattern, separated by spaces:\r\r"
+    "Folders to leave out when subfolders are included (names or patterns, separated by spaces):\r\r"
     "Example : node_modules .git backup*");
 
 ItemOrder orderOf(const WindowState &s)
