@@ -14,7 +14,12 @@ namespace {
 // when freed. glibc would otherwise raise that line to the size of the
 // largest block freed so far and keep later blocks in the heap of the thread
 // that made them, where a list freed on a worker stays part of the process.
-const bool bigBlocksGoBack = [] { return mallopt(M_MMAP_THRESHOLD, 1 << 20) == 1; }();
+// Smaller blocks stay in the heaps to be used again (giving the top of a heap
+// back at every turn would cost each read the pages it takes anew); what of
+// them a huge list leaves free is trimmed when it goes (releaseInBackground).
+const bool bigBlocksGoBack = [] {
+    return mallopt(M_MMAP_THRESHOLD, 1 << 20) == 1 && mallopt(M_TRIM_THRESHOLD, 64 << 20) == 1;
+}();
 
 } // namespace
 
