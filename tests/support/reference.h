@@ -88,11 +88,13 @@ inline QByteArray referenceTextDocument(const DocumentContent &content, QByteArr
     return out;
 }
 
+inline QString referenceOneLine(const QString &typed);
+
 // The web page: the byte-order mark, then line by line as QString::toUtf8
 // encodes it; an item's known facts in words after it.
 inline QByteArray referenceHtmlDocument(const DocumentContent &content)
 {
-    const QString shown = referenceEscapeHtml(displayName(content.title.toUtf8()));
+    const QString shown = referenceEscapeHtml(referenceOneLine(content.title));
     QStringList lines = {QStringLiteral("<html>"), QStringLiteral("<title>") + shown + QStringLiteral("</title>"),
                          QStringLiteral("<head>"), QStringLiteral("</head>"),
                          QStringLiteral("<h2>") + shown + QStringLiteral("</h2>")};
@@ -119,12 +121,13 @@ inline QByteArray referenceHtmlDocument(const DocumentContent &content)
     return out;
 }
 
-// A CSV field: a name a spreadsheet would take for a formula led by a single
-// quote; quoted (quotes doubled) when it is empty, a formula, or holds a
-// comma, a quote, CR, LF, a semicolon or a tab.
+// A CSV field: a name a spreadsheet would take for a formula, or one that
+// starts with a single quote, led by a single quote; quoted (quotes doubled)
+// when it is empty, so led, or holds a comma, a quote, CR, LF, a semicolon or
+// a tab.
 inline QString referenceCsvField(QString text)
 {
-    const bool formula = !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front());
+    const bool formula = !text.isEmpty() && QStringLiteral("=+-@\t\r'").contains(text.front());
     if (formula)
         text.prepend(u'\'');
     const auto special = [](QChar c) {
@@ -207,6 +210,13 @@ inline QString referenceDisplayName(QByteArrayView bytes)
         i += len;
     }
     return out;
+}
+
+// A typed text on one line: escaped as a name is, but its backslashes kept
+// as typed (in the name's form they come doubled, two by two).
+inline QString referenceOneLine(const QString &typed)
+{
+    return referenceDisplayName(typed.toUtf8()).replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
 }
 
 // The base letters of a text from Qt's own tables: each code point
