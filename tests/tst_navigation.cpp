@@ -240,8 +240,9 @@ void TestNavigation::unlistableFolderKeepsWindowUsable()
     const WindowState before = f.state();
     RefreshCounter refreshes(f);
     f.Dir1->setPath(path(folder));
-    // Not opened: the reason in the "WARNING" box, and the window as it was.
-    verifyWarning(w->dialogs().messages, error);
+    // Not opened: the reason and the folder in the "WARNING" box, and the
+    // window as it was.
+    verifyWarning(w->dialogs().messages, error + QStringLiteral(" : ") + path(folder));
     QVERIFY(f.state() == before);
     QCOMPARE(f.Dir1->path(), path("A/work"));
     QCOMPARE(w->texts(), QStringList({"w1.txt", "W2.md"}));
@@ -455,7 +456,8 @@ void TestNavigation::dropOpensFolders_data()
     QTest::newRow("the folder shown is read again")
         << QStringList{"A/work"} << true << QString() << QStringList{"A/work"} << 0 << a;
     QTest::newRow("a folder that is gone fails as in the tree")
-        << QStringList{"A/gone"} << true << test::systemError(ENOENT) << QStringList{} << 0 << a;
+        << QStringList{"A/gone"} << true << test::systemError(ENOENT) + QStringLiteral(" : @/A/gone") << QStringList{}
+        << 0 << a;
     const QString odd = pathFromBytes("A/d-\xFF"); // a name that is not UTF-8
     QTest::newRow("a folder named with byte 0xFF") << QStringList{odd} << true << QString() << QStringList{odd} << 0
                                                    << QStringList{"in.txt"};
@@ -513,7 +515,7 @@ void TestNavigation::dropOpensFolders()
         QVERIFY(w->dialogs().messages.isEmpty());
     } else {
         QTRY_COMPARE(w->dialogs().messages.size(), 1);
-        verifyWarning(w->dialogs().messages, failure);
+        verifyWarning(w->dialogs().messages, failure.replace(u'@', m_dir->path()));
     }
 }
 

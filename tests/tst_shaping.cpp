@@ -231,7 +231,7 @@ void TestShaping::fileTypesFolderGone()
     // The folder cannot be read again: the reason in the "WARNING" box. The
     // answer is kept (it is offered next time); File1, its pattern, the
     // caption, the list and the colour stay as they were.
-    verifyWarning(w.dialogs().messages, systemError(ENOENT));
+    verifyWarning(w.dialogs().messages, systemError(ENOENT) + QStringLiteral(" : ") + path("other"));
     QCOMPARE(f.state().FileTypes, QStringLiteral("txt"));
     QCOMPARE(f.File1->pattern(), QStringLiteral("*.*"));
     QCOMPARE(f.windowTitle(), QStringLiteral("Corvane+"));

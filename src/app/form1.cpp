@@ -313,10 +313,8 @@ void Form1::Form_Initialize()
     s.volumes = start->volumes;
     s.drive = s.currentDrive = s.treeRoot = start->root;
     const Result<FolderListing> &listing = start->read.listing;
-    if (!listing.ok()) {
-        c.fail(listing.error);
+    if (!tellRead(c, cwd, listing))
         return;
-    }
     c.treeLevels() = std::move(start->read.levels);
     s.treePath = cwd;
     s.files.names = listing.value.names;
@@ -363,13 +361,13 @@ bool Form1::RefreshList(Command &c)
     // A merge proportional to a big list is prepared on a worker thread, so the
     // window keeps painting; small ones take no noticeable time.
     constexpr qsizetype kMergeOffThread = 50000;
-    if (s.files.names.size() + (settings.clearFirst ? 0 : items.count()) >= kMergeOffThread
-        || readDelayForTesting().count() > 0) {
+    if (s.files.names.size() + (settings.clearFirst ? 0 : items.count()) >= kMergeOffThread) {
         const FolderView files = s.files;
         std::optional<Items> merged = runIn<Items>(
             c, tr("Reading %1").arg(displayPath(files.path)), true,
             [start = items, files, settings](ReadProgress &progress) mutable {
-                // Tests slow this down the way a slow volume slows a read.
+                // Tests slow this down the way a slow volume slows a read, so
+                // that it can be cancelled midway.
                 if (const auto delay = readDelayForTesting(); delay.count() > 0) {
                     for (qsizetype done = 0; done <= files.names.size(); done += 512) {
                         if (progress.cancelled.load(std::memory_order_relaxed))

@@ -241,6 +241,10 @@ private:
     };
     static FolderRead readWithLevels(const QString &folder, const QString &pattern, ReadOptions options,
                                      const QStringList &levels, ReadProgress &progress);
+    // Tells the user what a read of folder could not do: false, with the
+    // reason and the folder in the box, when it failed; what it could not look
+    // at (folders below, entries, sizes and dates) in one "WARNING" box.
+    static bool tellRead(Command &c, const QString &folder, const Result<FolderListing> &listing);
     // Navigation steps (form1_navigation.cpp).
     bool folderChange(Command &c);
     bool setTreePath(Command &c, const QString &path);

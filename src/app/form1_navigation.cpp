@@ -20,20 +20,40 @@ QString readingText(const QString &folder)
     return Form1::tr("Reading %1").arg(displayPath(folder));
 }
 
-// The folders below the one read that a walk could not read: how many, and
-// the first few (as they are shown, with the escapes of names) with the
-// system's reason, one a line (CR).
-QString unreadableFolders(const QList<FolderFailure> &failures)
+// One part of the box after a read: heading, then the first few of the
+// failures (as they are shown, with the escapes of names) with the system's
+// reason, one a line (CR), and "..." when there are more.
+QString failurePart(const QString &heading, qsizetype count, const QList<FolderFailure> &failures)
 {
-    constexpr qsizetype kNamed = 5;
-    QString text = failures.size() == 1 ? Form1::tr("1 folder could not be read:")
-                                        : Form1::tr("%n folders could not be read:", nullptr, int(failures.size()));
-    text += u'\r';
+    constexpr qsizetype kNamed = EntryFailures::kNamed;
+    QString text = heading + u'\r';
     for (qsizetype i = 0; i < std::min(kNamed, failures.size()); ++i)
         text += u'\r' + failures.at(i).folder + QStringLiteral(" : ") + failures.at(i).reason;
-    if (failures.size() > kNamed)
+    if (count > std::min(kNamed, failures.size()))
         text += QStringLiteral("\r...");
     return text;
+}
+
+// What a read could not look at, in one text: the folders below the one read
+// that a walk could not read, the entries whose kind could not be learned, the
+// files whose sizes and dates could not be read. Empty when it saw everything.
+QString readWarning(const FolderListing &listing)
+{
+    QStringList parts;
+    if (const qsizetype n = listing.unreadable.size(); n > 0)
+        parts.append(failurePart(n == 1 ? Form1::tr("1 folder could not be read:")
+                                        : Form1::tr("%n folders could not be read:", nullptr, int(n)),
+                                 n, listing.unreadable));
+    if (const EntryFailures &f = listing.unchecked; !f.isEmpty())
+        parts.append(failurePart(f.count == 1 ? Form1::tr("1 entry could not be checked:")
+                                              : Form1::tr("%n entries could not be checked:", nullptr, int(f.count)),
+                                 f.count, f.first));
+    if (const EntryFailures &f = listing.withoutFacts; !f.isEmpty())
+        parts.append(failurePart(
+            f.count == 1 ? Form1::tr("The size and date of 1 file could not be read:")
+                         : Form1::tr("The sizes and dates of %n files could not be read:", nullptr, int(f.count)),
+            f.count, f.first));
+    return parts.join(QStringLiteral("\r\r"));
 }
 
 } // namespace
@@ -143,6 +163,19 @@ Form1::FolderRead Form1::readWithLevels(const QString &folder, const QString &pa
     return r;
 }
 
+bool Form1::tellRead(Command &c, const QString &folder, const Result<FolderListing> &listing)
+{
+    // A folder that failed part-way is not listed at all: a list that misses
+    // names without a word would be printed and published as if whole.
+    if (!listing.ok()) {
+        c.fail(listing.error + QStringLiteral(" : ") + displayPath(folder));
+        return false;
+    }
+    if (const QString warning = readWarning(listing.value); !warning.isEmpty())
+        c.warn(warning);
+    return true;
+}
+
 bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
 {
     WindowState &s = c.next();
@@ -160,19 +193,11 @@ bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
         c, readingText(folder), true, [folder, pattern, levels, options](ReadProgress &progress) {
             return readWithLevels(folder, pattern, options, levels, progress);
         });
-    if (!read)
+    if (!read || !tellRead(c, folder, read->listing))
         return false;
-    // A folder that failed part-way is not listed at all: a list that misses
-    // names without a word would be printed and published as if whole.
-    if (!read->listing.ok()) {
-        c.fail(read->listing.error);
-        return false;
-    }
     const FolderListing &listing = read->listing.value;
     s.files = FolderView{folder, pattern, listing.names,
                          QList<FileFacts>(listing.facts.begin(), listing.facts.end()), listing.subfolders};
-    if (!listing.unreadable.isEmpty())
-        c.warn(unreadableFolders(listing.unreadable));
     for (FolderTreeModel::Level &level : read->levels)
         c.treeLevels().push_back(std::move(level));
     return true;
