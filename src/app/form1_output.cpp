@@ -40,12 +40,14 @@ QString shown(const char *text)
 
 } // namespace
 
-// Asks for the document's name; empty when the user gave none (and was told so).
+// Asks for the document's name; empty when the user gave none (and was told
+// so). A name whose last part is empty ("/", "sub/") is no name either: with
+// the extension added it would make a hidden ".txt".
 QString Form1::askDocumentName(const QString &title, const QString &extension)
 {
     const QString answer =
         trimSpaces(m_services.dialogs->inputBox(tr(fileNamePrompt), title, QStringLiteral("corvane")));
-    if (answer.isEmpty()) {
+    if (answer.isEmpty() || answer.endsWith(u'/')) {
         m_services.dialogs->messageBox(tr("Operation aborted"), tr("WARNING"), MessageIcon::Exclamation);
         return {};
     }

@@ -66,9 +66,16 @@ void Form1::chooseReadOption(bool WindowState::*option, bool checked)
     // with it and the list refreshed, as after a change of file types.
     WindowState &s = c.next();
     s.*option = checked;
-    if (s.files.path.isEmpty() || !readFiles(c, s.files.path, s.files.pattern))
+    if (s.files.path.isEmpty())
         return;
-    RefreshList(c);
+    // The check mark says how the shown list was read: a read or a merge
+    // that fails leaves it, and File1, as they were (a cancel leaves the whole
+    // window so).
+    const FolderView before = s.files;
+    if (!readFiles(c, s.files.path, s.files.pattern) || !RefreshList(c)) {
+        s.*option = !checked;
+        s.files = before;
+    }
 }
 
 void Form1::FileType_Click()

@@ -39,6 +39,8 @@ int main(int argc, char *argv[])
     displayCheck.reset();
     // Before any text is shown: the start folder's box is the first.
     corvane::installTranslations();
+    if (!command.note.isEmpty()) // read again, now in the user's language
+        std::fputs(corvane::readCommandLine(arguments).note.toLocal8Bit().constData(), stderr);
     QApplication::setApplicationName(QStringLiteral("Corvane+"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));

@@ -78,7 +78,17 @@ CommandLine readCommandLine(const QStringList &arguments)
         line.output = QStringLiteral("Corvane+ " CORVANE_VERSION "\n");
         return line;
     }
-    line.folder = parser.positionalArguments().value(0);
+    const QStringList folders = parser.positionalArguments();
+    line.folder = folders.value(0);
+    if (folders.size() > 1) {
+        QStringList ignored;
+        for (const QString &folder : folders.sliced(1))
+            ignored.append(displayPath(folder));
+        line.note = QStringLiteral("corvane: ")
+            + QCoreApplication::translate("CommandLine", "only %1 is opened; ignored: %2")
+                  .arg(displayPath(line.folder), ignored.join(u' '))
+            + u'\n';
+    }
     line.style = parser.value(style);
     return line;
 }
