@@ -44,7 +44,7 @@ constexpr int kBig = 3000;
 // only then can it show the box and be cancelled.
 constexpr int kHuge = 50000;
 
-enum Command { Folder, Drive, DriveSecondRead, FileTypes, Extensions, Word, ListOnlyWord, ExcludeWord };
+enum Command { Folder, Drive, DriveSecondRead, FileTypes, Extensions, Word, ListOnlyWord, ExcludeWord, Subfolders, Facts };
 
 // Runs act while a 20 ms timer calls tick with the milliseconds since act began.
 void whileRunning(const std::function<void()> &act, const std::function<void(qint64)> &tick)
@@ -71,15 +71,21 @@ struct Look
     WindowState state;
     Items items;
     QString drive, tree;
-    bool check1 = false, enumerate = false;
+    bool check1 = false, enumerate = false, subfolders = false, facts = false;
     friend bool operator==(const Look &, const Look &) = default;
 };
 
 Look look(Window &w)
 {
     Form1 &f = *w.form;
-    return {f.state(), f.items().value(), f.Drive1->root(), f.Dir1->path(), f.Check1->isChecked(),
-            f.Enumerate->isChecked()};
+    return {f.state(),
+            f.items().value(),
+            f.Drive1->root(),
+            f.Dir1->path(),
+            f.Check1->isChecked(),
+            f.Enumerate->isChecked(),
+            f.IncludeSubfolders->isChecked(),
+            f.SizesAndDates->isChecked()};
 }
 
 // Slows the reader as soon as the window has rebuilt its list once.
@@ -239,6 +245,9 @@ void TestFolderJob::cancelPutsBack_data()
     QTest::newRow("select word") << int(Word) << 2;
     QTest::newRow("list only") << int(ListOnlyWord) << 0;
     QTest::newRow("exclude") << int(ExcludeWord) << 1;
+    // The check mark says how the list was read: a cancel leaves it.
+    QTest::newRow("include subfolders") << int(Subfolders) << 0;
+    QTest::newRow("sizes and dates") << int(Facts) << 2;
 }
 
 void TestFolderJob::cancelPutsBack()
@@ -282,6 +291,8 @@ void TestFolderJob::cancelPutsBack()
             case Word: f.SelectWord_Click(); break;
             case ListOnlyWord: f.ListOnly_Click(); break;
             case ExcludeWord: f.Exclude_Click(); break;
+            case Subfolders: f.IncludeSubfolders->trigger(); break;
+            case Facts: f.SizesAndDates->trigger(); break;
             }
         },
         [&](qint64 ms) {
@@ -625,7 +636,7 @@ void TestFolderJob::wholeOrNothing()
         InjectedFault noThreads({QStringLiteral("-e"), QStringLiteral("trace=clone3,clone"), QStringLiteral("-e"),
                                  QStringLiteral("inject=clone3,clone:error=EAGAIN")});
         if (!noThreads.isActive())
-            QSKIP(qPrintable(noThreads.why()));
+            SKIP_WITHOUT_INJECTION(noThreads.why());
         f.Dir1->setPath(path("A/few"));
         // A huge list let go without a thread of its own is let go here.
         QStringList doomed;
@@ -640,7 +651,7 @@ void TestFolderJob::wholeOrNothing()
                                    QStringLiteral("trace=getdents64"), QStringLiteral("-e"),
                                    QStringLiteral("inject=getdents64:error=EIO:when=3")});
         if (!failingDisk.isActive())
-            QSKIP(qPrintable(failingDisk.why()));
+            SKIP_WITHOUT_INJECTION(failingDisk.why());
         f.Dir1->setPath(path("A/big"));
         verifyWarning(w->dialogs().messages, systemError(EIO) + QStringLiteral(" : ") + path("A/big"));
         QCOMPARE(refreshes.count(), 0); // no part of the folder reached the list
@@ -652,7 +663,7 @@ void TestFolderJob::wholeOrNothing()
         InjectedFault failingSync({QStringLiteral("-e"), QStringLiteral("trace=fdatasync"), QStringLiteral("-e"),
                                    QStringLiteral("inject=fdatasync:error=EIO")});
         if (!failingSync.isActive())
-            QSKIP(qPrintable(failingSync.why()));
+            SKIP_WITHOUT_INJECTION(failingSync.why());
         w->dialogs().answers = {QStringLiteral("doc")};
         f.CreateTXT->trigger();
         verifyWarning(w->dialogs().messages, systemError(EIO)); // the failure, no confirmation

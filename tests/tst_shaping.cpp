@@ -363,31 +363,57 @@ void TestShaping::everyFilterCommandRefreshes()
 
 void TestShaping::readOptions_data()
 {
-    // The folder holds allFiles and other/; other/deeper/ and the hidden
-    // .git/ are made here. Files listed in other/ and below carry their path.
+    // The folder holds allFiles and other/; other/deeper/, other/link.mp3 (to
+    // song.mp3) and the hidden .git/ are made here. Files listed in other/ and
+    // below carry their path. A fault (strace) hits the last option's read only.
     QTest::addColumn<bool>("subfolders");
     QTest::addColumn<bool>("facts");
-    QTest::addColumn<bool>("failingSubfolder"); // other/deeper fails part-way (strace)
+    QTest::addColumn<QString>("fault"); // the folder (relative), "|", what fails in it
+    QTest::addColumn<bool>("longLink"); // a link whose target's name is too long: it cannot be checked
     QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QString>("box"); // the "WARNING" box after the read ("@": the folder); empty: none
     const QStringList here = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "readme.md", "song.mp3"};
-    QTest::newRow("whole tree") << true << false << false
-                                << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/deeper/d.txt",
-                                               "other/elsewhere.txt", "other/song.mp3", "prog.exe", "readme.md",
-                                               "song.mp3"};
-    QTest::newRow("sizes and dates") << false << true << false << here;
-    QTest::newRow("a folder below cannot be read")
-        << true << false << true
-        << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/elsewhere.txt", "other/song.mp3",
-                       "prog.exe", "readme.md", "song.mp3"};
+    const QStringList tree = {"LOUD.MP3",      "noext",         "notes.txt",      "odd..mp3",
+                              "other/deeper/d.txt", "other/elsewhere.txt", "other/link.mp3", "other/song.mp3",
+                              "prog.exe",      "readme.md",     "song.mp3"};
+    QStringList treeWithoutDeeper = tree;
+    treeWithoutDeeper.removeOne(QStringLiteral("other/deeper/d.txt"));
+    const QString eio = systemError(EIO);
+    QTest::newRow("whole tree") << true << false << QString() << false << tree << QString();
+    QTest::newRow("sizes and dates") << false << true << QString() << false << here << QString();
+    // The items that could be read stay; the box names what could not be.
+    const QString deeper = QStringLiteral("1 folder could not be read:\r\rother/deeper : ") + eio;
+    QTest::newRow("a folder below cannot be read") << true << false << "other/deeper|getdents64:error=EIO:when=1"
+                                                   << false << treeWithoutDeeper << deeper;
+    QTest::newRow("a folder below and an entry: one box")
+        << true << false << "other/deeper|getdents64:error=EIO:when=1" << true
+        << treeWithoutDeeper + QStringList{"zz-long"}
+        << deeper + QStringLiteral("\r\r1 entry could not be checked:\r\rzz-long : ") + systemError(ENAMETOOLONG);
+    // The first stat in other/ is the walk's of the folder itself.
+    const QString link = QStringLiteral("1 entry could not be checked:\r\rother/link.mp3 : ") + eio;
+    QTest::newRow("a link whose target cannot be checked")
+        << true << false << "other|newfstatat:error=EIO:when=2+" << false << tree << link;
+    QTest::newRow("sizes and dates that cannot be read")
+        << true << true << "other|newfstatat:error=EIO:when=2+" << false << tree
+        << link + QStringLiteral("\r\rThe sizes and dates of 2 files could not be read:\r\rother/elsewhere.txt : ")
+               + eio + QStringLiteral("\rother/song.mp3 : ") + eio;
+    // The check mark says how the list was read: a read that fails leaves it.
+    QTest::newRow("the read fails") << true << false << "|getdents64:error=EIO:when=1" << false << here
+                                    << eio + QStringLiteral(" : @");
 }
 
 void TestShaping::readOptions()
 {
     QFETCH(bool, subfolders);
     QFETCH(bool, facts);
-    QFETCH(bool, failingSubfolder);
+    QFETCH(QString, fault);
+    QFETCH(bool, longLink);
     QFETCH(QStringList, texts);
+    QFETCH(QString, box);
     makeFiles(m_dir->path(), {"other/deeper/d.txt", ".git/hidden.txt"});
+    QCOMPARE(::symlink("song.mp3", QFile::encodeName(path("other/link.mp3")).constData()), 0);
+    if (longLink)
+        QCOMPARE(::symlink(QByteArray(300, 'x').constData(), QFile::encodeName(path("zz-long")).constData()), 0);
     writeBytes(path("notes.txt"), "12345");
     const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}}; // 2023-11-14 22:13 UTC
     QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path("notes.txt")).constData(), times, 0), 0);
@@ -396,40 +422,43 @@ void TestShaping::readOptions()
     Window w;
     Form1 &f = *w.form;
     const QStringList start = w.texts();
-    std::unique_ptr<InjectedFault> failing;
-    if (failingSubfolder) {
-        failing = std::make_unique<InjectedFault>(
-            QStringList{QStringLiteral("-P"), path("other/deeper"), QStringLiteral("-e"),
-                        QStringLiteral("trace=getdents64"), QStringLiteral("-e"),
-                        QStringLiteral("inject=getdents64:error=EIO:when=1")});
-        if (!failing->isActive())
-            QSKIP(qPrintable(failing->why()));
-    }
+    w.dialogs().messages.clear(); // the start's, of the link that cannot be checked
     RefreshCounter refreshes(f);
     // Each option reads the folder again and refreshes the list.
-    if (subfolders)
+    if (subfolders && facts)
         f.IncludeSubfolders->trigger();
-    if (facts)
-        f.SizesAndDates->trigger();
+    std::unique_ptr<InjectedFault> failing;
+    if (!fault.isEmpty()) {
+        const QString inject = fault.section(u'|', 1);
+        failing = std::make_unique<InjectedFault>(
+            QStringList{QStringLiteral("-P"), path(fault.section(u'|', 0, 0)), QStringLiteral("-e"),
+                        u"trace=" + inject.section(u':', 0, 0), QStringLiteral("-e"), u"inject=" + inject});
+        if (!failing->isActive())
+            SKIP_WITHOUT_INJECTION(failing->why());
+    }
+    QAction *option = facts ? f.SizesAndDates : f.IncludeSubfolders;
+    option->trigger();
     failing.reset();
-    QCOMPARE(refreshes.count(), int(subfolders) + int(facts));
+    const bool failed = box.endsWith(u'@');
+    QCOMPARE(refreshes.count(), failed ? 0 : int(subfolders) + int(facts));
+    QCOMPARE(option->isChecked(), !failed);
     QCOMPARE(w.texts(), texts);
     QCOMPARE(f.File1->path(), m_dir->path()); // File1 and the tree stay on the chosen folder
     QCOMPARE(f.Dir1->path(), m_dir->path());
-    if (failingSubfolder) {
-        // The items that could be read stay; the box names what could not be.
-        verifyWarning(w.dialogs().messages,
-                      QStringLiteral("1 folder could not be read:\r\rother/deeper : ") + systemError(EIO),
-                      MessageIcon::Exclamation);
-    } else {
+    if (box.isEmpty())
         QVERIFY(w.dialogs().messages.isEmpty());
-    }
+    else
+        verifyWarning(w.dialogs().messages, box.replace(u'@', m_dir->path()),
+                      failed ? MessageIcon::Critical : MessageIcon::Exclamation);
+    if (failed)
+        return;
     // Sizes and dates stand beside each name, to the eye and to a screen reader.
     const QModelIndex notes = f.items().index(int(w.texts().indexOf(QStringLiteral("notes.txt"))));
     QCOMPARE(notes.data(ItemList::FactsRole).toString(), facts ? QStringLiteral("5  2023-11-14 22:13") : QString());
     QCOMPARE(notes.data(Qt::AccessibleTextRole).toString(),
              facts ? QStringLiteral("notes.txt, 5 bytes, 2023-11-14 22:13") : QStringLiteral("notes.txt"));
     // Off again, the list is as it started.
+    w.dialogs().messages.clear();
     if (subfolders)
         f.IncludeSubfolders->trigger();
     if (facts)
