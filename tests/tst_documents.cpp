@@ -1,10 +1,13 @@
 // The documents' bytes and the writer that puts them on disk, without the window.
 
+#include "listing/folderreader.h"
 #include "output/atomicwriter.h"
 #include "output/documents.h"
 #include "support/files.h"
+#include "support/injected.h"
 #include "support/reference.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -12,6 +15,7 @@
 #include <QProcess>
 #include <QTest>
 
+#include <thread>
 #include <vector>
 
 using namespace corvane;
@@ -77,6 +81,8 @@ private slots:
     void writeFailureLeavesEverything();
     void writeCutShortByFileSizeLimit_data();
     void writeCutShortByFileSizeLimit();
+    void writeInterrupted_data();
+    void writeInterrupted();
 
 private:
     std::unique_ptr<WorkFolder> m_dir;
@@ -556,6 +562,69 @@ void TestDocuments::writeCutShortByFileSizeLimit()
     QVERIFY(report); // the child finished its report
     // The writer reported the failure, with the system's reason.
     QVERIFY2(report->contains("File too large"), report->constData());
+    QCOMPARE(readAll(QStringLiteral("doc.txt")), old);
+    QCOMPARE(entries(m_dir->path()), QStringList{QStringLiteral("doc.txt")});
+}
+
+void TestDocuments::writeInterrupted_data()
+{
+    // A write cancelled before its point of no return (the replacing), or
+    // failing at its last steps as strace makes the system fail them.
+    QTest::addColumn<QString>("inject"); // strace's fault for this process; empty: none
+    QTest::addColumn<int>("cancelAt");   // the piece before which it is cancelled; -1 never; 9 while the data is synced
+    QTest::addColumn<QString>("error");
+    const QString eio = systemError(EIO);
+    QTest::newRow("cancelled before the first piece") << QString() << 0 << QString();
+    QTest::newRow("cancelled midway") << QString() << 2 << QString();
+    QTest::newRow("cancelled while the data is synced") << "fdatasync:delay_enter=500000" << 9 << QString();
+    QTest::newRow("the sync fails") << "fdatasync:error=EIO" << -1 << eio;
+    QTest::newRow("the rename fails") << "rename,renameat,renameat2:error=EIO" << -1 << eio;
+}
+
+void TestDocuments::writeInterrupted()
+{
+    QFETCH(QString, inject);
+    QFETCH(int, cancelAt);
+    QFETCH(QString, error);
+    const QByteArray old("the old document\r\n");
+    writeBytes(QStringLiteral("doc.txt"), old);
+    std::unique_ptr<InjectedFault> fault;
+    if (!inject.isEmpty()) {
+        fault = std::make_unique<InjectedFault>(QStringList{QStringLiteral("-e"), u"trace=" + inject.section(u':', 0, 0),
+                                                            QStringLiteral("-e"), u"inject=" + inject});
+        if (!fault->isActive())
+            SKIP_WITHOUT_INJECTION(fault->why());
+    }
+    constexpr int kPieces = 4;
+    const QByteArray piece(64 * 1024, 'n');
+    ReadProgress progress;
+    std::thread canceller;
+    if (cancelAt == 9) {
+        // Once every byte is written the writer syncs them: cancelled then.
+        canceller = std::thread([&] {
+            const QDeadlineTimer deadline(30000);
+            while (progress.names.load() < kPieces * piece.size() && !deadline.hasExpired())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            QVERIFY(progress.cancel());
+        });
+    }
+    const Result<QString> written = writeFileAtomically(
+        QString(), QStringLiteral("doc.txt"),
+        [&](const ByteSink &write) {
+            for (int i = 0; i < kPieces; ++i) {
+                if (i == cancelAt)
+                    QVERIFY(progress.cancel());
+                if (!write(piece))
+                    return;
+            }
+        },
+        &progress);
+    if (canceller.joinable())
+        canceller.join();
+    fault.reset();
+    QCOMPARE(written.error, error);
+    // Nothing replaced, nothing left behind.
     QCOMPARE(readAll(QStringLiteral("doc.txt")), old);
     QCOMPARE(entries(m_dir->path()), QStringList{QStringLiteral("doc.txt")});
 }

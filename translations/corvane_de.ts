@@ -59,6 +59,10 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
         <source>WARNING</source>
         <translation>WARNUNG</translation>
     </message>
+    <message>
+        <source>only %1 is opened; ignored: %2</source>
+        <translation>nur %1 wird geöffnet; nicht beachtet: %2</translation>
+    </message>
 </context>
 <context>
     <name>DocumentFormat</name>
@@ -409,6 +413,28 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
     <message>
         <source>FILTER</source>
         <translation>FILTER</translation>
+    </message>
+    <message>
+        <source>1 entry could not be checked:</source>
+        <translation>1 Eintrag konnte nicht geprüft werden:</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries could not be checked:</source>
+        <translation>
+            <numerusform>%n Eintrag konnte nicht geprüft werden:</numerusform>
+            <numerusform>%n Einträge konnten nicht geprüft werden:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The size and date of 1 file could not be read:</source>
+        <translation>Größe und Datum von 1 Datei konnten nicht gelesen werden:</translation>
+    </message>
+    <message numerus="yes">
+        <source>The sizes and dates of %n files could not be read:</source>
+        <translation>
+            <numerusform>Größe und Datum von %n Datei konnten nicht gelesen werden:</numerusform>
+            <numerusform>Größen und Daten von %n Dateien konnten nicht gelesen werden:</numerusform>
+        </translation>
     </message>
 </context>
 <context>
