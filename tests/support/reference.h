@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
@@ -209,6 +210,52 @@ inline QString referenceDisplayName(QByteArrayView bytes)
             out += one;
         i += len;
     }
+    return out;
+}
+
+// The bytes a shown name stands for, by the plain way: each escape (\\, \n,
+// \r, \t, \x and two hex digits of either case), found left to right, is its
+// byte; every other character is its UTF-8 (Qt's encoder), but a lone
+// surrogate U+DC80..U+DCFF is the byte it stands for (the path encoding) and
+// any other lone surrogate U+FFFD; so is a backslash that starts no escape.
+inline QByteArray referenceNameBytes(const QString &shown)
+{
+    static const QRegularExpression escape(QStringLiteral(R"(\\(\\|n|r|t|x[0-9A-Fa-f]{2}))"));
+    QByteArray out;
+    const auto plain = [&out](QStringView text) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                out += text.sliced(i, 2).toUtf8();
+                ++i;
+            } else if (c >= 0xDC80 && c <= 0xDCFF) {
+                out += char(c - 0xDC00);
+            } else if (QChar::isSurrogate(c)) {
+                out += QStringLiteral("\uFFFD").toUtf8();
+            } else {
+                out += QStringView(text.sliced(i, 1)).toUtf8();
+            }
+        }
+    };
+    // The expression matches valid UTF-16 only: its lone surrogates, which are
+    // never part of an escape, stand aside as U+FFFD while escapes are sought.
+    QString valid = shown;
+    for (qsizetype i = 0; i < valid.size(); ++i) {
+        if (valid[i].isHighSurrogate() && i + 1 < valid.size() && valid[i + 1].isLowSurrogate())
+            ++i;
+        else if (valid[i].isSurrogate())
+            valid[i] = QChar::ReplacementCharacter;
+    }
+    qsizetype at = 0;
+    for (QRegularExpressionMatchIterator it = escape.globalMatch(valid); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        plain(QStringView(shown).sliced(at, match.capturedStart() - at));
+        const QString what = match.captured(1);
+        out += what == u"\\" ? '\\' : what == u"n" ? '\n' : what == u"r" ? '\r' : what == u"t" ? '\t'
+                                                                            : char(what.sliced(1).toInt(nullptr, 16));
+        at = match.capturedEnd();
+    }
+    plain(QStringView(shown).sliced(at));
     return out;
 }
 
