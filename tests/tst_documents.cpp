@@ -311,7 +311,8 @@ void TestDocuments::document_data()
     QTest::newRow("csv: formulas stay text")
         << csv << QStringList{"=1+2", "+x", "-x", "@x", "\tx", "\rx", "'x", "a=b", "x-", "=\"q\",1"} << off << false
         << true << ""
-        << bom + "Name\r\n\"'=1+2\"\r\n\"'+x\"\r\n\"'-x\"\r\n\"'@x\"\r\n\"'\tx\"\r\n\"'\rx\"\r\n\"''x\"\r\na=b\r\nx-\r\n"
+        << bom + "Name\r\n\"'=1+2\"\r\n\"'+x\"\r\n\"'-x\"\r\n\"'@x\"\r\n\"'\tx\"\r\n\"'\rx\"\r\n\"''x\"\r\n"
+                 "a=b\r\nx-\r\n"
                  "\"'=\"\"q\"\",1\"\r\n";
     QTest::newRow("csv: formula left once the extension is dropped")
         << csv << QStringList{"=a.b", "b.=c", ".profile"} << off << true << false << ""
@@ -590,8 +591,8 @@ void TestDocuments::writeInterrupted()
     writeBytes(QStringLiteral("doc.txt"), old);
     std::unique_ptr<InjectedFault> fault;
     if (!inject.isEmpty()) {
-        fault = std::make_unique<InjectedFault>(QStringList{QStringLiteral("-e"), u"trace=" + inject.section(u':', 0, 0),
-                                                            QStringLiteral("-e"), u"inject=" + inject});
+        fault = std::make_unique<InjectedFault>(QStringList{
+            QStringLiteral("-e"), u"trace=" + inject.section(u':', 0, 0), QStringLiteral("-e"), u"inject=" + inject});
         if (!fault->isActive())
             SKIP_WITHOUT_INJECTION(fault->why());
     }

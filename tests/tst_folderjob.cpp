@@ -44,7 +44,9 @@ constexpr int kBig = 3000;
 // only then can it show the box and be cancelled.
 constexpr int kHuge = 50000;
 
-enum Command { Folder, Drive, DriveSecondRead, FileTypes, Extensions, Word, ListOnlyWord, ExcludeWord, Subfolders, Facts };
+enum Command {
+    Folder, Drive, DriveSecondRead, FileTypes, Extensions, Word, ListOnlyWord, ExcludeWord, Subfolders, Facts
+};
 
 // Runs act while a 20 ms timer calls tick with the milliseconds since act began.
 void whileRunning(const std::function<void()> &act, const std::function<void(qint64)> &tick)
@@ -258,7 +260,8 @@ void TestFolderJob::cancelPutsBack()
     Form1 &f = *w->form;
     // A big list with marks, a current item and a hand edit; the word set.
     // A command that only merges the list again is slow from kHuge names.
-    const bool mergeOnly = command == Extensions || command == Word || command == ListOnlyWord || command == ExcludeWord;
+    const bool mergeOnly =
+        command == Extensions || command == Word || command == ListOnlyWord || command == ExcludeWord;
     if (command != Drive && command != DriveSecondRead)
         f.Dir1->setPath(path(mergeOnly ? "A/huge" : "A/big"));
     if (command == ListOnlyWord || command == ExcludeWord) {

@@ -100,9 +100,10 @@ int listForParent(const char *folder, bool facts)
         readFolder(QFile::decodeName(folder), Pattern(), nullptr, facts ? kWalkWithFacts : kWalk);
     QByteArray out;
     for (qsizetype i = 0; i < read.value.names.size(); ++i) {
-        const QByteArray size = !facts                                  ? QByteArray("-")
-                                : read.value.facts.at(size_t(i)).known() ? QByteArray::number(read.value.facts.at(size_t(i)).size)
-                                                                         : QByteArray("?");
+        const FileFacts known = facts ? read.value.facts.at(size_t(i)) : FileFacts{};
+        const QByteArray size = !facts             ? QByteArray("-")
+                                : known.known() ? QByteArray::number(known.size)
+                                                : QByteArray("?");
         out += "item\t" + read.value.names.at(i).toUtf8() + '\t' + size + '\n';
     }
     for (const FolderFailure &f : read.value.unreadable)

@@ -367,7 +367,8 @@ void TestHostile::csvAndCopyGiveTheNamesBack()
     QCOMPARE(read, expectedItems);
 
     m_window->form->copyToClipboard();
-    const QByteArray copied = QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain;charset=utf-8"));
+    const QByteArray copied =
+        QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain;charset=utf-8"));
     QStringList lines = QString::fromUtf8(copied).split(u'\n');
     QCOMPARE(lines.takeLast(), QString());
     QCOMPARE(lines, expectedItems);
@@ -450,6 +451,8 @@ void TestHostile::oddFolderNames_data()
     QTest::newRow("byte 0xFF") << QByteArray("d-\xFF") << QStringLiteral("d-\\xFF");
     QTest::newRow("U+0001") << QByteArray("d-\x01") << QStringLiteral("d-\\x01");
     QTest::newRow("line feed") << QByteArray("d-a\nb") << QStringLiteral("d-a\\nb");
+    // The text of the first row's escape, spelled: a folder of its own.
+    QTest::newRow("backslash") << QByteArray("d-\\xFF") << QStringLiteral("d-\\\\xFF");
 }
 
 void TestHostile::oddFolderNames()
