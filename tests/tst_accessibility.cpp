@@ -216,6 +216,12 @@ void TestAccessibility::menuItemsSpeakTheirCaptions()
         }
     }
     QCOMPARE(spoken(f.ListOnly, QAccessible::Name), QStringLiteral("Only items containing : R&D"));
+    // Every entry has an access letter of its own in its menu, also after
+    // captions changed at run time.
+    QCOMPARE(accessLetterFault(f), QString());
+    f.FilterMenu->setTitle(QStringLiteral("File Filter ON"));
+    QCOMPARE(accessLetterFault(f), QString());
+    QCOMPARE(menuCaption(f.FilterMenu->menuAction()), QStringLiteral("File Filter ON"));
 }
 
 void TestAccessibility::countDescriptionFollowsList_data()

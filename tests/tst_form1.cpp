@@ -78,6 +78,8 @@ private slots:
     void menuBarEntryHighlighted_data();
     void menuBarEntryHighlighted();
     void infoMessage();
+    void shortcuts_data();
+    void shortcuts();
     void refreshWithCheck1();
     void refreshCountAndCommands();
     void wordFilterThroughRefresh();
@@ -432,6 +434,65 @@ void TestForm1::menuBarEntryHighlighted()
     };
     for (QAction *a : bar->actions())
         QVERIFY2(highlighted(a) == (a == target), qPrintable(menuCaption(a)));
+}
+
+void TestForm1::shortcuts_data()
+{
+    QTest::addColumn<QKeyCombination>("key");
+    QTest::addColumn<QString>("effect"); // what the key does with no box open
+    QTest::newRow("Ctrl+A marks every item") << (Qt::CTRL | Qt::Key_A) << "all marked";
+    QTest::newRow("Delete erases the marked items") << QKeyCombination(Qt::Key_Delete) << "erased";
+    QTest::newRow("F2 renames") << QKeyCombination(Qt::Key_F2) << "RENAME";
+    QTest::newRow("F1 shows Info") << QKeyCombination(Qt::Key_F1) << "INFO";
+    QTest::newRow("F5 reads File1's folder again") << QKeyCombination(Qt::Key_F5) << "read";
+    QTest::newRow("Ctrl+Q closes the window") << (Qt::CTRL | Qt::Key_Q) << "closed";
+    QTest::newRow("Ctrl+P never prints") << (Qt::CTRL | Qt::Key_P) << "nothing";
+}
+
+void TestForm1::shortcuts()
+{
+    QFETCH(QKeyCombination, key);
+    QFETCH(QString, effect);
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.List1->setFocus();
+    w.items().setMarked(1, true); // "A.txt"
+    makeFiles(m_dir->path(), {"new.txt"});
+    const auto seen = [&] {
+        return QStringList{w.texts().join(u'|'), QString::number(w.items().markedCount()),
+                           QString::number(w.dialogs().inputs.size()), QString::number(w.dialogs().messages.size()),
+                           QString::number(w.scripted.printer->jobs.size()), QString::number(f.isVisible())};
+    };
+    const auto press = [&] { QTest::keyClick(f.List1, key.key(), key.keyboardModifiers()); };
+
+    // While a box is open (the rename box here), the key does nothing.
+    QStringList before = seen();
+    w.dialogs().whileAsking = [&](const InputRecord &) { press(); };
+    f.Rename->trigger();
+    w.dialogs().whileAsking = {};
+    before[2] = QString::number(w.dialogs().inputs.size()); // the rename box itself
+    QCOMPARE(seen(), before);
+
+    press();
+    if (effect == u"all marked")
+        QCOMPARE(w.items().markedCount(), w.items().count());
+    else if (effect == u"erased")
+        QCOMPARE(w.texts(), QStringList({".hidden", "b.doc", "c"}));
+    else if (effect == u"read")
+        QCOMPARE(w.texts(), QStringList({".hidden", "A.txt", "b.doc", "c", "new.txt"}));
+    else if (effect == u"closed")
+        QVERIFY(!f.isVisible());
+    else if (effect == u"nothing")
+        QCOMPARE(seen(), before);
+    else if (effect == u"RENAME")
+        QCOMPARE(w.dialogs().inputs.last().title, effect);
+    else
+        QCOMPARE(w.dialogs().messages.last().title, effect);
+    // The pop-up shows the keys of its commands.
+    QCOMPARE(f.SelectAll->shortcut(), QKeySequence(QKeySequence::SelectAll));
+    QVERIFY(f.PrintList->shortcut().isEmpty());
 }
 
 void TestForm1::infoMessage()

@@ -298,7 +298,7 @@ void TestShaping::selectWordCaptions()
     QCOMPARE(in.title, QStringLiteral("FILTER"));
     QCOMPARE(in.defaultText, QString());
     QCOMPARE(f.state().FilterWord, word);
-    QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter ON"));
+    QCOMPARE(menuCaption(f.FilterMenu->menuAction()), QStringLiteral("File Filter ON"));
     QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
     QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
     // No mode chosen yet: nothing is removed.
@@ -309,7 +309,7 @@ void TestShaping::selectWordCaptions()
         w.dialogs().answers = clear;
         f.SelectWord->trigger();
         QVERIFY(f.state().FilterWord.isEmpty());
-        QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter OFF"));
+        QCOMPARE(menuCaption(f.FilterMenu->menuAction()), QStringLiteral("File Filter OFF"));
         QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
         QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
     }

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/accesskeys.h"
 #include "app/clientarea.h"
 #include "app/focusdrawing.h"
 #include "app/folderjob.h"
@@ -80,9 +81,7 @@ void paintText(QWidget *widget, const QColor &colour)
 
 QString menuCaption(const QAction *action)
 {
-    QString text = action->text();
-    text.replace(QStringLiteral("&&"), QStringLiteral("&"));
-    return text;
+    return withoutAccessLetter(action->text());
 }
 
 void setMenuCaption(QAction *action, const QString &caption)
@@ -116,6 +115,7 @@ Form1::Form1(Services services, QWidget *parent, Start start)
     showFocus({Drive1, Dir1, File1, List1, Check1}, menuBar(), Check1);
     openFitting(this);
     setUpAccessibility();
+    setUpKeys();
     setUpWorkflow();
     Form_Initialize();
 }

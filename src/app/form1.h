@@ -25,6 +25,7 @@
 //   form1_output.cpp     text document, web page, printing
 //   form1_workflow.cpp   copying the list, folders dropped on the window
 //   form1_access.cpp     names and descriptions for screen readers
+//   form1_keys.cpp       access letters and shortcuts
 
 #include "app/controls.h"
 #include "app/folderjob.h"
@@ -85,6 +86,10 @@ public:
     QAction *SelectAll = nullptr;
     QAction *ClearList = nullptr;
     QAction *Info = nullptr;
+    // Keys with no entry of their own: F5 reads File1's folder again, Ctrl+Q
+    // closes the window.
+    QAction *ReadAgain = nullptr;
+    QAction *Quit = nullptr;
 
     // The window's value (its variables ShowExtensions, FileTypes, FilterWord
     // and FilterMode among them) as the last command left it.
@@ -142,6 +147,8 @@ public slots:
     void CreateCSV_Click();
     void CreateHTM_Click();
     void PrintList_Click();
+    // Keys (form1_keys.cpp)
+    void ReadAgain_Click();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -261,6 +268,8 @@ private:
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.
     void showCount(qsizetype count);
+    // Access letters and shortcuts (form1_keys.cpp).
+    void setUpKeys();
     // Drops on the window (form1_workflow.cpp).
     void setUpWorkflow();
     // Starts a command that was asked for before (a drop once it has
