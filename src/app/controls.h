@@ -17,10 +17,17 @@
 #include <utility>
 #include <vector>
 
+class QFontMetrics;
 class QStringListModel;
 
 namespace corvane {
 
+
+// text as it is shown in width pixels: whole when it fits, else a path cut in
+// its middle (its first folder, "…", and as many of its last parts as fit:
+// "adduser/…/skel/.bashrc") so that the file's own name stays in sight, and a
+// text without "/" cut at its end.
+QString fittedText(const QString &text, const QFontMetrics &metrics, int width);
 
 // Drive list: asks the window, each time it is about to open, to read the
 // entries afresh (volumes are mounted and unmounted meanwhile); it opens only
@@ -93,6 +100,9 @@ public:
     const QStringList &names() const { return m_view.names; }
     qsizetype listCount() const { return m_view.names.size(); }
 
+protected:
+    bool viewportEvent(QEvent *event) override;
+
 private:
     QStringListModel *m_model;
     FolderView m_view;
@@ -116,6 +126,11 @@ public:
     // Where the pointer is on the screen while mouseDown is being emitted;
     // nothing at any other time.
     std::optional<QPoint> pressGlobalPosition() const { return m_pressAt; }
+    // A sibling control drawn over part of the list (File1): rows it lies over
+    // end at its left edge. roomRight gives the right edge a row's name and
+    // facts may reach.
+    void setCoveredBy(QWidget *cover);
+    int roomRight(const QRect &row) const;
 
 signals:
     void mouseDown(int button);
@@ -136,6 +151,7 @@ private:
     ItemList *m_items;
     bool m_modelChanging = false;
     std::optional<QPoint> m_pressAt;
+    QWidget *m_cover = nullptr;
 };
 
 } // namespace corvane

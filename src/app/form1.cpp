@@ -163,6 +163,7 @@ void Form1::createControls()
                    twips(4200, 7680, 4815, 255), 12, true);
     Check1->setChecked(m_state.clearFirst);
     File1->raise(); // its rectangle lies inside List1's
+    List1->setCoveredBy(File1);
 
     QWidget::setTabOrder(File1, Dir1);
     QWidget::setTabOrder(Dir1, Drive1);
