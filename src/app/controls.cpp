@@ -123,6 +123,12 @@ DirTree::DirTree(QWidget *parent) : QTreeView(parent), m_model(new FolderTreeMod
     // click is an activation too, and a click and its activation must not
     // open the folder twice.
     connect(this, &QTreeView::activated, this, &DirTree::openIndex);
+    // A double click activates: it opens the folder and leaves its branch
+    // expanded, never folds it (the arrow, Left and Right and "*" do).
+    setExpandsOnDoubleClick(false);
+    // A branch shown on the way to a folder left unread is read once it is
+    // folded and opened again.
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) { m_model->undefer(index); });
     // A branch opened while the tree waits to be laid out again is only
     // marked open; it asks for its level all the same.
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
@@ -140,8 +146,13 @@ void DirTree::showEvent(QShowEvent *event)
 
 void DirTree::openIndex(const QModelIndex &index)
 {
-    if (index.isValid() && !m_model->isPlaceholder(index))
-        setPath(m_model->pathOf(index));
+    if (!index.isValid() || m_model->isPlaceholder(index))
+        return;
+    const QString path = QDir::cleanPath(m_model->pathOf(index));
+    setPath(path);
+    // The open folder shows its subfolders, whatever its branch was before.
+    if (m_path == path)
+        expand(m_model->indexForPath(path));
 }
 
 void DirTree::setPath(const QString &path)
@@ -159,7 +170,7 @@ QString DirTree::root() const
 }
 
 void DirTree::show(const QString &root, const QString &path,
-                   TreeLevels &&levels)
+                   TreeLevels &&levels, const QString &unread)
 {
     const bool moved = root != m_model->root() || path != m_path;
     const bool newRoot = root != m_model->root();
@@ -167,6 +178,7 @@ void DirTree::show(const QString &root, const QString &path,
         m_model->setRoot(root);
     for (FolderTreeModel::Level &level : levels)
         m_model->setLevel(std::move(level));
+    m_unread = path.isEmpty() && m_model->showUnread(unread) ? QDir::cleanPath(unread) : QString();
     if (newRoot)
         expand(m_model->index(0, 0)); // its level is in, if it was read
     m_path = path;
@@ -178,14 +190,15 @@ void DirTree::show(const QString &root, const QString &path,
 
 void DirTree::showPath()
 {
-    const QModelIndex index = m_model->indexForPath(m_path);
+    const QModelIndex index = m_model->indexForPath(m_path.isEmpty() ? m_unread : m_path);
     if (!index.isValid()) {
         setCurrentIndex({});
         return;
     }
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
         expand(up);
-    expand(index);
+    if (!m_path.isEmpty())
+        expand(index); // a folder left unread stays folded: opening it would read it
     setCurrentIndex(index);
     scrollTo(index, PositionAtCenter);
 }
@@ -193,7 +206,7 @@ void DirTree::showPath()
 void DirTree::putBack(const QString &path)
 {
     m_path = path;
-    const QModelIndex index = m_model->indexForPath(m_path);
+    const QModelIndex index = m_model->indexForPath(m_path.isEmpty() ? m_unread : m_path);
     if (currentIndex() != index)
         setCurrentIndex(index);
 }

@@ -66,8 +66,11 @@ public:
     QString path() const { return m_path; }
     void setPath(const QString &path);
     // Shows root (its levels as read) with path chosen, scrolled into view.
+    // With no path chosen (a start whose read was cancelled), the folder
+    // unread stands current, its path unfolded but nothing read: activating
+    // it reads it.
     void show(const QString &root, const QString &path,
-              TreeLevels &&levels);
+              TreeLevels &&levels, const QString &unread = {});
     // Shows path as the chosen folder again, after a refused or cancelled change.
     void putBack(const QString &path);
     FolderTreeModel *folders() const { return m_model; }
@@ -84,6 +87,7 @@ private:
 
     FolderTreeModel *m_model;
     QString m_path;
+    QString m_unread;
 };
 
 // File name box: the names of the files of Path that match Pattern, sorted

@@ -281,44 +281,48 @@ void Form1::Form_Initialize()
     s.ShowExtensions = true;
 
     // The design-time state: the drive list on the current drive, the folder
-    // tree and File1 on the working folder, read in one job. Until it is read
-    // the window stands on the working folder with nothing listed and no
-    // folder chosen in the tree, so every command works even when the read is
-    // cancelled or fails.
+    // tree and File1 on the working folder. Until it is read the window stands
+    // on the working folder with nothing listed and no folder chosen in the
+    // tree (which shows the working folder unread), so every command works
+    // even when the read is cancelled or fails.
     const QString cwd = workingFolder();
     s.workingFolder = cwd;
     s.files.path = cwd;
     s.treeRoot = QStringLiteral("/");
     c.keepWhenCancelled();
-    struct StartRead
+    // The drives first, so that a read cancelled after them leaves the drive
+    // list on the start folder's drive and the tree on the start folder.
+    struct StartDrives
     {
         QString root;
         QList<Volume> volumes;
-        FolderRead read;
     };
     Drives *drives = m_services.drives.get();
+    const QString reading = tr("Reading %1").arg(displayPath(cwd));
+    const std::optional<StartDrives> found = runIn<StartDrives>(c, reading, false, [drives](ReadProgress &) {
+        return StartDrives{drives->startRoot(), drives->volumes()};
+    });
+    if (!found)
+        return;
+    s.volumes = found->volumes;
+    s.drive = s.currentDrive = s.treeRoot = found->root;
+    // Every level of the tree from the volume's root down to the folder.
+    FolderTreeModel tree;
+    tree.setRoot(found->root);
+    const QStringList levels = tree.levelsToShow(cwd);
     const QString pattern = s.files.pattern;
-    std::optional<StartRead> start = runIn<StartRead>(
-        c, tr("Reading %1").arg(displayPath(cwd)), true, [drives, cwd, pattern](ReadProgress &progress) {
-            StartRead started;
-            started.root = drives->startRoot();
-            started.volumes = drives->volumes();
-            // Every level of the tree from the volume's root down to the folder.
-            FolderTreeModel tree;
-            tree.setRoot(started.root);
-            started.read = readWithLevels(cwd, pattern, {}, tree.levelsToShow(cwd), progress);
-            return started;
+    std::optional<FolderRead> start = runIn<FolderRead>(
+        c, reading, true, [cwd, pattern, levels](ReadProgress &progress) {
+            return readWithLevels(cwd, pattern, {}, levels, progress);
         });
     if (!start)
         return;
-    s.volumes = start->volumes;
-    s.drive = s.currentDrive = s.treeRoot = start->root;
-    const Result<FolderListing> &listing = start->read.listing;
+    const Result<FolderListing> &listing = start->listing;
     if (!listing.ok()) {
         c.fail(listing.error);
         return;
     }
-    c.treeLevels() = std::move(start->read.levels);
+    c.treeLevels() = std::move(start->levels);
     s.treePath = cwd;
     s.files.names = listing.value.names;
     s.files.subfolders = listing.value.subfolders;
@@ -413,7 +417,7 @@ void Form1::showValue(const WindowState &value, std::optional<Items> &&items,
         setWindowTitle(title);
     }
     Drive1->show(s.volumes, s.drive);
-    Dir1->show(s.treeRoot, s.treePath, std::move(treeLevels));
+    Dir1->show(s.treeRoot, s.treePath, std::move(treeLevels), s.files.path);
     File1->show(s.files);
     if (items)
         m_items.assign(std::move(*items));
