@@ -71,6 +71,7 @@ private slots:
     void colours();
     void setColorsPalette();
     void colourCoversEnlargedWindow();
+    void frameFits();
     void smallWindowScrolls_data();
     void smallWindowScrolls();
     void focusShows_data();
@@ -255,6 +256,32 @@ void TestForm1::setColorsPalette()
     QCOMPARE(w.form->List1->palette().color(QPalette::Base), QColor(192, 192, 192));
     w.form->SetColors(15);
     QCOMPARE(w.form->Check1->palette().color(QPalette::Window), QColor(255, 255, 255));
+}
+
+void TestForm1::frameFits()
+{
+    // Under a window manager (tst_form1_frame: 640x480 under openbox) the
+    // window opens with its whole frame, title bar and bottom edge, inside the
+    // screen's free area; the client scrolls what the window cannot show.
+    const bool managed = qEnvironmentVariableIsSet("CORVANE_TEST_WM");
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    if (managed)
+        QTRY_VERIFY_WITH_TIMEOUT(f.windowHandle()->frameMargins().top() > 0, 10000);
+    const QRect free = f.screen()->availableGeometry();
+    QTRY_VERIFY2(free.contains(f.frameGeometry()),
+                 qPrintable(QStringLiteral("frame %1,%2 %3x%4")
+                                .arg(f.frameGeometry().x()).arg(f.frameGeometry().y())
+                                .arg(f.frameGeometry().width()).arg(f.frameGeometry().height())));
+    QCOMPARE(f.geometry().size(), f.size());
+    if (managed) {
+        QCOMPARE(free.size(), QSize(640, 480));
+        auto *scroller = qobject_cast<QScrollArea *>(f.centralWidget());
+        QVERIFY(scroller->verticalScrollBar()->isVisible());
+        QVERIFY(free.contains(scroller->mapToGlobal(scroller->rect().bottomRight())));
+    }
 }
 
 void TestForm1::colourCoversEnlargedWindow()
