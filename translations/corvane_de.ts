@@ -8,30 +8,6 @@
         <translation>„corvane --help“ liefert weitere Informationen.</translation>
     </message>
     <message>
-        <source>Usage: corvane [FOLDER]
-List the files of a folder and turn the list into a text document, a web page
-or a printout. Corvane+ starts in FOLDER (a file: its folder), or else in the
-folder it is started from.
-
-  -h, --help     show this help and exit
-  -v, --version  show the version and exit
-
-Qt&apos;s standard options are accepted too, such as -platform NAME (wayland, xcb),
--style NAME, -reverse and -session ID.
-</source>
-        <translation>Aufruf: corvane [ORDNER]
-Listet die Dateien eines Ordners auf und macht aus der Liste ein Textdokument,
-eine Webseite oder einen Ausdruck. Corvane+ startet in ORDNER (bei einer Datei
-in deren Ordner), sonst in dem Ordner, aus dem es gestartet wird.
-
-  -h, --help     diese Hilfe anzeigen und beenden
-  -v, --version  Versionsinformation anzeigen und beenden
-
-Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
-(wayland, xcb), -style NAME, -reverse und -session ID.
-</translation>
-    </message>
-    <message>
         <source>%1 unset</source>
         <translation>%1 nicht gesetzt</translation>
     </message>
@@ -58,6 +34,63 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
     <message>
         <source>WARNING</source>
         <translation>WARNUNG</translation>
+    </message>
+    <message>
+        <source>Usage: corvane [FOLDER]
+List the files of a folder, and with Options of every folder below it, in a
+sorted item list, with their sizes and dates if asked. Narrow the list by file
+types and by a word, hide extensions, number the items, edit the list by hand,
+and write it out as a text document, a web page, a CSV file or a printout.
+Corvane+ starts in FOLDER (a file: its folder), or else in the folder it is
+started from.
+
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Keys: Alt and a menu&apos;s underlined letter, F1 Info, F5 read the folder again,
+Ctrl+Q quit, Esc cancel a slow read; in the item list Ctrl+A select all,
+Delete erase the marked items, F2 rename, Ctrl+C copy.
+
+Qt&apos;s standard options are accepted too, such as -platform NAME (wayland, xcb),
+-style NAME, -reverse and -session ID.
+</source>
+        <translation>Aufruf: corvane [ORDNER]
+Listet die Dateien eines Ordners, unter Optionen auch die aller Ordner darunter,
+in einer sortierten Liste auf, auf Wunsch mit Größen und Daten. Die Liste lässt
+sich nach Dateitypen und einem Wort eingrenzen, ohne Endungen zeigen,
+nummerieren, von Hand bearbeiten und als Textdokument, Webseite, CSV-Datei oder
+Ausdruck ausgeben. Corvane+ startet in ORDNER (bei einer Datei in deren
+Ordner), sonst in dem Ordner, aus dem es gestartet wird.
+
+  -h, --help     diese Hilfe anzeigen und beenden
+  -v, --version  Versionsinformation anzeigen und beenden
+
+Tasten: Alt und der unterstrichene Buchstabe eines Menüs, F1 Info, F5 Ordner
+neu lesen, Strg+Q beenden, Esc langsames Lesen abbrechen; in der Liste Strg+A
+alle auswählen, Entf markierte entfernen, F2 umbenennen, Strg+C kopieren.
+
+Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
+(wayland, xcb), -style NAME, -reverse und -session ID.
+</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopEntry</name>
+    <message>
+        <source>Corvane+</source>
+        <translation>Corvane+</translation>
+    </message>
+    <message>
+        <source>File List Maker</source>
+        <translation>Dateilisten-Ersteller</translation>
+    </message>
+    <message>
+        <source>List the files of a folder and its subfolders, with sizes and dates, as a text document, a web page, a CSV file or a printout</source>
+        <translation>Die Dateien eines Ordners und seiner Unterordner mit Größen und Daten auflisten, als Textdokument, Webseite, CSV-Datei oder Ausdruck</translation>
+    </message>
+    <message>
+        <source>files;folder;subfolders;list;directory;sizes;dates;print;web page;text;CSV;spreadsheet;</source>
+        <translation>Dateien;Ordner;Unterordner;Liste;Verzeichnis;Größen;Daten;Drucken;Webseite;Text;CSV;Tabelle;</translation>
     </message>
 </context>
 <context>
