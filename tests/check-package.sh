@@ -166,7 +166,7 @@ err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE "
 help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --help) || fail "--help status"
 [[ "$help" == "Usage: corvane [FOLDER]"* ]] || fail "--help prints: $help"
 [[ "$help" == *"Qt's standard options are accepted"* ]] || fail "--help does not mention Qt's options"
-for word in subfolders "sizes and dates" CSV F5 Ctrl+Q; do
+for word in "every folder below" "sizes and dates" CSV F5 Ctrl+Q; do
   [[ "$help" == *"$word"* ]] || fail "--help does not name $word"
 done
 [[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --version)" == "Corvane+ $version" ]] \

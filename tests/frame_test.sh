@@ -7,12 +7,20 @@
 set -uo pipefail
 openbox >/dev/null 2>&1 &
 wm=$!
-# The window is shown once the window manager runs (it announces itself on the
+# The window is shown once the window manager runs (it lists what it supports on the
 # root window), so that it manages the window from its first map.
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+managed=0
+for _ in $(seq 300); do
+  if xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_FRAME_EXTENTS; then
+    managed=1
+    break
+  fi
   sleep 0.1
 done
+if [[ $managed -ne 1 ]]; then
+  echo "FAIL: openbox did not start on $DISPLAY" >&2
+  exit 1
+fi
 "$1" frameFits
 status=$?
 kill "$wm" 2>/dev/null

@@ -269,7 +269,8 @@ void TestForm1::frameFits()
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     if (managed)
-        QTRY_VERIFY_WITH_TIMEOUT(f.windowHandle()->frameMargins().top() > 0, 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(f.windowHandle()->frameMargins().top() > 0,
+                                  qPrintable(qEnvironmentVariable("DISPLAY")), 20000);
     const QRect free = f.screen()->availableGeometry();
     QTRY_VERIFY2(free.contains(f.frameGeometry()),
                  qPrintable(QStringLiteral("frame %1,%2 %3x%4")
