@@ -29,6 +29,12 @@ const QString namePrompt = QStringLiteral("Insert file name.\rThe extension will
 // What the web page starts with: the UTF-8 byte-order mark.
 const QByteArray utf8Mark("\xEF\xBB\xBF");
 
+// The window's command of the document format of that name.
+QAction *documentCommand(Form1 &f, const QString &format)
+{
+    return f.documentCommands().value(findDocumentFormat(format) - documentFormats().data());
+}
+
 // Remembers how many boxes had been shown when the page was handed over.
 class OrderedShell : public RecordingShell
 {
@@ -110,12 +116,12 @@ std::unique_ptr<Window> TestOutput::windowWith(const QStringList &files)
 
 void TestOutput::createTxtWorkedExamples_data()
 {
-    QTest::addColumn<int>("kind"); // DocumentKind: Text or Csv, written the same way
+    QTest::addColumn<QString>("format"); // txt or csv, written the same way
     QTest::addColumn<bool>("numbered");
     QTest::addColumn<bool>("showExtensions");
     QTest::addColumn<bool>("facts");
     QTest::addColumn<QByteArray>("expected");
-    const int text = int(DocumentKind::Text), csv = int(DocumentKind::Csv);
+    const QString text = "txt", csv = "csv";
     QTest::newRow("as listed") << text << false << true << false << QByteArray("a.txt\r\nb.doc\r\n");
     QTest::newRow("numbered") << text << true << true << false << QByteArray(" 1 a.txt\r\n 2 b.doc\r\n");
     // Items listed with extensions before the switch still lose them.
@@ -133,7 +139,7 @@ void TestOutput::createTxtWorkedExamples_data()
 
 void TestOutput::createTxtWorkedExamples()
 {
-    QFETCH(int, kind);
+    QFETCH(QString, format);
     QFETCH(bool, numbered);
     QFETCH(bool, showExtensions);
     QFETCH(bool, facts);
@@ -155,8 +161,8 @@ void TestOutput::createTxtWorkedExamples()
     });
     f.items().setMarked(1, true); // marks play no part
     w.dialogs().answers = {QStringLiteral("corvane")};
-    const bool csv = kind == int(DocumentKind::Csv);
-    (csv ? f.CreateCSV : f.CreateTXT)->trigger();
+    const bool csv = format == "csv";
+    documentCommand(f, format)->trigger();
 
     QCOMPARE(w.dialogs().inputs.size(), 1);
     QCOMPARE(w.dialogs().inputs[0].prompt, namePrompt);
@@ -201,39 +207,23 @@ void TestOutput::createTxtNames()
 
 void TestOutput::emptyNameAborts_data()
 {
-    QTest::addColumn<int>("kind"); // DocumentKind
+    QTest::addColumn<QString>("format");
     QTest::addColumn<QStringList>("answers");
-    for (const DocumentKind kind : {DocumentKind::Text, DocumentKind::Page, DocumentKind::Csv}) {
-        const char *name = documentFormat(kind).extension;
-        QTest::addRow("%s, cancel", name) << int(kind) << QStringList{};
-        QTest::addRow("%s, empty", name) << int(kind) << QStringList{""};
-        QTest::addRow("%s, spaces", name) << int(kind) << QStringList{"   "};
+    for (const DocumentFormat &format : documentFormats()) {
+        QTest::addRow("%s, cancel", format.name) << format.name << QStringList{};
+        QTest::addRow("%s, empty", format.name) << format.name << QStringList{""};
+        QTest::addRow("%s, spaces", format.name) << format.name << QStringList{"   "};
     }
 }
-
-namespace {
-
-// The command of each document format.
-QAction *documentCommand(Form1 &f, int kind)
-{
-    switch (DocumentKind(kind)) {
-    case DocumentKind::Text: return f.CreateTXT;
-    case DocumentKind::Page: return f.CreateHTM;
-    case DocumentKind::Csv: return f.CreateCSV;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 void TestOutput::emptyNameAborts()
 {
-    QFETCH(int, kind);
+    QFETCH(QString, format);
     QFETCH(QStringList, answers);
     auto w = windowWith({"a.txt"});
     const QStringList before = entries(m_dir->path());
     w->dialogs().answers = answers;
-    documentCommand(*w->form, kind)->trigger();
+    documentCommand(*w->form, format)->trigger();
     QCOMPARE(w->dialogs().inputs.size(), 1); // the title is never asked for
     verifyWarning(w->dialogs().messages, QStringLiteral("Operation aborted"), MessageIcon::Exclamation);
     QCOMPARE(entries(m_dir->path()), before);
@@ -242,27 +232,27 @@ void TestOutput::emptyNameAborts()
 
 void TestOutput::failureShowsSystemDescription_data()
 {
-    QTest::addColumn<int>("kind"); // DocumentKind
+    QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("description");
     // The writer's own failures are covered above; here, that each command
     // reports them and stops.
-    QTest::newRow("text, missing folder") << int(DocumentKind::Text) << "nowhere/doc" << "No such file or directory";
-    QTest::newRow("page, a folder") << int(DocumentKind::Page) << "taken" << "Is a directory";
-    QTest::newRow("csv, a folder") << int(DocumentKind::Csv) << "taken" << "Is a directory";
+    for (const DocumentFormat &format : documentFormats()) {
+        QTest::addRow("%s, missing folder", format.name) << format.name << "nowhere/doc" << "No such file or directory";
+        QTest::addRow("%s, a folder", format.name) << format.name << "taken" << "Is a directory";
+    }
 }
 
 void TestOutput::failureShowsSystemDescription()
 {
-    QFETCH(int, kind);
+    QFETCH(QString, format);
     QFETCH(QString, answer);
     QFETCH(QString, description);
     auto w = windowWith({"a.txt"});
-    for (const char *taken : {"taken.txt", "taken.htm", "taken.csv"})
-        QVERIFY(QDir().mkdir(QString::fromLatin1(taken)));
+    QVERIFY(QDir().mkdir(QStringLiteral("taken") + QLatin1StringView(findDocumentFormat(format)->extension)));
     const QStringList before = entries(m_dir->path());
     w->dialogs().answers = {answer, QStringLiteral("Title")};
-    documentCommand(*w->form, kind)->trigger();
+    documentCommand(*w->form, format)->trigger();
     verifyWarning(w->dialogs().messages, description, MessageIcon::Critical, true); // no confirmation
     QCOMPARE(entries(m_dir->path()), before);
     QCOMPARE(readAll(QStringLiteral("a.txt")), QByteArray());

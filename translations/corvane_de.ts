@@ -103,16 +103,16 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
         <translation>Titel eingeben.</translation>
     </message>
     <message>
-        <source>Create CSV</source>
-        <translation>CSV erstellen</translation>
-    </message>
-    <message>
         <source>Make CSV document</source>
         <translation>CSV-Dokument erstellen</translation>
     </message>
     <message>
         <source>CSV Document</source>
         <translation>CSV-Dokument</translation>
+    </message>
+    <message>
+        <source>CSV…</source>
+        <translation>CSV…</translation>
     </message>
 </context>
 <context>
@@ -124,6 +124,17 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
     <message>
         <source>you&apos;re just renaming the item in the list.</source>
         <translation>sondern nur den Eintrag in der Liste.</translation>
+    </message>
+</context>
+<context>
+    <name>FactColumn</name>
+    <message>
+        <source> byte</source>
+        <translation> Byte</translation>
+    </message>
+    <message>
+        <source> bytes</source>
+        <translation> Bytes</translation>
     </message>
 </context>
 <context>
@@ -410,16 +421,9 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
         <source>FILTER</source>
         <translation>FILTER</translation>
     </message>
-</context>
-<context>
-    <name>corvane::ItemList</name>
     <message>
-        <source> byte</source>
-        <translation> Byte</translation>
-    </message>
-    <message>
-        <source> bytes</source>
-        <translation> Bytes</translation>
+        <source>Export</source>
+        <translation>Exportieren</translation>
     </message>
 </context>
 </TS>

@@ -160,12 +160,15 @@ inline QByteArray referenceCsvDocument(const DocumentContent &content)
     return out;
 }
 
-// The document of a kind, from the reference forms above.
-inline QByteArray referenceDocument(DocumentKind kind, const DocumentContent &content)
+// The document of a format, from the reference forms above; nothing for a
+// format that has none yet.
+inline QByteArray referenceDocument(const DocumentFormat &format, const DocumentContent &content)
 {
-    return kind == DocumentKind::Text   ? referenceTextDocument(content)
-           : kind == DocumentKind::Page ? referenceHtmlDocument(content)
-                                        : referenceCsvDocument(content);
+    const QByteArrayView name(format.name);
+    return name == "txt"    ? referenceTextDocument(content)
+           : name == "html" ? referenceHtmlDocument(content)
+           : name == "csv"  ? referenceCsvDocument(content)
+                            : QByteArray();
 }
 
 // The text shown for a file name's bytes: each well-formed UTF-8 sequence (as
