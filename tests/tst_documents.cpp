@@ -3,6 +3,7 @@
 #include "output/atomicwriter.h"
 #include "output/documents.h"
 #include "support/files.h"
+#include "listing/filenames.h"
 #include "support/reference.h"
 
 #include <QDir>
@@ -68,8 +69,8 @@ private slots:
     void outputLine();
     void document_data();
     void document();
-    void csvReadsBackInPython_data();
-    void csvReadsBackInPython();
+    void readBackByTools_data();
+    void readBackByTools();
     void copiedText_data();
     void copiedText();
     void printedColumns_data();
@@ -338,6 +339,29 @@ void TestDocuments::document_data()
         << csv << QStringList{"=x", ""} << facts << true << true << ""
         << bom + "No.,Name,Size (bytes),Modified\r\n1,\"'=x\",1234,2025-12-08T14:17:05\r\n"
                  "2,\"\",0,2025-07-01T15:30:59\r\n";
+
+    // JSON: no mark, one object per item, commas between, null for unknown facts.
+    const QString json = "json";
+    QTest::newRow("json: empty list") << json << QStringList{} << facts << true << true << "" << QByteArray("[\r\n]\r\n");
+    QTest::newRow("json: numbered, no extensions")
+        << json << QStringList{"a.txt", "v1.2/readme"} << off << true << false << ""
+        << QByteArray("[\r\n{\"number\": 1, \"name\": \"a\"},\r\n{\"number\": 2, \"name\": \"v1.2/readme\"}\r\n]\r\n");
+    QTest::newRow("json: facts, unknown as null")
+        << json << abcd.first(3) << facts << false << true << ""
+        << QByteArray("[\r\n{\"name\": \"a.txt\", \"size\": 1234, \"modified\": \"2025-12-08T14:17:05+01:00\"},\r\n"
+                      "{\"name\": \"b.doc\", \"size\": 0, \"modified\": \"2025-07-01T15:30:59+02:00\"},\r\n"
+                      "{\"name\": \"c\", \"size\": null, \"modified\": null}\r\n]\r\n");
+    QTest::newRow("json: escapes")
+        << json << QStringList{QStringLiteral("q\"b\\s/\x01\x1f\u2028 é😀")} << off << false << true << ""
+        << QByteArray("[\r\n{\"name\": \"q\\\"b\\\\s/\\u0001\\u001f\\u2028 \xc3\xa9\xf0\x9f\x98\x80\"}\r\n]\r\n");
+    // A name shown with escapes carries its exact bytes, in base64 (every padding).
+    QTest::newRow("json: a name's bytes")
+        << json << QStringList{"caf\\xE9", "\\xFF\\xFE", "a\\\\b", "tab\\t.txt", "plain\\q"} << off << false << false << ""
+        << QByteArray("[\r\n{\"name\": \"caf\\\\xE9\", \"name_base64\": \"Y2Fm6Q==\"},\r\n"
+                      "{\"name\": \"\\\\xFF\\\\xFE\", \"name_base64\": \"//4=\"},\r\n"
+                      "{\"name\": \"a\\\\\\\\b\", \"name_base64\": \"YVxi\"},\r\n"
+                      "{\"name\": \"tab\\\\t\", \"name_base64\": \"dGFiCQ==\"},\r\n"
+                      "{\"name\": \"plain\\\\q\"}\r\n]\r\n");
 }
 
 void TestDocuments::document()
@@ -358,60 +382,108 @@ void TestDocuments::document()
     QCOMPARE(readAll(written.value), expected);
 }
 
-void TestDocuments::csvReadsBackInPython_data()
+namespace {
+
+// The programs that read each document back, each printing what it read as
+// JSON: a list of rows, each a list of texts.
+const char kCsvByPython[] = "import csv, json, sys\n"
+                            "with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:\n"
+                            "    print(json.dumps(list(csv.reader(f, strict=True))))\n";
+// Per object: number, name, name_base64's bytes in hex, size, modified as
+// seconds since 1970; "-" for a key left out, "null" for null.
+const char kJsonByPython[] =
+    "import base64, datetime, json, sys\n"
+    "rows = []\n"
+    "for o in json.load(open(sys.argv[1], encoding='utf-8')):\n"
+    "    assert set(o) <= {'number', 'name', 'name_base64', 'size', 'modified'}, o\n"
+    "    def v(key, form=str):\n"
+    "        return '-' if key not in o else 'null' if o[key] is None else form(o[key])\n"
+    "    whole = lambda n: str(n) if type(n) is int else 'not a number'\n"
+    "    rows.append([v('number', whole), v('name'), v('name_base64', lambda b: base64.b64decode(b, validate=True).hex()),\n"
+    "                 v('size', whole), v('modified', lambda t: str(int(datetime.datetime.fromisoformat(t).timestamp())))])\n"
+    "print(json.dumps(rows))\n";
+
+} // namespace
+
+void TestDocuments::readBackByTools_data()
 {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QStringList>("command"); // the document's path is added
     QTest::addColumn<bool>("numbered");
     QTest::addColumn<bool>("withFacts");
-    QTest::newRow("names only") << false << false;
-    QTest::newRow("numbered, with facts") << true << true;
+    const QStringList python{"python3", "-c"};
+    QTest::newRow("csv by python: names only") << "csv" << python + QStringList{kCsvByPython} << false << false;
+    QTest::newRow("csv by python: numbered, with facts") << "csv" << python + QStringList{kCsvByPython} << true << true;
+    QTest::newRow("json by python: names only") << "json" << python + QStringList{kJsonByPython} << false << false;
+    QTest::newRow("json by python: numbered, with facts") << "json" << python + QStringList{kJsonByPython} << true
+                                                          << true;
+    QTest::newRow("json by jq: numbered, with facts")
+        << "json" << QStringList{"jq", "-c", "map([.number, .name, .size, .modified] | map(. // \"null\" | tostring))"}
+        << true << true;
 }
 
-void TestDocuments::csvReadsBackInPython()
+void TestDocuments::readBackByTools()
 {
-    // Python's csv module reads the document back into its header and every
-    // item, in list order: the names exactly, but for the single quote that
-    // keeps a formula text.
+    // A tool that reads the format reads the document back into exactly the
+    // items, in list order, with their numbers and facts.
+    QFETCH(QString, format);
+    QFETCH(QStringList, command);
     QFETCH(bool, numbered);
     QFETCH(bool, withFacts);
     const QStringList items{"a,b", "say \"hi\"", "\"", ",", "cr\rinside", "lf\ninside", "crlf\r\ninside",
                             "=SUM(A1:A2)", "+1", "-1", "@x", "\tTab", "\rCR first", "'quoted", " spaces ",
-                            "semi;colon", "mid\ttab", QStringLiteral("Müller – 東京 😀.pdf"), "", "last,\"\r\n"};
+                            "semi;colon", "mid\ttab", QStringLiteral("Müller – 東京 😀.pdf"), "", "last,\"\r\n",
+                            "caf\\xE9.txt", "back\\\\slash", "ctl\\x01\\n", "typed \\ alone", "\x01\x1f raw",
+                            QStringLiteral("sep\u2028par\u2029")};
     QList<FileFacts> facts;
     for (qsizetype i = 0; withFacts && i < items.size(); ++i)
-        facts.append(i % 5 == 4 ? FileFacts{} : FileFacts{i * 1000, kSummer + i * 600});
+        facts.append(i % 5 == 4 ? FileFacts{} : FileFacts{i * 1000, kSummer + i * 600 - (i % 2) * 15000000});
     const DocumentContent content = contentOf(items, facts, numbered, true);
-    const Result<QString> written = writeDocument(QStringLiteral("list.csv"), formatOf("csv"), content);
+    const Result<QString> written =
+        writeDocument(QStringLiteral("list") + QLatin1StringView(formatOf(format).extension), formatOf(format), content);
     QVERIFY2(written.ok(), qPrintable(written.error));
 
-    QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import csv, json, sys\n"
-                                 "with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:\n"
-                                 "    print(json.dumps(list(csv.reader(f, strict=True))))\n"),
-                  written.value});
-    QVERIFY2(python.waitForStarted(10000), "python3 did not start (scripts/install-deps installs it)");
-    QVERIFY(python.waitForFinished(30000));
-    QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+    QProcess tool;
+    tool.start(command.first(), command.mid(1) << written.value);
+    QVERIFY2(tool.waitForStarted(10000), qPrintable(command.first() + " did not start (scripts/install-deps installs it)"));
+    QVERIFY(tool.waitForFinished(30000));
+    QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
     QList<QStringList> rows;
-    for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+    for (const QJsonValue &row : QJsonDocument::fromJson(tool.readAllStandardOutput()).array())
         rows.append(row.toVariant().toStringList());
 
-    QStringList header{"Name"};
-    if (numbered)
-        header.prepend("No.");
-    if (withFacts)
-        header << "Size (bytes)" << "Modified";
-    QList<QStringList> expected{header};
+    QList<QStringList> expected;
+    const auto orNull = [](const QString &value) { return value.isEmpty() ? QStringLiteral("null") : value; };
+    if (format == "csv") {
+        QStringList header{"Name"};
+        if (numbered)
+            header.prepend("No.");
+        if (withFacts)
+            header << "Size (bytes)" << "Modified";
+        expected.append(header);
+    }
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QString &item = items.at(i);
-        const bool formula = !item.isEmpty() && QStringLiteral("=+-@\t\r").contains(item.front());
-        QStringList row{formula ? u'\'' + item : item};
-        if (numbered)
-            row.prepend(QString::number(i + 1));
-        if (withFacts)
-            row << referenceSize(facts.at(i)) << referenceTime(facts.at(i), true);
-        expected.append(row);
+        const QString number = numbered ? QString::number(i + 1) : QString();
+        const FileFacts f = withFacts ? facts.at(i) : FileFacts{};
+        if (format == "csv") {
+            const bool formula = !item.isEmpty() && QStringLiteral("=+-@\t\r").contains(item.front());
+            QStringList row{formula ? u'\'' + item : item};
+            if (numbered)
+                row.prepend(number);
+            if (withFacts)
+                row << referenceSize(f) << referenceTime(f, true);
+            expected.append(row);
+        } else if (command.first() == "jq") {
+            expected.append({orNull(number), item, orNull(referenceSize(f)),
+                             f.modified == FileFacts::kUnknown ? "null" : referenceTimeWithOffset(f)});
+        } else {
+            const QByteArray bytes = nameBytes(item);
+            const auto absent = [](bool on, const QString &value) { return on ? value : QStringLiteral("-"); };
+            expected.append({absent(numbered, number), item, bytes == item.toUtf8() ? "-" : QString::fromLatin1(bytes.toHex()),
+                             absent(withFacts, orNull(referenceSize(f))),
+                             absent(withFacts, f.modified == FileFacts::kUnknown ? "null" : QString::number(f.modified))});
+        }
     }
     QCOMPARE(rows, expected);
 }

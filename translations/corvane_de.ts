@@ -114,6 +114,18 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
         <source>CSV…</source>
         <translation>CSV…</translation>
     </message>
+    <message>
+        <source>JSON…</source>
+        <translation>JSON…</translation>
+    </message>
+    <message>
+        <source>Make JSON document</source>
+        <translation>JSON-Dokument erstellen</translation>
+    </message>
+    <message>
+        <source>JSON Document</source>
+        <translation>JSON-Dokument</translation>
+    </message>
 </context>
 <context>
     <name>Editing</name>

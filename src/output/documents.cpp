@@ -305,6 +305,134 @@ void csvRow(DocumentWriter &out, const DocumentContent &content, RowPlace place)
     out.done(out.lineEnd(p));
 }
 
+// ---- JSON (RFC 8259) ----
+
+// A JSON string, quotes included: " and \\ escaped, control characters as
+// \\n \\r \\t \\b \\f or \\u00XX, and U+2028 and U+2029 as \\uXXXX, which older
+// JavaScript takes for line ends; everything else as UTF-8.
+char *jsonString(char *p, QStringView text)
+{
+    static const char hex[] = "0123456789abcdef";
+    *p++ = '"';
+    const char16_t *s = text.utf16();
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = s[i];
+        if (c >= 0x20 && c != u'"' && c != u'\\' && c != 0x2028 && c != 0x2029)
+            continue;
+        p = encode::utf8(p, text.sliced(from, i - from));
+        from = i + 1;
+        *p++ = '\\';
+        switch (c) {
+        case u'"': *p++ = '"'; break;
+        case u'\\': *p++ = '\\'; break;
+        case u'\n': *p++ = 'n'; break;
+        case u'\r': *p++ = 'r'; break;
+        case u'\t': *p++ = 't'; break;
+        case u'\b': *p++ = 'b'; break;
+        case u'\f': *p++ = 'f'; break;
+        default:
+            *p++ = 'u';
+            for (int shift = 12; shift >= 0; shift -= 4)
+                *p++ = hex[(c >> shift) & 0xF];
+        }
+    }
+    p = encode::utf8(p, text.sliced(from));
+    *p++ = '"';
+    return p;
+}
+
+// RFC 4648's base64, with padding.
+char *base64(char *p, QByteArrayView bytes)
+{
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    qsizetype i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const unsigned v = unsigned(uchar(bytes[i])) << 16 | unsigned(uchar(bytes[i + 1])) << 8 | uchar(bytes[i + 2]);
+        *p++ = digits[v >> 18];
+        *p++ = digits[(v >> 12) & 63];
+        *p++ = digits[(v >> 6) & 63];
+        *p++ = digits[v & 63];
+    }
+    if (i < bytes.size()) {
+        const bool two = i + 1 < bytes.size();
+        const unsigned v = unsigned(uchar(bytes[i])) << 16 | (two ? unsigned(uchar(bytes[i + 1])) << 8 : 0u);
+        *p++ = digits[v >> 18];
+        *p++ = digits[(v >> 12) & 63];
+        *p++ = two ? digits[(v >> 6) & 63] : '=';
+        *p++ = '=';
+    }
+    return p;
+}
+
+// One array, one object per item in list order, each on a line of its own:
+// "number" while numbered, "name" as the list shows it (cut as in the text
+// document while extensions are hidden), and while facts are on each fact by
+// its key: a count as a number, a time as local ISO 8601 with its offset
+// ("2026-12-08T13:17:05+01:00"), null when unknown. A name whose shown text is
+// not its bytes as UTF-8 (bytes that are not UTF-8, control characters or a
+// backslash, all shown with escapes) also carries "name_base64", its exact
+// bytes in base64. No byte-order mark: JSON has none.
+void jsonHeader(DocumentWriter &out, const DocumentContent &)
+{
+    out.done(putAscii(out.room(1), "["));
+}
+
+void jsonRow(DocumentWriter &out, const DocumentContent &content, RowPlace place)
+{
+    const QStringView text = shownText(content.items.at(place.item), content.showExtensions);
+    char *p = out.room(kNumberRoom + out.bound(text) + 32);
+    p = putAscii(p, place.order == 0 ? QByteArrayView("\r\n{") : QByteArrayView(",\r\n{"));
+    if (content.numbered) {
+        p = putAscii(p, "\"number\": ");
+        p = out.number(p, place.item + 1);
+        p = putAscii(p, ", ");
+    }
+    p = putAscii(p, "\"name\": ");
+    out.done(out.put(p, text));
+    if (text.contains(u'\\')) {
+        const QByteArray bytes = nameBytes(text);
+        if (bytes != text.toUtf8()) {
+            p = putAscii(out.room(bytes.size() / 3 * 4 + 24), ", \"name_base64\": \"");
+            out.done(putAscii(base64(p, bytes), "\""));
+        }
+    }
+    p = out.room(factsRoom() + 2);
+    if (!content.facts.empty()) {
+        const FileFacts &facts = factsOf(content, place.item);
+        for (const FactColumn &column : factColumns()) {
+            p = putAscii(putAscii(putAscii(p, ", \""), column.key), "\": ");
+            std::tm tm;
+            if (!column.known(facts)) {
+                p = putAscii(p, "null");
+            } else if (column.kind == FactKind::Count) {
+                p = putFact(p, column, facts);
+            } else if (!localTime(column.of(facts), tm)) {
+                p = putAscii(p, "null");
+            } else {
+                *p++ = '"';
+                p = putTime(p, tm, TimeForm{'T', true});
+                // The offset from UTC, "+HH:MM"; zones offset by seconds are rounded down to the minute.
+                const long offset = tm.tm_gmtoff / 60, minutes = offset < 0 ? -offset : offset;
+                const long hours = minutes / 60 % 100;
+                *p++ = offset < 0 ? '-' : '+';
+                *p++ = char('0' + hours / 10);
+                *p++ = char('0' + hours % 10);
+                *p++ = ':';
+                *p++ = char('0' + minutes % 60 / 10);
+                *p++ = char('0' + minutes % 60 % 10);
+                *p++ = '"';
+            }
+        }
+    }
+    out.done(putAscii(p, "}"));
+}
+
+void jsonTrailer(DocumentWriter &out, const DocumentContent &)
+{
+    out.done(out.lineEnd(putAscii(out.lineEnd(out.room(8)), "]")));
+}
+
 // ---- The table ----
 
 // Its texts are marked for translation (lupdate finds them by the macro,
@@ -358,6 +486,21 @@ const DocumentFormat kFormats[] = {
      .header = csvHeader,
      .row = csvRow,
      .trailer = nothing},
+    {.name = "json",
+     .caption = QT_TRANSLATE_NOOP("DocumentFormat", "JSON…"),
+     .extension = ".json",
+     .nameBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Make JSON document"),
+     .confirmationTitle = QT_TRANSLATE_NOOP("DocumentFormat", "JSON Document"),
+     .confirmationText = QT_TRANSLATE_NOOP("DocumentFormat", "File : %1 saved in folder :\r\r%2"),
+     .titleBoxTitle = nullptr,
+     .titlePrompt = nullptr,
+     .defaultTitle = nullptr,
+     .opensAfterwards = false,
+     .onMenuBar = false,
+     .escaping = {jsonString, 6, 2},
+     .header = jsonHeader,
+     .row = jsonRow,
+     .trailer = jsonTrailer},
 };
 
 // The items' texts may lie scattered over the heap (a list edited by hand, a

@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace corvane::test {
 
@@ -160,6 +161,67 @@ inline QByteArray referenceCsvDocument(const DocumentContent &content)
     return out;
 }
 
+// Local ISO 8601 time with its offset from UTC: "2025-12-08T14:17:05+01:00".
+inline QString referenceTimeWithOffset(const FileFacts &facts)
+{
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(facts.modified);
+    const int offset = time.offsetFromUtc() / 60;
+    return time.toString(Qt::ISODate)
+        + QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', std::abs(offset) / 60, std::abs(offset) % 60);
+}
+
+// A JSON string: quotes around, " and \\ escaped, control characters (and
+// U+2028, U+2029) by their short escape or as \\u00xx.
+inline QString referenceJsonString(const QString &text)
+{
+    QString out(u'"');
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'"' || u == u'\\')
+            out += u'\\' + QString(c);
+        else if (u == u'\n' || u == u'\r' || u == u'\t' || u == u'\b' || u == u'\f')
+            out += u'\\' + QString(QChar(u == u'\n' ? u'n' : u == u'\r' ? u'r' : u == u'\t' ? u't' : u == u'\b' ? u'b' : u'f'));
+        else if (u < 0x20 || u == 0x2028 || u == 0x2029)
+            out += QString::asprintf("\\u%04x", unsigned(u));
+        else
+            out += c;
+    }
+    return out + u'"';
+}
+
+// JSON: "[", then per item "{...}" on a line of its own, commas between,
+// "]"; no byte-order mark. A time is local ISO 8601 with its offset as Qt
+// writes it; a name whose shown text is not its bytes carries them in base64.
+inline QByteArray referenceJsonDocument(const DocumentContent &content)
+{
+    QStringList objects;
+    for (const qsizetype i : referenceRows(content)) {
+        const QString &item = content.items.at(i);
+        const QString name = content.showExtensions ? item : referenceNoExtension(item);
+        QStringList fields;
+        if (content.numbered)
+            fields.append(QStringLiteral("\"number\": ") + QString::number(i + 1));
+        fields.append(QStringLiteral("\"name\": ") + referenceJsonString(name));
+        if (name.contains(u'\\') && nameBytes(name) != name.toUtf8())
+            fields.append(QStringLiteral("\"name_base64\": \"")
+                          + QString::fromLatin1(nameBytes(name).toBase64()) + u'"');
+        if (!content.facts.empty()) {
+            const FileFacts facts = referenceFacts(content, i);
+            fields.append(QStringLiteral("\"size\": ")
+                          + (facts.size == FileFacts::kUnknown ? QStringLiteral("null") : referenceSize(facts)));
+            fields.append(QStringLiteral("\"modified\": ")
+                          + (facts.modified == FileFacts::kUnknown
+                                 ? QStringLiteral("null")
+                                 : u'"' + referenceTimeWithOffset(facts) + u'"'));
+        }
+        objects.append(u'{' + fields.join(QStringLiteral(", ")) + u'}');
+    }
+    QString out = QStringLiteral("[");
+    if (!objects.isEmpty())
+        out += QStringLiteral("\r\n") + objects.join(QStringLiteral(",\r\n"));
+    return (out + QStringLiteral("\r\n]\r\n")).toUtf8();
+}
+
 // The document of a format, from the reference forms above; nothing for a
 // format that has none yet.
 inline QByteArray referenceDocument(const DocumentFormat &format, const DocumentContent &content)
@@ -168,6 +230,7 @@ inline QByteArray referenceDocument(const DocumentFormat &format, const Document
     return name == "txt"    ? referenceTextDocument(content)
            : name == "html" ? referenceHtmlDocument(content)
            : name == "csv"  ? referenceCsvDocument(content)
+           : name == "json" ? referenceJsonDocument(content)
                             : QByteArray();
 }
 
