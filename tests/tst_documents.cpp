@@ -362,6 +362,19 @@ void TestDocuments::document_data()
                       "{\"name\": \"a\\\\\\\\b\", \"name_base64\": \"YVxi\"},\r\n"
                       "{\"name\": \"tab\\\\t\", \"name_base64\": \"dGFiCQ==\"},\r\n"
                       "{\"name\": \"plain\\\\q\"}\r\n]\r\n");
+
+    // Markdown: one table, numbers and sizes right-aligned, markup escaped.
+    const QString markdown = "markdown";
+    QTest::newRow("markdown: empty list") << markdown << QStringList{} << off << false << true << ""
+                                          << QByteArray("| Name |\r\n| --- |\r\n");
+    QTest::newRow("markdown: numbered, facts, no extensions")
+        << markdown << abcd.first(3) << facts << true << false << ""
+        << QByteArray("| No. | Name | Size (bytes) | Modified |\r\n| ---: | --- | ---: | --- |\r\n"
+                      "| 1 | a | 1234 | 2025-12-08 14:17 |\r\n| 2 | b | 0 | 2025-07-01 15:30 |\r\n| 3 | c |  |  |\r\n");
+    QTest::newRow("markdown: markup and edges escaped")
+        << markdown << QStringList{"a|b\\c", "*_`~[]<>&!#", " x\ty ", "", "cr\rlf\n"} << off << false << true << ""
+        << QByteArray("| Name |\r\n| --- |\r\n| a\\|b\\\\c |\r\n| \\*\\_\\`\\~\\[\\]\\<>\\&!# |\r\n| &#32;x&#9;y&#32; |\r\n"
+                      "|  |\r\n| cr&#13;lf&#10; |\r\n");
 }
 
 void TestDocuments::document()
@@ -402,6 +415,27 @@ const char kJsonByPython[] =
     "    rows.append([v('number', whole), v('name'), v('name_base64', lambda b: base64.b64decode(b, validate=True).hex()),\n"
     "                 v('size', whole), v('modified', lambda t: str(int(datetime.datetime.fromisoformat(t).timestamp())))])\n"
     "print(json.dumps(rows))\n";
+// Markdown rendered by GitHub's renderer; the cells of its one table, with
+// any markup the renderer made inside a cell written out as tags.
+const char kMarkdownByCmark[] = "cmark-gfm -e table \"$1\" | python3 -c \"$0\"";
+const char kTableCells[] =
+    "import html.parser, json, sys\n"
+    "class Cells(html.parser.HTMLParser):\n"
+    "    rows, cell, tables = [], None, 0\n"
+    "    def handle_starttag(self, tag, attrs):\n"
+    "        self.tables += tag == 'table'\n"
+    "        if tag == 'tr': self.rows.append([])\n"
+    "        if tag in ('td', 'th'): self.cell = ''\n"
+    "        elif self.cell is not None: self.cell += '<' + tag + '>'\n"
+    "    def handle_endtag(self, tag):\n"
+    "        if tag in ('td', 'th'): self.rows[-1].append(self.cell); self.cell = None\n"
+    "        elif self.cell is not None: self.cell += '</' + tag + '>'\n"
+    "    def handle_data(self, data):\n"
+    "        if self.cell is not None: self.cell += data\n"
+    "cells = Cells()\n"
+    "cells.feed(sys.stdin.read())\n"
+    "assert cells.tables == 1, cells.tables\n"
+    "print(json.dumps(cells.rows))\n";
 
 } // namespace
 
@@ -420,6 +454,9 @@ void TestDocuments::readBackByTools_data()
     QTest::newRow("json by jq: numbered, with facts")
         << "json" << QStringList{"jq", "-c", "map([.number, .name, .size, .modified] | map(. // \"null\" | tostring))"}
         << true << true;
+    const QStringList cmark{"bash", "-o", "pipefail", "-c", kMarkdownByCmark, kTableCells};
+    QTest::newRow("markdown by cmark-gfm: names only") << "markdown" << cmark << false << false;
+    QTest::newRow("markdown by cmark-gfm: numbered, with facts") << "markdown" << cmark << true << true;
 }
 
 void TestDocuments::readBackByTools()
@@ -434,7 +471,9 @@ void TestDocuments::readBackByTools()
                             "=SUM(A1:A2)", "+1", "-1", "@x", "\tTab", "\rCR first", "'quoted", " spaces ",
                             "semi;colon", "mid\ttab", QStringLiteral("Müller – 東京 😀.pdf"), "", "last,\"\r\n",
                             "caf\\xE9.txt", "back\\\\slash", "ctl\\x01\\n", "typed \\ alone", "\x01\x1f raw",
-                            QStringLiteral("sep\u2028par\u2029")};
+                            QStringLiteral("sep\u2028par\u2029"), "| pipe |", "a\\|b", "end\\", "**bold** _it_ `code`",
+                            "[link](x) ![i](y) <b>tag</b> &amp; &#32; ~~del~~", "\t tabbed \t", "# not a heading",
+                            "1. not a list", "- not a bullet", "---", "www.example.com http://x.y a@b.cd"};
     QList<FileFacts> facts;
     for (qsizetype i = 0; withFacts && i < items.size(); ++i)
         facts.append(i % 5 == 4 ? FileFacts{} : FileFacts{i * 1000, kSummer + i * 600 - (i % 2) * 15000000});
@@ -454,7 +493,7 @@ void TestDocuments::readBackByTools()
 
     QList<QStringList> expected;
     const auto orNull = [](const QString &value) { return value.isEmpty() ? QStringLiteral("null") : value; };
-    if (format == "csv") {
+    if (format == "csv" || format == "markdown") {
         QStringList header{"Name"};
         if (numbered)
             header.prepend("No.");
@@ -474,6 +513,11 @@ void TestDocuments::readBackByTools()
             if (withFacts)
                 row << referenceSize(f) << referenceTime(f, true);
             expected.append(row);
+        } else if (format == "markdown") {
+            expected.append(QStringList{item} + (withFacts ? QStringList{referenceSize(f), referenceTime(f, false)}
+                                                           : QStringList{}));
+            if (numbered)
+                expected.last().prepend(number);
         } else if (command.first() == "jq") {
             expected.append({orNull(number), item, orNull(referenceSize(f)),
                              f.modified == FileFacts::kUnknown ? "null" : referenceTimeWithOffset(f)});

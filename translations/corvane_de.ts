@@ -126,6 +126,18 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
         <source>JSON Document</source>
         <translation>JSON-Dokument</translation>
     </message>
+    <message>
+        <source>Markdown…</source>
+        <translation>Markdown…</translation>
+    </message>
+    <message>
+        <source>Make Markdown document</source>
+        <translation>Markdown-Dokument erstellen</translation>
+    </message>
+    <message>
+        <source>Markdown Document</source>
+        <translation>Markdown-Dokument</translation>
+    </message>
 </context>
 <context>
     <name>Editing</name>

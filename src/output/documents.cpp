@@ -433,6 +433,85 @@ void jsonTrailer(DocumentWriter &out, const DocumentContent &)
     out.done(out.lineEnd(putAscii(out.lineEnd(out.room(8)), "]")));
 }
 
+// ---- Markdown (a GitHub-flavoured table) ----
+
+// A table cell's text as itself: every character a renderer would take for
+// markup led by a backslash (| ends a cell; \ ` * _ ~ [ ] < & would start an
+// escape, code, emphasis, a link, HTML or a character reference), a space or
+// tab at either end and every control character as a character reference
+// (the renderer trims spaces around a cell, and a line end would end the
+// row); everything else as UTF-8.
+char *markdownCell(char *p, QStringView text)
+{
+    const char16_t *s = text.utf16();
+    const qsizetype n = text.size();
+    const auto edge = [n](qsizetype i, char16_t c) { return (c == u' ' || c == u'\t') && (i == 0 || i == n - 1); };
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        const bool markup = c == u'|' || c == u'\\' || c == u'`' || c == u'*' || c == u'_' || c == u'~' || c == u'['
+            || c == u']' || c == u'<' || c == u'&';
+        if (!markup && c >= 0x20 && !edge(i, c))
+            continue;
+        p = encode::utf8(p, text.sliced(from, i - from));
+        from = i + 1;
+        if (markup) {
+            *p++ = '\\';
+            *p++ = char(c);
+        } else {
+            *p++ = '&';
+            *p++ = '#';
+            p = std::to_chars(p, p + 2, int(c)).ptr;
+            *p++ = ';';
+        }
+    }
+    return encode::utf8(p, text.sliced(from));
+}
+
+// One table: a header row ("No." while numbered, "Name", each fact's header
+// while facts are on), the row that aligns the columns (numbers right), then
+// one row per item: its number, its name (cut as in the text document while
+// extensions are hidden), its facts as the list shows them, an unknown one
+// left empty. No byte-order mark.
+void markdownHeader(DocumentWriter &out, const DocumentContent &content)
+{
+    char *p = out.room(64 + 2 * factsRoom());
+    p = putAscii(p, content.numbered ? QByteArrayView("| No. | Name |") : QByteArrayView("| Name |"));
+    if (!content.facts.empty()) {
+        for (const FactColumn &column : factColumns())
+            p = putAscii(putAscii(putAscii(p, " "), column.header), " |");
+    }
+    p = out.lineEnd(p);
+    p = putAscii(p, content.numbered ? QByteArrayView("| ---: | --- |") : QByteArrayView("| --- |"));
+    if (!content.facts.empty()) {
+        for (const FactColumn &column : factColumns())
+            p = putAscii(p, column.alignRight ? QByteArrayView(" ---: |") : QByteArrayView(" --- |"));
+    }
+    out.done(out.lineEnd(p));
+}
+
+void markdownRow(DocumentWriter &out, const DocumentContent &content, RowPlace place)
+{
+    const QStringView text = shownText(content.items.at(place.item), content.showExtensions);
+    char *p = out.room(kNumberRoom + out.bound(text) + factsRoom() + 8);
+    *p++ = '|';
+    *p++ = ' ';
+    if (content.numbered) {
+        p = out.number(p, place.item + 1);
+        p = putAscii(p, " | ");
+    }
+    p = out.put(p, text);
+    p = putAscii(p, " |");
+    if (!content.facts.empty()) {
+        const FileFacts &facts = factsOf(content, place.item);
+        for (const FactColumn &column : factColumns()) {
+            *p++ = ' ';
+            p = putAscii(putFact(p, column, facts), " |");
+        }
+    }
+    out.done(out.lineEnd(p));
+}
+
 // ---- The table ----
 
 // Its texts are marked for translation (lupdate finds them by the macro,
@@ -501,6 +580,21 @@ const DocumentFormat kFormats[] = {
      .header = jsonHeader,
      .row = jsonRow,
      .trailer = jsonTrailer},
+    {.name = "markdown",
+     .caption = QT_TRANSLATE_NOOP("DocumentFormat", "Markdown…"),
+     .extension = ".md",
+     .nameBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Make Markdown document"),
+     .confirmationTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Markdown Document"),
+     .confirmationText = QT_TRANSLATE_NOOP("DocumentFormat", "File : %1 saved in folder :\r\r%2"),
+     .titleBoxTitle = nullptr,
+     .titlePrompt = nullptr,
+     .defaultTitle = nullptr,
+     .opensAfterwards = false,
+     .onMenuBar = false,
+     .escaping = {markdownCell, 5, 0},
+     .header = markdownHeader,
+     .row = markdownRow,
+     .trailer = nothing},
 };
 
 // The items' texts may lie scattered over the heap (a list edited by hand, a

@@ -222,6 +222,53 @@ inline QByteArray referenceJsonDocument(const DocumentContent &content)
     return (out + QStringLiteral("\r\n]\r\n")).toUtf8();
 }
 
+// A Markdown table cell: markup characters led by a backslash, control
+// characters and a space or tab at either end as character references.
+inline QString referenceMarkdownCell(const QString &text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const bool edge = (c == u' ' || c == u'\t') && (i == 0 || i == text.size() - 1);
+        if (QStringLiteral("|\\`*_~[]<&").contains(c))
+            out += u'\\' + QString(c);
+        else if (c.unicode() < 0x20 || edge)
+            out += QStringLiteral("&#") + QString::number(c.unicode()) + u';';
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Markdown: a header row, the alignment row, one row per item; the facts as
+// the text document writes them.
+inline QByteArray referenceMarkdownDocument(const DocumentContent &content)
+{
+    QStringList header{QStringLiteral("Name")}, align{QStringLiteral("---")};
+    if (content.numbered) {
+        header.prepend(QStringLiteral("No."));
+        align.prepend(QStringLiteral("---:"));
+    }
+    if (!content.facts.empty()) {
+        header << QStringLiteral("Size (bytes)") << QStringLiteral("Modified");
+        align << QStringLiteral("---:") << QStringLiteral("---");
+    }
+    QString out = QStringLiteral("| ") + header.join(QStringLiteral(" | ")) + QStringLiteral(" |\r\n| ")
+        + align.join(QStringLiteral(" | ")) + QStringLiteral(" |\r\n");
+    for (const qsizetype i : referenceRows(content)) {
+        const QString &item = content.items.at(i);
+        QStringList cells{referenceMarkdownCell(content.showExtensions ? item : referenceNoExtension(item))};
+        if (content.numbered)
+            cells.prepend(QString::number(i + 1));
+        if (!content.facts.empty()) {
+            const FileFacts facts = referenceFacts(content, i);
+            cells << referenceSize(facts) << referenceTime(facts, false);
+        }
+        out += QStringLiteral("| ") + cells.join(QStringLiteral(" | ")) + QStringLiteral(" |\r\n");
+    }
+    return out.toUtf8();
+}
+
 // The document of a format, from the reference forms above; nothing for a
 // format that has none yet.
 inline QByteArray referenceDocument(const DocumentFormat &format, const DocumentContent &content)
@@ -231,6 +278,7 @@ inline QByteArray referenceDocument(const DocumentFormat &format, const Document
            : name == "html" ? referenceHtmlDocument(content)
            : name == "csv"  ? referenceCsvDocument(content)
            : name == "json" ? referenceJsonDocument(content)
+           : name == "markdown" ? referenceMarkdownDocument(content)
                             : QByteArray();
 }
 
