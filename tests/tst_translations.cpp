@@ -315,7 +315,14 @@ void TestTranslations::everyTextTranslated()
         break;
     }
     case 4: {
-        shown.add(QStringLiteral("--help"), readCommandLine({QStringLiteral("corvane"), QStringLiteral("--help")}).output);
+        const QString help = readCommandLine({QStringLiteral("corvane"), QStringLiteral("--help")}).output;
+        shown.add(QStringLiteral("--help"), help);
+        // The export's options and formats are named as typed.
+        static const QRegularExpression option(QStringLiteral("(-\\w, )?--[a-z-]+( <\\w+>)?"));
+        for (auto match = option.globalMatch(help); match.hasNext();)
+            data.append(match.next().captured());
+        for (const DocumentFormat &format : documentFormats())
+            data.append(QString::fromLatin1(format.name));
         // Qt's own translation says what is wrong with the option.
         const CommandLine wrong = readCommandLine({QStringLiteral("corvane"), QStringLiteral("--recursive")});
         shown.add(QStringLiteral("a wrong option"), wrong.error.section(u'\n', 1));

@@ -59,6 +59,73 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
         <source>WARNING</source>
         <translation>WARNUNG</translation>
     </message>
+    <message>
+        <source>write FILE, replacing it only once the new one is whole</source>
+        <translation>DATEI schreiben und erst ersetzen, wenn die neue ganz geschrieben ist</translation>
+    </message>
+    <message>
+        <source>the files of every folder below too (Include subfolders)</source>
+        <translation>auch die Dateien aller Ordner darunter (Unterordner einbeziehen)</translation>
+    </message>
+    <message>
+        <source>each file&apos;s size and time (Sizes and dates)</source>
+        <translation>Größe und Zeit jeder Datei (Größe und Datum)</translation>
+    </message>
+    <message>
+        <source>only files of these types, such as &quot;MP3 DOC&quot; (Set File Types)</source>
+        <translation>nur Dateien dieser Typen, etwa „MP3 DOC“ (Dateitypen)</translation>
+    </message>
+    <message>
+        <source>only the items containing WORD (File Filter)</source>
+        <translation>nur die Einträge mit WORT (Dateifilter)</translation>
+    </message>
+    <message>
+        <source>no item containing WORD (File Filter)</source>
+        <translation>kein Eintrag mit WORT (Dateifilter)</translation>
+    </message>
+    <message>
+        <source>names without their extensions (Extensions OFF)</source>
+        <translation>Namen ohne ihre Endungen (Endungen AUS)</translation>
+    </message>
+    <message>
+        <source>number the items (Enumerate items)</source>
+        <translation>die Einträge nummerieren (Einträge nummerieren)</translation>
+    </message>
+    <message>
+        <source>the web page&apos;s title (Corvane when not given)</source>
+        <translation>der Titel der WEB-Seite (Corvane, wenn keiner angegeben ist)</translation>
+    </message>
+    <message>
+        <source>
+Usage: corvane --export FORMAT [OPTIONS] [FOLDER]
+Write the document the window would write for FOLDER (the working folder
+when none is given) to standard output, with no display. FORMAT is one of
+%1. The options set what the window&apos;s commands set:
+</source>
+        <translation>
+Aufruf: corvane --export FORMAT [OPTIONEN] [ORDNER]
+Schreibt das Dokument, das das Fenster für ORDNER schreiben würde (den
+Arbeitsordner, wenn keiner angegeben ist), auf die Standardausgabe, ohne
+Bildschirm. FORMAT ist eines von %1. Die Optionen setzen,
+was die Befehle des Fensters setzen:
+</translation>
+    </message>
+    <message>
+        <source>unknown format &apos;%1&apos;: one of %2</source>
+        <translation>unbekanntes Format „%1“: eines von %2</translation>
+    </message>
+    <message>
+        <source>one folder at most</source>
+        <translation>höchstens ein Ordner</translation>
+    </message>
+    <message>
+        <source>--only and --exclude do not go together</source>
+        <translation>--only und --exclude gehen nicht zusammen</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>Standardausgabe</translation>
+    </message>
 </context>
 <context>
     <name>DocumentFormat</name>
@@ -448,6 +515,17 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
     <message>
         <source>Export</source>
         <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>The size and date of 1 file could not be read.</source>
+        <translation>Größe und Datum von 1 Datei konnten nicht gelesen werden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>The sizes and dates of %n files could not be read.</source>
+        <translation>
+            <numerusform>Größe und Datum von %n Datei konnten nicht gelesen werden.</numerusform>
+            <numerusform>Größe und Datum von %n Dateien konnten nicht gelesen werden.</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

@@ -3,6 +3,7 @@
 #include "app/clientarea.h"
 #include "app/focusdrawing.h"
 #include "app/folderjob.h"
+#include "app/listingsteps.h"
 #include "app/palette.h"
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
@@ -366,7 +367,7 @@ bool Form1::RefreshList(Command &c)
 {
     WindowState &s = c.next();
     emit listRefreshed(s.files.path);
-    const RefreshSettings settings{s.clearFirst, s.ShowExtensions, s.FilterWord, s.FilterMode};
+    const RefreshSettings settings = refreshSettings(s);
     Items &items = c.items();
     // A merge proportional to a big list is prepared on a worker thread, so the
     // window keeps painting; small ones take no noticeable time.

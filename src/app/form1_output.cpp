@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/listingsteps.h"
 #include "base/answers.h"
 #include "listing/filenames.h"
 
@@ -69,14 +70,11 @@ void Form1::createDocument(const DocumentFormat &format)
     // Written on a worker, made while it is written: a page of a million items
     // to a network folder takes seconds. A cancel before the new document
     // replaces the old one leaves the old one as it was.
-    const WindowState &s = c.next();
-    const QString folder = s.workingFolder;
-    const QStringList items = m_items.texts();
-    const QList<FileFacts> facts = s.sizesAndDates ? m_items.value().factsColumn() : QList<FileFacts>();
-    const bool numbered = s.enumerate, showExtensions = s.ShowExtensions;
+    const QString folder = c.next().workingFolder;
+    QList<FileFacts> facts;
+    const DocumentContent content = documentContent(c.next(), m_items.value(), facts, title);
     const std::optional<Result<QString>> written = runIn<Result<QString>>(
         c, tr("Writing %1").arg(displayPath(name)), false, [&](ReadProgress &progress) {
-            const DocumentContent content{items, facts, numbered, showExtensions, title, {}};
             return writeFileAtomically(
                 folder, name, [&](const ByteSink &write) { streamDocument(format, content, write); }, &progress);
         });

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/exportcommand.h"
 #include "app/translations.h"
 #include "listing/filenames.h"
 #include "base/systemerror.h"
@@ -70,7 +71,8 @@ CommandLine readCommandLine(const QStringList &arguments)
             "  -v, --version  show the version and exit\n"
             "\n"
             "Qt's standard options are accepted too, such as -platform NAME (wayland, xcb),\n"
-            "-style NAME, -reverse and -session ID.\n");
+            "-style NAME, -reverse and -session ID.\n")
+            + exportHelp();
         return line;
     }
     if (parser.isSet(version)) {
