@@ -527,5 +527,9 @@ was die Befehle des Fensters setzen:
             <numerusform>Größe und Datum von %n Dateien konnten nicht gelesen werden.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>The list written as a CSV, JSON or Markdown document</source>
+        <translation>Die Liste als CSV-, JSON- oder Markdown-Dokument geschrieben</translation>
+    </message>
 </context>
 </TS>
