@@ -128,7 +128,8 @@ in_xdg() {
 }
 folders=$(in_xdg xdg-mime query default inode/directory)
 [[ "$folders" == pcmanfm.desktop ]] || fail "xdg-mime: folders open with '$folders'"
-folders=$(in_xdg gio mime inode/directory | head -n1)
+folders=$(in_xdg gio mime inode/directory)
+folders=${folders%%$'\n'*} # its first line names the default
 [[ "$folders" == *": pcmanfm.desktop" ]] || fail "gio: $folders"
 grep -q "<id>$id</id>" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "metainfo id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" \

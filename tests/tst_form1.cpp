@@ -180,8 +180,24 @@ void TestForm1::menus()
     QStringList bar;
     for (QAction *a : f.menuBar()->actions())
         bar.append(menuCaption(a));
-    QCOMPARE(bar, QStringList({"Set File Types", "Make WEB Page", "Create TXT", "Create CSV", "File Filter",
-                               "Print", "Options", "Info"}));
+    QCOMPARE(bar, QStringList({"Set File Types", "Make WEB Page", "Create TXT", "Export", "File Filter", "Print",
+                               "Options", "Info"}));
+    // Every document format has its command, in the table's order: on the bar
+    // or in "Export", right after "Create TXT", with its format's caption.
+    QList<QAction *> documents;
+    for (QAction *a : f.menuBar()->actions()) {
+        if (a->menu() == f.ExportMenu)
+            documents += f.ExportMenu->actions();
+        else if (f.documentCommands().contains(a))
+            documents.append(a);
+    }
+    QCOMPARE(documents.size(), qsizetype(documentFormats().size()));
+    QCOMPARE(documents, f.documentCommands());
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        const DocumentFormat &format = documentFormats()[size_t(i)];
+        QCOMPARE(menuCaption(documents[i]), QString::fromUtf8(format.caption));
+        QCOMPARE(f.menuBar()->actions().contains(documents[i]), format.onMenuBar);
+    }
     // The bar stays in the window, also on a desktop with a global menu bar,
     // with every entry shown on it.
     QVERIFY(!f.menuBar()->isNativeMenuBar());
@@ -573,7 +589,8 @@ void TestForm1::refreshCountAndCommands()
     QCOMPARE(w.items().count(), 0);
     QCOMPARE(f.List1->toolTip(), QStringLiteral(" Files :  0 "));
     QVERIFY(!f.PrintList->isEnabled() && !f.CreateTXT->isEnabled() && !f.CreateHTM->isEnabled());
-    QVERIFY(!f.CreateCSV->isEnabled()); // enabled and disabled with "Create TXT"
+    for (QAction *document : f.documentCommands()) // every format's, with "Create TXT"
+        QVERIFY2(!document->isEnabled(), qPrintable(document->objectName()));
 
     // The commands are enabled in the order Print, Create TXT, Make WEB Page.
     QStringList order;
@@ -581,6 +598,8 @@ void TestForm1::refreshCountAndCommands()
         connect(a, &QAction::changed, this, [&order, a] { order.append(a->objectName()); });
     f.Dir1->setPath(m_dir->path());
     QCOMPARE(order, QStringList({"PrintList", "CreateTXT", "CreateHTM"}));
+    for (QAction *document : f.documentCommands())
+        QVERIFY2(document->isEnabled(), qPrintable(document->objectName()));
 }
 
 void TestForm1::wordFilterThroughRefresh()

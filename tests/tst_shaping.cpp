@@ -371,16 +371,24 @@ void TestShaping::readOptions_data()
     // .git/ are made here. Files listed in other/ and below carry their path.
     QTest::addColumn<bool>("subfolders");
     QTest::addColumn<bool>("facts");
-    QTest::addColumn<bool>("failingSubfolder"); // other/deeper fails part-way (strace)
+    // strace's filter that makes reads fail: other/deeper fails part-way, or
+    // the stat of every file in the folder; the box that says so.
+    QTest::addColumn<QStringList>("failing");
+    QTest::addColumn<QString>("warning");
     QTest::addColumn<QStringList>("texts");
     const QStringList here = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "readme.md", "song.mp3"};
-    QTest::newRow("whole tree") << true << false << false
+    QTest::newRow("whole tree") << true << false << QStringList{} << ""
                                 << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/deeper/d.txt",
                                                "other/elsewhere.txt", "other/song.mp3", "prog.exe", "readme.md",
                                                "song.mp3"};
-    QTest::newRow("sizes and dates") << false << true << false << here;
+    QTest::newRow("sizes and dates") << false << true << QStringList{} << "" << here;
+    QTest::newRow("sizes and dates that cannot be read")
+        << false << true << QStringList{"-P", "@", "-e", "trace=newfstatat", "-e", "inject=newfstatat:error=EACCES"}
+        << "The sizes and dates of 7 files could not be read." << here;
     QTest::newRow("a folder below cannot be read")
-        << true << false << true
+        << true << false
+        << QStringList{"-P", "@/other/deeper", "-e", "trace=getdents64", "-e", "inject=getdents64:error=EIO:when=1"}
+        << "1 folder could not be read:\r\rother/deeper : " + systemError(EIO)
         << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/elsewhere.txt", "other/song.mp3",
                        "prog.exe", "readme.md", "song.mp3"};
 }
@@ -389,7 +397,8 @@ void TestShaping::readOptions()
 {
     QFETCH(bool, subfolders);
     QFETCH(bool, facts);
-    QFETCH(bool, failingSubfolder);
+    QFETCH(QStringList, failing);
+    QFETCH(QString, warning);
     QFETCH(QStringList, texts);
     makeFiles(m_dir->path(), {"other/deeper/d.txt", ".git/hidden.txt"});
     writeBytes(path("notes.txt"), "12345");
@@ -400,14 +409,13 @@ void TestShaping::readOptions()
     Window w;
     Form1 &f = *w.form;
     const QStringList start = w.texts();
-    std::unique_ptr<InjectedFault> failing;
-    if (failingSubfolder) {
-        failing = std::make_unique<InjectedFault>(
-            QStringList{QStringLiteral("-P"), path("other/deeper"), QStringLiteral("-e"),
-                        QStringLiteral("trace=getdents64"), QStringLiteral("-e"),
-                        QStringLiteral("inject=getdents64:error=EIO:when=1")});
-        if (!failing->isActive())
-            QSKIP(qPrintable(failing->why()));
+    std::unique_ptr<InjectedFault> fault;
+    if (!failing.isEmpty()) {
+        for (QString &argument : failing)
+            argument.replace(u'@', m_dir->path());
+        fault = std::make_unique<InjectedFault>(failing);
+        if (!fault->isActive())
+            QSKIP(qPrintable(fault->why()));
     }
     RefreshCounter refreshes(f);
     // Each option reads the folder again and refreshes the list.
@@ -415,24 +423,24 @@ void TestShaping::readOptions()
         f.IncludeSubfolders->trigger();
     if (facts)
         f.SizesAndDates->trigger();
-    failing.reset();
+    fault.reset();
     QCOMPARE(refreshes.count(), int(subfolders) + int(facts));
     QCOMPARE(w.texts(), texts);
     QCOMPARE(f.File1->path(), m_dir->path()); // File1 and the tree stay on the chosen folder
     QCOMPARE(f.Dir1->path(), m_dir->path());
-    if (failingSubfolder) {
+    if (!warning.isEmpty()) {
         // The items that could be read stay; the box names what could not be.
-        verifyWarning(w.dialogs().messages,
-                      QStringLiteral("1 folder could not be read:\r\rother/deeper : ") + systemError(EIO),
-                      MessageIcon::Exclamation);
+        verifyWarning(w.dialogs().messages, warning, MessageIcon::Exclamation);
     } else {
         QVERIFY(w.dialogs().messages.isEmpty());
     }
     // Sizes and dates stand beside each name, to the eye and to a screen reader.
+    // Facts that could not be read stay empty.
     const QModelIndex notes = f.items().index(int(w.texts().indexOf(QStringLiteral("notes.txt"))));
-    QCOMPARE(notes.data(ItemList::FactsRole).toString(), facts ? QStringLiteral("5  2023-11-14 22:13") : QString());
+    const bool shown = facts && !warning.startsWith(QStringLiteral("The sizes"));
+    QCOMPARE(notes.data(ItemList::FactsRole).toString(), shown ? QStringLiteral("5  2023-11-14 22:13") : QString());
     QCOMPARE(notes.data(Qt::AccessibleTextRole).toString(),
-             facts ? QStringLiteral("notes.txt, 5 bytes, 2023-11-14 22:13") : QStringLiteral("notes.txt"));
+             shown ? QStringLiteral("notes.txt, 5 bytes, 2023-11-14 22:13") : QStringLiteral("notes.txt"));
     // Off again, the list is as it started.
     if (subfolders)
         f.IncludeSubfolders->trigger();

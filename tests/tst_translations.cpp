@@ -181,7 +181,9 @@ void TestTranslations::germanStart_data()
     QTest::addColumn<QString>("control"); // a menu command, a menu or a control, by its name
     QTest::addColumn<QString>("caption");
     QTest::newRow("a command on the bar") << "FileType" << "Dateitypen";
-    QTest::newRow("a document format's command") << "CreateCSV" << "CSV erstellen";
+    QTest::newRow("a document format's command") << "CreateHTM" << "WEB-Seite erstellen";
+    QTest::newRow("the menu of the other formats") << "ExportMenu" << "Exportieren";
+    QTest::newRow("one of its entries") << "CreateCSV" << QString::fromUtf8("CSV…");
     QTest::newRow("a menu") << "FilterMenu" << "Dateifilter";
     QTest::newRow("a caption the word is appended to") << "ListOnly" << QString::fromUtf8("Nur Einträge mit : ");
     QTest::newRow("a caption that follows the state") << "DisplayEXT" << "Endungen EIN";
@@ -287,7 +289,7 @@ void TestTranslations::everyTextTranslated()
                          QStringLiteral("table"), QStringLiteral("fifo")};
         f.CreateTXT->trigger();
         f.CreateHTM->trigger();
-        f.CreateCSV->trigger();
+        f.ExportMenu->actions().constFirst()->trigger();
         f.CreateTXT->trigger(); // onto a FIFO: no regular file
         QCOMPARE(boxes.messages.size(), 6);
         data += QStringList{"list.txt", "page.htm", "table.csv", "fifo.txt", "txt", "A"};
@@ -315,7 +317,14 @@ void TestTranslations::everyTextTranslated()
         break;
     }
     case 4: {
-        shown.add(QStringLiteral("--help"), readCommandLine({QStringLiteral("corvane"), QStringLiteral("--help")}).output);
+        const QString help = readCommandLine({QStringLiteral("corvane"), QStringLiteral("--help")}).output;
+        shown.add(QStringLiteral("--help"), help);
+        // The export's options and formats are named as typed.
+        static const QRegularExpression option(QStringLiteral("(-\\w, )?--[a-z-]+( <\\w+>)?"));
+        for (auto match = option.globalMatch(help); match.hasNext();)
+            data.append(match.next().captured());
+        for (const DocumentFormat &format : documentFormats())
+            data.append(QString::fromLatin1(format.name));
         // Qt's own translation says what is wrong with the option.
         const CommandLine wrong = readCommandLine({QStringLiteral("corvane"), QStringLiteral("--recursive")});
         shown.add(QStringLiteral("a wrong option"), wrong.error.section(u'\n', 1));

@@ -10,9 +10,10 @@ namespace {
     QT_TRANSLATE_NOOP("DesktopEntry", "Corvane+"),
     QT_TRANSLATE_NOOP("DesktopEntry", "File List Maker"),
     QT_TRANSLATE_NOOP("DesktopEntry", "List the files of a folder and its subfolders, with sizes and dates, as a "
-                                      "text document, a web page, a CSV file or a printout"),
+                                      "text document, a web page, CSV, JSON, a Markdown table or a printout"),
     QT_TRANSLATE_NOOP("DesktopEntry",
-                      "files;folder;subfolders;list;directory;sizes;dates;print;web page;text;CSV;spreadsheet;"),
+                      "files;folder;subfolders;list;directory;sizes;dates;print;web page;text;CSV;JSON;Markdown;"
+                      "spreadsheet;"),
 };
 
 } // namespace

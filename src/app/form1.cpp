@@ -4,6 +4,7 @@
 #include "app/clientarea.h"
 #include "app/focusdrawing.h"
 #include "app/folderjob.h"
+#include "app/listingsteps.h"
 #include "app/palette.h"
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
@@ -200,18 +201,28 @@ void Form1::createMenus()
     };
 
     FileType = command("FileType", tr("Set File Types"));
-    // The document commands' captions are their formats'; "Create CSV" comes
-    // after "Create TXT".
-    const auto document = [&](const char *name, DocumentKind kind) {
-        return command(name, QCoreApplication::translate(kDocumentFormatContext, documentFormat(kind).caption));
-    };
-    CreateHTM = document("CreateHTM", DocumentKind::Page);
-    CreateTXT = document("CreateTXT", DocumentKind::Text);
-    CreateCSV = document("CreateCSV", DocumentKind::Csv);
     bar->addAction(FileType);
-    bar->addAction(CreateHTM);
-    bar->addAction(CreateTXT);
-    bar->addAction(CreateCSV);
+    // A command for every document format, from the formats' table in its
+    // order: those on the bar, then "Export" with the others as its entries.
+    // Each one runs the one document handler for its format.
+    for (const DocumentFormat &format : documentFormats()) {
+        const QByteArray name = "Create" + QByteArray(format.extension + 1).toUpper();
+        QAction *action =
+            command(name.constData(), QCoreApplication::translate(kDocumentFormatContext, format.caption));
+        connect(action, &QAction::triggered, this, [this, &format] { createDocument(format); });
+        m_documentCommands.append(action);
+        if (format.onMenuBar) {
+            bar->addAction(action);
+            continue;
+        }
+        if (!ExportMenu) {
+            ExportMenu = bar->addMenu(tr("Export"));
+            ExportMenu->setObjectName(QStringLiteral("ExportMenu"));
+        }
+        ExportMenu->addAction(action);
+    }
+    CreateTXT = m_documentCommands.at(findDocumentFormat(u"txt") - documentFormats().data());
+    CreateHTM = m_documentCommands.at(findDocumentFormat(u"htm") - documentFormats().data());
 
     FilterMenu = bar->addMenu(tr("File Filter"));
     FilterMenu->setObjectName(QStringLiteral("FilterMenu"));
@@ -252,9 +263,7 @@ void Form1::createMenus()
     // Each command runs its click handler; the two menus run theirs as they open.
     using Handler = void (Form1::*)();
     const std::pair<QAction *, Handler> clicks[] = {
-        {FileType, &Form1::FileType_Click},     {CreateHTM, &Form1::CreateHTM_Click},
-        {CreateTXT, &Form1::CreateTXT_Click},   {CreateCSV, &Form1::CreateCSV_Click},
-        {SelectWord, &Form1::SelectWord_Click},
+        {FileType, &Form1::FileType_Click},     {SelectWord, &Form1::SelectWord_Click},
         {ListOnly, &Form1::ListOnly_Click},     {Exclude, &Form1::Exclude_Click},
         {PrintList, &Form1::PrintList_Click},   {DisplayEXT, &Form1::DisplayEXT_Click},
         {Enumerate, &Form1::Enumerate_Click},   {IncludeSubfolders, &Form1::IncludeSubfolders_Click},
@@ -363,7 +372,7 @@ bool Form1::RefreshList(Command &c)
 {
     WindowState &s = c.next();
     emit listRefreshed(s.files.path);
-    const RefreshSettings settings{s.clearFirst, s.ShowExtensions, s.FilterWord, s.FilterMode};
+    const RefreshSettings settings = refreshSettings(s);
     Items &items = c.items();
     // A merge proportional to a big list is prepared on a worker thread, so the
     // window keeps painting; small ones take no noticeable time.
@@ -423,8 +432,11 @@ void Form1::showValue(const WindowState &value, std::optional<Items> &&items,
         m_items.assign(std::move(*items));
     if (s.countShown != old.countShown || List1->toolTip().isEmpty())
         showCount(s.countShown);
-    for (QAction *output : {PrintList, CreateTXT, CreateCSV, CreateHTM})
-        output->setEnabled(s.outputEnabled);
+    // Print, "Create TXT", then every other document command with it.
+    PrintList->setEnabled(s.outputEnabled);
+    CreateTXT->setEnabled(s.outputEnabled);
+    for (QAction *document : std::as_const(m_documentCommands))
+        document->setEnabled(s.outputEnabled);
 
     setMenuCaption(DisplayEXT, s.ShowExtensions ? tr("Extensions ON") : tr("Extensions OFF"));
     Enumerate->setChecked(s.enumerate);

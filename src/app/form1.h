@@ -22,7 +22,7 @@
 //   form1_navigation.cpp drive, folder, tree branch and check box handlers
 //   form1_shaping.cpp    display options, file types, word filter commands
 //   form1_editing.cpp    the item list's pop-up menu and hand edits
-//   form1_output.cpp     text document, web page, printing
+//   form1_output.cpp     the documents, printing
 //   form1_workflow.cpp   copying the list, folders dropped on the window
 //   form1_access.cpp     names and descriptions for screen readers
 //   form1_keys.cpp       access letters and shortcuts
@@ -69,7 +69,7 @@ public:
     QAction *FileType = nullptr;
     QAction *CreateHTM = nullptr;
     QAction *CreateTXT = nullptr;
-    QAction *CreateCSV = nullptr;
+    QMenu *ExportMenu = nullptr; // the formats beyond these two
     QMenu *FilterMenu = nullptr;
     QAction *SelectWord = nullptr;
     QAction *ListOnly = nullptr;
@@ -100,6 +100,8 @@ public:
     Services &services() { return m_services; }
     // True while a command runs.
     bool busy() const { return m_command != nullptr; }
+    // The command of each document format, in the order of the formats' table.
+    const QList<QAction *> &documentCommands() const { return m_documentCommands; }
 
     // Procedures of the window.
     void SetColors(int colour);
@@ -144,7 +146,6 @@ public slots:
     void ClearList_Click();
     // Output
     void CreateTXT_Click();
-    void CreateCSV_Click();
     void CreateHTM_Click();
     void PrintList_Click();
     // Keys (form1_keys.cpp)
@@ -261,7 +262,7 @@ private:
     void chooseFilterMode(WordFilterMode mode); // ListOnly and Exclude
     // Output commands (form1_output.cpp): one for every document format.
     QString askDocumentName(const QString &title, const QString &extension);
-    void createDocument(DocumentKind kind);
+    void createDocument(const DocumentFormat &format);
     // The options that change what a read takes: the folder read again with them.
     void chooseReadOption(bool WindowState::*option, bool checked);
     // Accessible names and descriptions, keyboard access to the pop-up (form1_access.cpp).
@@ -277,6 +278,7 @@ private:
     void whenIdle(std::function<void()> start);
 
     Services m_services;
+    QList<QAction *> m_documentCommands; // one per document format, in the table's order
     ItemList m_items;
     WindowState m_state;
     Command *m_command = nullptr; // the running command

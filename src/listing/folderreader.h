@@ -28,6 +28,7 @@ struct FolderListing
     std::vector<FileFacts> facts; // one per name when they were asked for, else empty
     QStringList subfolders;       // the folders in it that are not hidden, sorted by itemLess
     QList<FolderFailure> unreadable; // folders below it that a walk could not read
+    qsizetype factsUnread = 0;       // files listed whose facts were asked for but could not be read
 };
 
 // What a read takes beside the folder's own file names.
@@ -91,7 +92,8 @@ private:
 // folder read itself fails part-way, nothing below it is walked.
 // With options.facts each listed file's size and modification time go into
 // facts, from one stat per file made as it is read (the stat that tells a
-// link's kind serves); FileFacts{} where they cannot be had.
+// link's kind serves); FileFacts{} where they cannot be had, counted in
+// factsUnread.
 Result<FolderListing> readFolder(const QString &folder, const Pattern &pattern, ReadProgress *progress = nullptr,
                                  ReadOptions options = {});
 

@@ -288,6 +288,8 @@ private:
     std::unordered_map<FolderId, Folder *, FolderIdHash> m_seen;
     std::atomic<bool> m_stopped{false};
 
+    std::atomic<qsizetype> m_factsUnread{0}; // files listed whose facts could not be read
+
     // Putting the list together.
     QStringList m_prefixes;
     QList<FolderFailure> m_unreadable;
@@ -346,6 +348,8 @@ void Walk::addFile(int fd, const char *name, const struct stat *known, Reader &r
         FileFacts facts;
         if (known && S_ISREG(known->st_mode))
             facts = FileFacts{qint64(known->st_size), qint64(known->st_mtim.tv_sec)};
+        else
+            m_factsUnread.fetch_add(1, std::memory_order_relaxed);
         fact = quint32(reader.facts.size());
         reader.facts.push_back(facts);
     }
@@ -773,6 +777,7 @@ Result<FolderListing> Walk::run(const QString &path)
     std::stable_sort(m_unreadable.begin(), m_unreadable.end(),
                      [](const FolderFailure &a, const FolderFailure &b) { return itemLess(a.folder, b.folder); });
     listing.unreadable = std::move(m_unreadable);
+    listing.factsUnread = m_factsUnread.load(std::memory_order_relaxed);
     sortInItemOrder(listing.subfolders);
     result.error = root.failure;
     return result;
