@@ -474,16 +474,27 @@ void TestFolderJob::wholeOrNothing()
             QCOMPARE(f.items().count(), kBig);
             return;
         }
-        // File1 on the start folder with nothing listed; every command works.
+        // File1 on the start folder with nothing listed; the drive list on its
+        // drive, the tree on it, unread, its way unfolded.
         QCOMPARE(f.File1->path(), path("A/big"));
         QCOMPARE(f.items().count(), 0);
         QVERIFY(f.Dir1->path().isEmpty());
+        QCOMPARE(f.Drive1->root(), path("A"));
+        const QModelIndex start = f.Dir1->currentIndex();
+        QCOMPARE(f.Dir1->folders()->pathOf(start), path("A/big"));
+        QVERIFY(f.Dir1->isExpanded(start.parent()) && !f.Dir1->isExpanded(start));
+        QVERIFY(w->dialogs().messages.isEmpty());
+        // Activating it reads it; every command works.
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(f.Dir1->window()));
+        f.Dir1->setFocus();
+        QTest::keyClick(f.Dir1, Qt::Key_Return);
+        QCOMPARE(f.Dir1->path(), path("A/big"));
+        QCOMPARE(f.items().count(), kBig);
         w->dialogs().answers = {QStringLiteral("txt")};
         f.FileType->trigger();
         QVERIFY(w->dialogs().messages.isEmpty());
         QCOMPARE(f.items().count(), kBig / 3);
-        f.Dir1->setPath(path("A/big")); // the start folder, chosen in the tree, is read
-        QCOMPARE(f.Dir1->path(), path("A/big"));
         return;
     }
 

@@ -356,7 +356,7 @@ void TestHostile::csvAndCopyGiveTheNamesBack()
     // copy split into its lines: exactly the items, and each item's bytes
     // (nameBytes undoes the escapes) name its file.
     m_window->dialogs().answers = {out() + QStringLiteral("/table")};
-    m_window->form->CreateCSV_Click();
+    m_window->form->findChild<QAction *>(QStringLiteral("CreateCSV"))->trigger();
     QCOMPARE(m_window->dialogs().messages.size(), 1);
     QCOMPARE(m_window->dialogs().messages[0].title, QStringLiteral("CSV Document"));
     QList<QStringList> rows = csvReadBack(out() + QStringLiteral("/table.csv"));

@@ -124,6 +124,19 @@ void TestNavigation::userOpensFolderInTree()
     f.Dir1->scrollTo(sub);
     QTRY_VERIFY(f.Dir1->visualRect(sub).isValid());
     RefreshCounter refreshes(f);
+    // A double click on the open folder leaves its subfolders shown, also
+    // when its branch was folded by hand; nothing is read again.
+    const QModelIndex work = model->indexForPath(path("A/work"));
+    QVERIFY(f.Dir1->isExpanded(work));
+    for (bool foldedByHand : {false, true}) {
+        if (foldedByHand)
+            f.Dir1->collapse(work);
+        const QPoint at = f.Dir1->visualRect(work).center();
+        QTest::mouseClick(f.Dir1->viewport(), Qt::LeftButton, {}, at); // a double click's first press
+        QTest::mouseDClick(f.Dir1->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(f.Dir1->isExpanded(work));
+    }
+    QCOMPARE(refreshes.count(), 0);
     // A click chooses; activating (here a double click) opens.
     QTest::mouseClick(f.Dir1->viewport(), Qt::LeftButton, {}, f.Dir1->visualRect(sub).center());
     QCOMPARE(refreshes.count(), 0);

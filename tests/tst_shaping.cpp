@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QScopeGuard>
 #include <QTest>
+#include <QToolTip>
 #include <QWindow>
 
 #include <fcntl.h>
@@ -40,6 +41,9 @@ private slots:
     void everyFilterCommandRefreshes();
     void readOptions_data();
     void readOptions();
+    void wholeTexts_data();
+    void wholeTexts();
+    void factsBesideFile1();
 
 private:
     QString path(const QString &rel) const { return m_dir->path() + u'/' + rel; }
@@ -298,7 +302,7 @@ void TestShaping::selectWordCaptions()
     QCOMPARE(in.title, QStringLiteral("FILTER"));
     QCOMPARE(in.defaultText, QString());
     QCOMPARE(f.state().FilterWord, word);
-    QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter ON"));
+    QCOMPARE(menuCaption(f.FilterMenu->menuAction()), QStringLiteral("File Filter ON"));
     QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
     QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
     // No mode chosen yet: nothing is removed.
@@ -309,7 +313,7 @@ void TestShaping::selectWordCaptions()
         w.dialogs().answers = clear;
         f.SelectWord->trigger();
         QVERIFY(f.state().FilterWord.isEmpty());
-        QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter OFF"));
+        QCOMPARE(menuCaption(f.FilterMenu->menuAction()), QStringLiteral("File Filter OFF"));
         QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
         QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
     }
@@ -397,6 +401,12 @@ void TestShaping::readOptions_data()
         << true << true << "other|newfstatat:error=EIO:when=2+" << false << tree
         << link + QStringLiteral("\r\rThe sizes and dates of 2 files could not be read:\r\rother/elsewhere.txt : ")
                + eio + QStringLiteral("\rother/song.mp3 : ") + eio;
+    // No file's stat may be made: all listed, without facts.
+    QTest::newRow("no size and date can be read")
+        << false << true << "|newfstatat:error=EACCES" << false << here
+        << QStringLiteral("The sizes and dates of 7 files could not be read:\r\rLOUD.MP3 : %1\rnoext : %1\r"
+                          "notes.txt : %1\rodd..mp3 : %1\rprog.exe : %1\r...")
+               .arg(systemError(EACCES));
     // The check mark says how the list was read: a read that fails leaves it.
     QTest::newRow("the read fails") << true << false << "|getdents64:error=EIO:when=1" << false << here
                                     << eio + QStringLiteral(" : @");
@@ -453,10 +463,12 @@ void TestShaping::readOptions()
     if (failed)
         return;
     // Sizes and dates stand beside each name, to the eye and to a screen reader.
+    // Facts that could not be read stay empty.
     const QModelIndex notes = f.items().index(int(w.texts().indexOf(QStringLiteral("notes.txt"))));
-    QCOMPARE(notes.data(ItemList::FactsRole).toString(), facts ? QStringLiteral("5  2023-11-14 22:13") : QString());
+    const bool shown = facts && !box.contains(QStringLiteral("notes.txt :"));
+    QCOMPARE(notes.data(ItemList::FactsRole).toString(), shown ? QStringLiteral("5  2023-11-14 22:13") : QString());
     QCOMPARE(notes.data(Qt::AccessibleTextRole).toString(),
-             facts ? QStringLiteral("notes.txt, 5 bytes, 2023-11-14 22:13") : QStringLiteral("notes.txt"));
+             shown ? QStringLiteral("notes.txt, 5 bytes, 2023-11-14 22:13") : QStringLiteral("notes.txt"));
     // Off again, the list is as it started.
     w.dialogs().messages.clear();
     if (subfolders)
@@ -465,6 +477,88 @@ void TestShaping::readOptions()
         f.SizesAndDates->trigger();
     QCOMPARE(w.texts(), start);
     QCOMPARE(notes.data(ItemList::FactsRole).toString(), QString());
+}
+
+void TestShaping::wholeTexts_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("facts");
+    QTest::addColumn<QString>("tip"); // %1: the long item's whole text
+    QTest::newRow("an item wider than the list") << "List1" << false << "%1";
+    QTest::newRow("with its size and date") << "List1" << true << "%1  3  2023-11-14 22:13";
+    QTest::newRow("a File1 name wider than File1") << "File1" << false << "%1";
+    QTest::newRow("a File1 name with its facts") << "File1" << true << "%1  3  2023-11-14 22:13";
+}
+
+void TestShaping::wholeTexts()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, facts);
+    QFETCH(QString, tip);
+    const QString inner = QStringLiteral("examples/adduser.local.conf.examples/a-folder-name-that-is-long/skel");
+    const QString whole = QStringLiteral("aaa/") + inner + QStringLiteral("/.bashrc");
+    makeFiles(m_dir->path(), {whole});
+    writeBytes(path(whole), "abc");
+    const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path(whole)).constData(), times, 0), 0);
+    qputenv("TZ", "UTC");
+    const auto localTime = qScopeGuard([] { qunsetenv("TZ"); });
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    f.IncludeSubfolders->trigger();
+    if (facts)
+        f.SizesAndDates->trigger();
+    auto *view = f.findChild<QListView *>(control);
+    const QModelIndex first = view->model()->index(0, 0);
+    QCOMPARE(first.data().toString(), whole);
+    // Cut in its middle, the path keeps the file's own name in sight.
+    const QString cut = QStringLiteral("aaa/\u2026/skel/.bashrc");
+    QCOMPARE(fittedText(whole, view->fontMetrics(), view->fontMetrics().horizontalAdvance(cut)), cut);
+    const auto tipAt = [&](const QModelIndex &index) {
+        QToolTip::hideText();
+        const QPoint at = view->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &help);
+        return QToolTip::text();
+    };
+    QCOMPARE(tipAt(first), tip.arg(whole));
+    // A name that fits shows no tooltip of its own: the list's count, or none.
+    const QModelIndex shortOne = view->model()->index(1, 0);
+    tipAt(shortOne);
+    QTRY_COMPARE(QToolTip::text(), control == u"List1" ? f.List1->toolTip() : QString());
+}
+
+void TestShaping::factsBesideFile1()
+{
+    // Enough short names that rows lie under File1; their facts stand left of it.
+    QStringList names;
+    for (int i = 0; i < 40; ++i)
+        names.append(QStringLiteral("n%1").arg(i, 2, 10, QChar(u'0')));
+    makeFiles(m_dir->path(), names);
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    f.SizesAndDates->trigger();
+    QWidget *client = f.List1->parentWidget();
+    const QImage shot = client->grab().toImage();
+    const QRect file1 = f.File1->geometry();
+    const int factsWidth = f.List1->fontMetrics().horizontalAdvance(QStringLiteral("0  2026-12-08 13:17"));
+    const auto lightPixels = [&](const QRect &area) {
+        int light = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                light += shot.pixelColor(x, y).lightness() > 200;
+        return light;
+    };
+    // In the band left of File1 at its height, where short names never reach:
+    // white digits; above File1 they stand at the row's end as before.
+    const QRect left(file1.left() - factsWidth, file1.top() + 4, factsWidth / 2, file1.height() - 8);
+    QVERIFY2(lightPixels(left) > 50, qPrintable(QString::number(lightPixels(left))));
+    const QRect aboveLeft = left.translated(0, -file1.height() - 20);
+    QCOMPARE(lightPixels(aboveLeft), 0);
 }
 
 QTEST_MAIN(TestShaping)

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/listingsteps.h"
 
 #include "listing/filenames.h"
 #include "listing/foldertree.h"
@@ -18,42 +19,6 @@ namespace {
 QString readingText(const QString &folder)
 {
     return Form1::tr("Reading %1").arg(displayPath(folder));
-}
-
-// One part of the box after a read: heading, then the first few of the
-// failures (as they are shown, with the escapes of names) with the system's
-// reason, one a line (CR), and "..." when there are more.
-QString failurePart(const QString &heading, qsizetype count, const QList<FolderFailure> &failures)
-{
-    constexpr qsizetype kNamed = EntryFailures::kNamed;
-    QString text = heading + u'\r';
-    for (qsizetype i = 0; i < std::min(kNamed, failures.size()); ++i)
-        text += u'\r' + failures.at(i).folder + QStringLiteral(" : ") + failures.at(i).reason;
-    if (count > std::min(kNamed, failures.size()))
-        text += QStringLiteral("\r...");
-    return text;
-}
-
-// What a read could not look at, in one text: the folders below the one read
-// that a walk could not read, the entries whose kind could not be learned, the
-// files whose sizes and dates could not be read. Empty when it saw everything.
-QString readWarning(const FolderListing &listing)
-{
-    QStringList parts;
-    if (const qsizetype n = listing.unreadable.size(); n > 0)
-        parts.append(failurePart(n == 1 ? Form1::tr("1 folder could not be read:")
-                                        : Form1::tr("%n folders could not be read:", nullptr, int(n)),
-                                 n, listing.unreadable));
-    if (const EntryFailures &f = listing.unchecked; !f.isEmpty())
-        parts.append(failurePart(f.count == 1 ? Form1::tr("1 entry could not be checked:")
-                                              : Form1::tr("%n entries could not be checked:", nullptr, int(f.count)),
-                                 f.count, f.first));
-    if (const EntryFailures &f = listing.withoutFacts; !f.isEmpty())
-        parts.append(failurePart(
-            f.count == 1 ? Form1::tr("The size and date of 1 file could not be read:")
-                         : Form1::tr("The sizes and dates of %n files could not be read:", nullptr, int(f.count)),
-            f.count, f.first));
-    return parts.join(QStringLiteral("\r\r"));
 }
 
 } // namespace
@@ -171,8 +136,8 @@ bool Form1::tellRead(Command &c, const QString &folder, const Result<FolderListi
         c.fail(listing.error + QStringLiteral(" : ") + displayPath(folder));
         return false;
     }
-    if (const QString warning = readWarning(listing.value); !warning.isEmpty())
-        c.warn(warning);
+    if (const QString warnings = readWarnings(listing.value); !warnings.isEmpty())
+        c.warn(warnings);
     return true;
 }
 
@@ -188,7 +153,7 @@ bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
         fresh.setRoot(s.treeRoot);
         levels = fresh.levelsToShow(folder);
     }
-    const ReadOptions options{s.includeSubfolders, s.sizesAndDates};
+    const ReadOptions options = readOptions(s);
     std::optional<FolderRead> read = runIn<FolderRead>(
         c, readingText(folder), true, [folder, pattern, levels, options](ReadProgress &progress) {
             return readWithLevels(folder, pattern, options, levels, progress);

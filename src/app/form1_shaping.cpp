@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/listingsteps.h"
 
 #include "listing/filetypes.h"
 #include "listing/wordfilter.h"
@@ -86,12 +87,11 @@ void Form1::FileType_Click()
     WindowState &s = c.next();
     s.FileTypes = askTrimmed(tr(fileTypesPrompt), tr("FILE TYPE"), s.FileTypes);
 
-    const QString pattern = fileTypePattern(s.FileTypes);
     // The pattern and the folder read again with it (File1's Refresh) are one
     // step: a folder gone meanwhile keeps File1 as it was.
-    if (!readFiles(c, s.files.path, pattern.isEmpty() ? QStringLiteral("*.*") : pattern))
+    if (!readFiles(c, s.files.path, filePattern(s.FileTypes)))
         return;
-    s.caption = pattern.isEmpty() ? QStringLiteral("Corvane+") : tr("File type(s) : ") + s.FileTypes;
+    s.caption = fileTypePattern(s.FileTypes).isEmpty() ? QStringLiteral("Corvane+") : tr("File type(s) : ") + s.FileTypes;
 
     c.items().clear();
     if (!RefreshList(c))

@@ -1,3 +1,4 @@
+#include "app/exportcommand.h"
 #include "app/form1.h"
 #include "app/startup.h"
 #include "app/translations.h"
@@ -20,6 +21,13 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(corvane::pathFromBytes(argv[i]));
+    if (corvane::isExportCommand(arguments)) {
+        // A document written with no window: no display is needed.
+        int coreArgc = 1;
+        const QCoreApplication core(coreArgc, argv);
+        corvane::installTranslations();
+        return corvane::runExport(arguments);
+    }
     corvane::CommandLine command = corvane::readCommandLine(arguments);
     if (command.exitStatus) {
         // Said in the user's language: translations need an application
