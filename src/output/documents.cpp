@@ -173,8 +173,6 @@ namespace {
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-void nothing(DocumentWriter &, const DocumentContent &) {}
-
 // ---- The text document and the copy: UTF-8 as it is ----
 
 constexpr TextEscaping kPlain{encode::utf8, 3, 0};
@@ -540,42 +538,25 @@ const DocumentFormat kFormats[] = {
      .nameBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Make TXT document"),
      .confirmationTitle = QT_TRANSLATE_NOOP("DocumentFormat", "TXT Document"),
      .confirmationText = QT_TRANSLATE_NOOP("DocumentFormat", "File : %1 saved in folder :\r\r%2"),
-     .titleBoxTitle = nullptr,
-     .titlePrompt = nullptr,
-     .defaultTitle = nullptr,
-     .opensAfterwards = false,
      .onMenuBar = true,
      .escaping = kPlain,
-     .header = nothing,
-     .row = textRow,
-     .trailer = nothing},
+     .row = textRow},
     {.name = "csv",
      .caption = QT_TRANSLATE_NOOP("DocumentFormat", "CSV…"),
      .extension = ".csv",
      .nameBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Make CSV document"),
      .confirmationTitle = QT_TRANSLATE_NOOP("DocumentFormat", "CSV Document"),
      .confirmationText = QT_TRANSLATE_NOOP("DocumentFormat", "File : %1 saved in folder :\r\r%2"),
-     .titleBoxTitle = nullptr,
-     .titlePrompt = nullptr,
-     .defaultTitle = nullptr,
-     .opensAfterwards = false,
-     .onMenuBar = false,
      // A field quoted when it needs it, quotes doubled, formulas kept as text.
      .escaping = {encode::csvField, 3, 3},
      .header = csvHeader,
-     .row = csvRow,
-     .trailer = nothing},
+     .row = csvRow},
     {.name = "json",
      .caption = QT_TRANSLATE_NOOP("DocumentFormat", "JSON…"),
      .extension = ".json",
      .nameBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Make JSON document"),
      .confirmationTitle = QT_TRANSLATE_NOOP("DocumentFormat", "JSON Document"),
      .confirmationText = QT_TRANSLATE_NOOP("DocumentFormat", "File : %1 saved in folder :\r\r%2"),
-     .titleBoxTitle = nullptr,
-     .titlePrompt = nullptr,
-     .defaultTitle = nullptr,
-     .opensAfterwards = false,
-     .onMenuBar = false,
      .escaping = {jsonString, 6, 2},
      .header = jsonHeader,
      .row = jsonRow,
@@ -586,15 +567,9 @@ const DocumentFormat kFormats[] = {
      .nameBoxTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Make Markdown document"),
      .confirmationTitle = QT_TRANSLATE_NOOP("DocumentFormat", "Markdown Document"),
      .confirmationText = QT_TRANSLATE_NOOP("DocumentFormat", "File : %1 saved in folder :\r\r%2"),
-     .titleBoxTitle = nullptr,
-     .titlePrompt = nullptr,
-     .defaultTitle = nullptr,
-     .opensAfterwards = false,
-     .onMenuBar = false,
      .escaping = {markdownCell, 5, 0},
      .header = markdownHeader,
-     .row = markdownRow,
-     .trailer = nothing},
+     .row = markdownRow},
 };
 
 // The items' texts may lie scattered over the heap (a list edited by hand, a
@@ -612,7 +587,8 @@ void writeDocument(const DocumentFormat &format, const DocumentContent &content,
 {
     if (!content.facts.empty())
         ::tzset();
-    format.header(out, content);
+    if (format.header)
+        format.header(out, content);
     const QStringList &items = content.items;
     if (content.rows.empty()) {
         for (qsizetype i = 0; i < items.size() && !out.stopped(); ++i) {
@@ -629,7 +605,8 @@ void writeDocument(const DocumentFormat &format, const DocumentContent &content,
                 format.row(out, content, RowPlace{rows[k], order++});
         }
     }
-    format.trailer(out, content);
+    if (format.trailer)
+        format.trailer(out, content);
 }
 
 // A guess at the size of a document kept whole, so that its buffer grows a

@@ -74,17 +74,17 @@ struct DocumentFormat
     const char *confirmationTitle; // the box that says it is written ...
     const char *confirmationText;  // ... and its text: %1 the name as typed, %2 the folder
     // The box that asks for a title; a null titleBoxTitle asks none.
-    const char *titleBoxTitle;
-    const char *titlePrompt;
-    const char *defaultTitle; // the box's answer when the user just confirms; not translated
-    bool opensAfterwards;     // handed to the desktop's viewer once confirmed
-    bool onMenuBar;           // a command of its own on the menu bar; else an entry of "Export"
+    const char *titleBoxTitle = nullptr;
+    const char *titlePrompt = nullptr;
+    const char *defaultTitle = nullptr; // the box's answer when the user just confirms; not translated
+    bool opensAfterwards = false;       // handed to the desktop's viewer once confirmed
+    bool onMenuBar = false;             // a command of its own on the menu bar; else an entry of "Export"
     // How its bytes are made: the escaping of its texts, what comes before
-    // the rows, one row, what comes after them.
+    // the rows (null: nothing), one row, what comes after them (null: nothing).
     TextEscaping escaping;
-    void (*header)(DocumentWriter &out, const DocumentContent &content);
-    void (*row)(DocumentWriter &out, const DocumentContent &content, RowPlace place);
-    void (*trailer)(DocumentWriter &out, const DocumentContent &content);
+    void (*header)(DocumentWriter &out, const DocumentContent &content) = nullptr;
+    void (*row)(DocumentWriter &out, const DocumentContent &content, RowPlace place) = nullptr;
+    void (*trailer)(DocumentWriter &out, const DocumentContent &content) = nullptr;
 
     bool asksTitle() const { return titleBoxTitle != nullptr; }
 };
