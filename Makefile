@@ -69,9 +69,13 @@ fuzz: deps
 # the table goes to $(BUILD)/bench/report.txt.
 bench: build
 	@bench/run-bench $(BUILD)
-# The Debian package, built as $(BUILD)/corvane_<version>_<arch>.deb.
-package: build
-	@cmake --build $(BUILD) --target package
+# The Debian package, built as $(BUILD)/corvane_<version>_<arch>.deb: a build
+# of its own that makes only what the package holds (no tests, no benchmarks).
+package: deps
+	@cmake -S . -B $(BUILD)-package -DCORVANE_TESTS=OFF -DCORVANE_BENCH=OFF $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(BUILD)-package -j $(JOBS) --target package
+	@mkdir -p $(BUILD) && cp $(BUILD)-package/corvane_*.deb $(BUILD)/
+	@ls $(BUILD)/corvane_*.deb
 
 clean:
-	@rm -rf $(BUILD)
+	@rm -rf $(BUILD) $(BUILD)-package

@@ -564,25 +564,29 @@ int main(int argc, char **argv)
     const QString txt = exportDir + QStringLiteral("/list.txt");
     const QString htm = exportDir + QStringLiteral("/list.htm");
     const QString csv = exportDir + QStringLiteral("/list.csv");
-    auto exportMs = [&](const QString &file, DocumentKind kind, const QStringList &items,
+    auto exportMs = [&](const QString &file, const char *format, const QStringList &items,
                         std::span<const FileFacts> facts = {}) {
         return measure(runs, {}, [&] {
             const DocumentContent content{
                 .items = items, .facts = facts, .numbered = true, .title = QStringLiteral("Corvane")};
-            if (!writeDocument(file, documentFormat(kind), content).ok())
+            if (!writeDocument(file, *findDocumentFormat(QString::fromLatin1(format)), content).ok())
                 qFatal("export to %s failed", qPrintable(file));
         });
     };
-    const double txtMs = exportMs(txt, DocumentKind::Text, all);
-    const double htmMs = exportMs(htm, DocumentKind::Page, all);
-    const double csvMs = exportMs(csv, DocumentKind::Csv, all);
+    const double txtMs = exportMs(txt, "txt", all);
+    const double htmMs = exportMs(htm, "html", all);
+    const double csvMs = exportMs(csv, "csv", all);
     // The same with sizes and dates: every row's time goes through the C
     // library's local time. Times a few hours apart, over about a century.
     std::vector<FileFacts> facts(size_t(all.size()));
     for (size_t i = 0; i < facts.size(); ++i)
         facts[i] = {qint64(i) * 37, 1765199825 - qint64(i) * 3187};
     const QString factsCsv = exportDir + QStringLiteral("/facts.csv");
-    const double factsCsvMs = exportMs(factsCsv, DocumentKind::Csv, all, facts);
+    const double factsCsvMs = exportMs(factsCsv, "csv", all, facts);
+    const QString json = exportDir + QStringLiteral("/list.json"), factsJson = exportDir + QStringLiteral("/facts.json");
+    const QString md = exportDir + QStringLiteral("/list.md"), factsMd = exportDir + QStringLiteral("/facts.md");
+    const double jsonMs = exportMs(json, "json", all), factsJsonMs = exportMs(factsJson, "json", all, facts);
+    const double mdMs = exportMs(md, "markdown", all), factsMdMs = exportMs(factsMd, "markdown", all, facts);
     auto cpMs = [&](const QString &file) {
         const QString copy = file + QStringLiteral(".copy");
         return measure(runs, {}, [&] {
@@ -595,12 +599,18 @@ int main(int argc, char **argv)
     rows.append({QStringLiteral("CSV export (vs cp)"), all.size(), csvMs, cpMs(csv), 6, false});
     rows.append({QStringLiteral("CSV export, sizes and dates (vs cp)"), all.size(), factsCsvMs, cpMs(factsCsv), 6,
                  false});
+    rows.append({QStringLiteral("JSON export (vs cp)"), all.size(), jsonMs, cpMs(json), 6, false});
+    rows.append({QStringLiteral("JSON export, sizes and dates (vs cp)"), all.size(), factsJsonMs, cpMs(factsJson), 6,
+                 false});
+    rows.append({QStringLiteral("Markdown export (vs cp)"), all.size(), mdMs, cpMs(md), 6, false});
+    rows.append({QStringLiteral("Markdown export, sizes and dates (vs cp)"), all.size(), factsMdMs, cpMs(factsMd), 6,
+                 false});
 
     // Ctrl+C with nothing marked, numbered, beside the text export of the same list.
     if (!form.Enumerate->isChecked())
         form.Enumerate->trigger();
     const QStringList shown = form.items().texts();
-    const double shownTxtMs = exportMs(txt, DocumentKind::Text, shown);
+    const double shownTxtMs = exportMs(txt, "txt", shown);
     const double copyMs = measure(runs, {}, [&] { form.copyToClipboard(); });
     rows.append({QStringLiteral("copy to clipboard (vs text export)"), shown.size(), copyMs, shownTxtMs, 3,
                  false});
@@ -672,6 +682,28 @@ int main(int argc, char **argv)
         rows.append({QStringLiteral("  3 folders left out (vs whole walk)"), leftCount, median(left), median(whole),
                      treeCount >= 100000 ? 1.05 : 0, false});
         treeRssMb = peakMbOf(QStringLiteral("--rss-tree"), tree);
+
+        // The command line's export of the whole tree with sizes and dates,
+        // a process of its own from start to end, beside find listing the
+        // same tree's sizes, times and paths sorted, both into a file.
+        const QString cliFile = big + QStringLiteral("/subfolder-1/tree.txt");
+        const QString findFile = big + QStringLiteral("/subfolder-1/find.txt");
+        const auto run = [](const QString &program, const QStringList &arguments) {
+            if (QProcess::execute(program, arguments) != 0)
+                qFatal("%s failed", qPrintable(program));
+        };
+        const double findMs = measure(runs, {}, [&] {
+            run(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                       QStringLiteral("find \"$1\" -type f -printf '%s %T@ %P\\n' | LC_ALL=C sort >\"$2\""),
+                                       QStringLiteral("sh"), tree, findFile});
+        });
+        rows.append({QStringLiteral("command line: tree+facts (vs find|sort)"), treeCount,
+                     measure(runs, {}, [&] {
+                         run(QStringLiteral(CORVANE_PROGRAM), {QStringLiteral("--export"), QStringLiteral("txt"),
+                                                               QStringLiteral("-r"), QStringLiteral("-s"),
+                                                               QStringLiteral("-o"), cliFile, tree});
+                     }),
+                     findMs, treeCount >= 100000 ? 1.0 : 0.0, false});
     }
 
     // The table.

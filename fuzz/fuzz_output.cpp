@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                   .numbered = bool(data[0] & 1),
                                   .showExtensions = bool(data[0] & 2),
                                   .title = item};
-    for (const DocumentKind kind : {DocumentKind::Text, DocumentKind::Page, DocumentKind::Csv})
-        if (documentBytes(documentFormat(kind), content) != test::referenceDocument(kind, content))
+    for (const DocumentFormat &format : documentFormats())
+        if (documentBytes(format, content) != test::referenceDocument(format, content))
             std::abort();
     DocumentContent copied = content;
     copied.rows = rows;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package into a scratch folder and checks what a user gets:
-# the file list, Depends covering every library the program links, no error or
-# warning from lintian, a valid menu entry and AppStream file, icons of the
+# the file list, Depends covering every library the program links, no error,
+# warning or hardening note from lintian, a menu entry and AppStream file valid
+# without a warning, German in the menu entry, folders left to the file manager
+# the menu entry is installed beside, icons of the
 # right sizes, and the unpacked program starting offscreen far enough to show
 # its window, with and without a folder (given with Qt's -platform and -style
 # options), one line and status 1 without a display; --help and --version, and
@@ -80,10 +82,15 @@ while read -r soname; do
   fi
 done < <(LC_ALL=C readelf -d "$root/usr/bin/corvane" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
 
-# ---- Debian's own checker: any error or warning fails ----
-if ! lintian_out=$(lintian --fail-on error,warning "$deb" 2>&1); then
+# ---- Debian's own checker: any error or warning fails, and so does any
+# hardening note among its pedantic and informational ones ----
+if ! lintian_out=$(lintian --pedantic --display-info --fail-on error,warning "$deb" 2>&1); then
   echo "$lintian_out" >&2
   fail "lintian"
+fi
+if grep -q 'hardening-' <<<"$lintian_out"; then
+  grep 'hardening-' <<<"$lintian_out" >&2
+  fail "lintian notes missing hardening"
 fi
 # The copyright file is machine-readable and states the About box's licence.
 head -n1 "$root/usr/share/doc/corvane/copyright" \
@@ -92,15 +99,38 @@ grep -q 'All rights reserved' "$root/usr/share/doc/corvane/copyright" || fail "c
 
 # ---- Menu entry and AppStream data ----
 desktop="$root/usr/share/applications/$id.desktop"
-desktop-file-validate "$desktop" || fail "desktop-file-validate"
-appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
+# Both validators pass without a warning.
+said=$(desktop-file-validate "$desktop" 2>&1) && [[ -z "$said" ]] || fail "desktop-file-validate: $said"
+said=$(appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" 2>&1) \
+  && ! grep -qE '^[EW]:' <<<"$said" || fail "appstreamcli validate: $said"
 field() { sed -n "s/^$1=//p" "$desktop"; }
 [[ "$(field Name)" == "Corvane+" ]] || fail "desktop Name"
 [[ "$(field Icon)" == "$id" ]] || fail "desktop Icon"
-# File managers offer "Open With Corvane+" on a folder and pass it as %f.
+# A file manager's "Open With Other Application" passes the folder as %f.
 [[ "$(field Exec)" == "corvane %f" ]] || fail "desktop Exec is not 'corvane %f'"
 [[ -x "$root/usr/bin/$(field Exec | cut -d' ' -f1)" ]] || fail "desktop Exec does not name the installed program"
-[[ "$(field MimeType)" == "inode/directory;" ]] || fail "desktop MimeType"
+# The menu entry speaks German from the translations.
+for key in Name GenericName Comment Keywords; do
+  [[ -n "$(field "$key\\[de\\]")" ]] || fail "desktop $key[de] missing"
+done
+[[ "$(field 'Comment\[de\]')" == "Die Dateien eines Ordners"* ]] || fail "desktop Comment[de]: $(field 'Comment\[de\]')"
+# Folders stay the file manager's: installed beside pcmanfm's menu entry
+# (with the caches the package's triggers make), the default for folders is
+# still pcmanfm for xdg-open and for GLib.
+if grep -q '^MimeType=' "$desktop"; then fail "the menu entry names file types: $(field MimeType)"; fi
+apps="$scratch/xdg/share/applications"
+mkdir -p "$apps" "$scratch/xdg/config" "$scratch/xdg/home"
+cp /usr/share/applications/pcmanfm.desktop "$desktop" "$apps/"
+update-desktop-database "$apps"
+in_xdg() {
+  env -i PATH="$root/usr/bin:$PATH" HOME="$scratch/xdg/home" XDG_DATA_HOME="$scratch/xdg/home" \
+    XDG_DATA_DIRS="$scratch/xdg/share" XDG_CONFIG_HOME="$scratch/xdg/config" XDG_CONFIG_DIRS="$scratch/xdg/config" "$@"
+}
+folders=$(in_xdg xdg-mime query default inode/directory)
+[[ "$folders" == pcmanfm.desktop ]] || fail "xdg-mime: folders open with '$folders'"
+folders=$(in_xdg gio mime inode/directory)
+folders=${folders%%$'\n'*} # its first line names the default
+[[ "$folders" == *": pcmanfm.desktop" ]] || fail "gio: $folders"
 grep -q "<id>$id</id>" "$root/usr/share/metainfo/$id.metainfo.xml" || fail "metainfo id"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$root/usr/share/metainfo/$id.metainfo.xml" \
   || fail "metainfo launchable"
@@ -137,6 +167,9 @@ err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE "
 help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --help) || fail "--help status"
 [[ "$help" == "Usage: corvane [FOLDER]"* ]] || fail "--help prints: $help"
 [[ "$help" == *"Qt's standard options are accepted"* ]] || fail "--help does not mention Qt's options"
+for word in "every folder below" "sizes and dates" CSV F5 Ctrl+Q; do
+  [[ "$help" == *"$word"* ]] || fail "--help does not name $word"
+done
 [[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/corvane" --version)" == "Corvane+ $version" ]] \
   || fail "--version"
 # The unpacked program finds its translations beside its folder, as installed.

@@ -173,6 +173,7 @@ void TestAccessibility::controls_data()
     QTest::newRow("item list") << "List1" << "Items";
     QTest::newRow("check box") << "Check1" << "Clear list when new folder is selected";
     QTest::newRow("file filter menu") << "FilterMenu" << "File Filter";
+    QTest::newRow("export menu") << "ExportMenu" << "Export";
     QTest::newRow("options menu") << "Options" << "Options";
     QTest::newRow("pop-up menu") << "SelectMenu" << "Item commands";
 }
@@ -199,13 +200,13 @@ void TestAccessibility::menuItemsSpeakTheirCaptions()
     QStringList barNames;
     for (int i = 0; i < bar->childCount(); ++i)
         barNames << bar->child(i)->text(QAccessible::Name);
-    QCOMPARE(barNames, QStringList({"Set File Types", "Make WEB Page", "Create TXT", "Create CSV", "File Filter",
+    QCOMPARE(barNames, QStringList({"Set File Types", "Make WEB Page", "Create TXT", "Export", "File Filter",
                                     "Print", "Options", "Info"}));
 
     // Every command speaks its caption as shown, also after a caption with "&"
     // is set at run time, and carries its control name as object name.
     setMenuCaption(f.ListOnly, QStringLiteral("Only items containing : R&D"));
-    for (QMenu *menu : {f.FilterMenu, f.Options, f.SelectMenu}) {
+    for (QMenu *menu : {f.FilterMenu, f.ExportMenu, f.Options, f.SelectMenu}) {
         QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(menu);
         QVERIFY(iface);
         QCOMPARE(iface->childCount(), menu->actions().size());
@@ -216,6 +217,12 @@ void TestAccessibility::menuItemsSpeakTheirCaptions()
         }
     }
     QCOMPARE(spoken(f.ListOnly, QAccessible::Name), QStringLiteral("Only items containing : R&D"));
+    // Every entry has an access letter of its own in its menu, also after
+    // captions changed at run time.
+    QCOMPARE(accessLetterFault(f), QString());
+    f.FilterMenu->setTitle(QStringLiteral("File Filter ON"));
+    QCOMPARE(accessLetterFault(f), QString());
+    QCOMPARE(menuCaption(f.FilterMenu->menuAction()), QStringLiteral("File Filter ON"));
 }
 
 void TestAccessibility::countDescriptionFollowsList_data()

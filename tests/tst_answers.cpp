@@ -157,7 +157,9 @@ void TestAnswers::documentName_data()
         QTest::addRow("%s, ends in a dot", kind) << web << "doc." << "/work/doc." + ext << "";
         QTest::addRow("%s, ends in a space", kind) << web << "doc. " << "/work/doc." + ext << "";
         QTest::addRow("%s, only dots", kind) << web << ".." << "/work/.." + ext << "";
-        QTest::addRow("%s, folder part only", kind) << web << "sub/" << "/work/sub/" + ext << "";
+        // A last part that is empty is no name: never a hidden ".txt".
+        QTest::addRow("%s, folder part only", kind) << web << "sub/" << "" << "Operation aborted";
+        QTest::addRow("%s, the root", kind) << web << " / " << "" << "Operation aborted";
         QTest::addRow("%s, existing folder", kind) << web << "taken" << "" << "Is a directory";
         QTest::addRow("%s, fifo", kind) << web << "fifo" << "" << "Not a regular file";
         // A link's target is replaced (or made) and the link stays a link.
@@ -200,7 +202,8 @@ void TestAnswers::documentName()
             QCOMPARE(m_window->scripted.shell->opened, QStringList{path});
     } else {
         QCOMPARE(messages[0].title, QStringLiteral("WARNING"));
-        QCOMPARE(messages[0].icon, MessageIcon::Critical);
+        // A refused name is no failure: the exclamation, as for an empty one.
+        QCOMPARE(messages[0].icon, reason == u"Operation aborted" ? MessageIcon::Exclamation : MessageIcon::Critical);
         QVERIFY2(messages[0].text.contains(reason, Qt::CaseInsensitive), qPrintable(messages[0].text));
         QVERIFY(m_window->scripted.shell->opened.isEmpty());
     }

@@ -2,6 +2,7 @@
 // window with real mouse events on real folders.
 
 #include "app/form1.h"
+#include "editing/editing.h"
 #include "support/scripted.h"
 
 #include <QAction>
@@ -246,6 +247,7 @@ void TestEditing::renameInPlace_data()
     QTest::newRow("spaces only") << QStringList{"    "} << "b.txt";
     QTest::newRow("only spaces are trimmed; control characters shown escaped")
         << QStringList{"\tx\n "} << "\\tx\\n";
+    QTest::newRow("a typed backslash stays as typed") << QStringList{"a\\xFF\\"} << "a\\xFF\\";
 }
 
 void TestEditing::renameInPlace()
@@ -285,6 +287,11 @@ void TestEditing::renameWithoutCurrentItem()
     QCOMPARE(w.dialogs().inputs.first().defaultText, QString());
     QCOMPARE(w.dialogs().inputs.first().title, QStringLiteral("RENAME"));
     QCOMPARE(w.texts(), QStringList({"a.txt", "b.txt", "c.txt", "d.txt"}));
+    // No row, or one past the end, is no rename; a row in the list is.
+    QVERIFY(!renameItem(f.items(), -1, QStringLiteral("x")));
+    QVERIFY(!renameItem(f.items(), f.items().count(), QStringLiteral("x")));
+    QVERIFY(renameItem(f.items(), 3, QStringLiteral(" x ")));
+    QCOMPARE(w.texts(), QStringList({"a.txt", "b.txt", "c.txt", "x"}));
 }
 
 void TestEditing::erase_data()

@@ -103,6 +103,7 @@ void TestFileNames::displayName()
     QCOMPARE(shown, expected);
     QVERIFY(!shown.contains(u'\n') && !shown.contains(u'\r'));
     QCOMPARE(corvane::nameBytes(shown), bytes);
+    QCOMPARE(corvane::test::referenceNameBytes(shown), bytes); // the fuzz target's reference
 
     // The same bytes as a path: back to exactly these bytes, shown alike, and
     // valid UTF-8 decoded as usual.
@@ -137,6 +138,7 @@ void TestFileNames::typedText()
     QFETCH(QByteArray, bytes);
     QCOMPARE(corvane::oneLineText(typed), oneLine);
     QCOMPARE(corvane::nameBytes(oneLine), bytes);
+    QCOMPARE(corvane::test::referenceNameBytes(oneLine), bytes);
 }
 
 void TestFileNames::caseRule()

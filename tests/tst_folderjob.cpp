@@ -24,6 +24,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QMimeData>
+#include <QUrl>
+
+#include <unistd.h>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -36,8 +40,13 @@ namespace {
 
 constexpr auto kDelay = 350ms;
 constexpr int kBig = 3000;
+// Enough names for a merge to go off the window's thread, as in production:
+// only then can it show the box and be cancelled.
+constexpr int kHuge = 50000;
 
-enum Command { Folder, Drive, DriveSecondRead, FileTypes, Extensions, Word, ListOnlyWord, ExcludeWord };
+enum Command {
+    Folder, Drive, DriveSecondRead, FileTypes, Extensions, Word, ListOnlyWord, ExcludeWord, Subfolders, Facts
+};
 
 // Runs act while a 20 ms timer calls tick with the milliseconds since act began.
 void whileRunning(const std::function<void()> &act, const std::function<void(qint64)> &tick)
@@ -64,15 +73,21 @@ struct Look
     WindowState state;
     Items items;
     QString drive, tree;
-    bool check1 = false, enumerate = false;
+    bool check1 = false, enumerate = false, subfolders = false, facts = false;
     friend bool operator==(const Look &, const Look &) = default;
 };
 
 Look look(Window &w)
 {
     Form1 &f = *w.form;
-    return {f.state(), f.items().value(), f.Drive1->root(), f.Dir1->path(), f.Check1->isChecked(),
-            f.Enumerate->isChecked()};
+    return {f.state(),
+            f.items().value(),
+            f.Drive1->root(),
+            f.Dir1->path(),
+            f.Check1->isChecked(),
+            f.Enumerate->isChecked(),
+            f.IncludeSubfolders->isChecked(),
+            f.SizesAndDates->isChecked()};
 }
 
 // Slows the reader as soon as the window has rebuilt its list once.
@@ -121,6 +136,15 @@ void TestFolderJob::initTestCase()
         files.append(QStringLiteral("A/many/f%1/x").arg(i, 4, 10, QLatin1Char('0')));
     }
     makeFiles(m_dir.path(), files);
+    // Quickly: each name a hard link to the first.
+    const QByteArray huge = QFile::encodeName(path("A/huge/"));
+    const QByteArray first = huge + "song00000.mp3";
+    QVERIFY(QDir().mkpath(path("A/huge")));
+    writeBytes(QFile::decodeName(first), {});
+    for (int i = 1; i < kHuge; ++i) {
+        const QByteArray name = huge + "song" + QByteArray::number(i).rightJustified(5, '0') + ".mp3";
+        QCOMPARE(::link(first.constData(), name.constData()), 0);
+    }
 }
 
 void TestFolderJob::init()
@@ -223,6 +247,9 @@ void TestFolderJob::cancelPutsBack_data()
     QTest::newRow("select word") << int(Word) << 2;
     QTest::newRow("list only") << int(ListOnlyWord) << 0;
     QTest::newRow("exclude") << int(ExcludeWord) << 1;
+    // The check mark says how the list was read: a cancel leaves it.
+    QTest::newRow("include subfolders") << int(Subfolders) << 0;
+    QTest::newRow("sizes and dates") << int(Facts) << 2;
 }
 
 void TestFolderJob::cancelPutsBack()
@@ -232,8 +259,11 @@ void TestFolderJob::cancelPutsBack()
     auto w = window();
     Form1 &f = *w->form;
     // A big list with marks, a current item and a hand edit; the word set.
+    // A command that only merges the list again is slow from kHuge names.
+    const bool mergeOnly =
+        command == Extensions || command == Word || command == ListOnlyWord || command == ExcludeWord;
     if (command != Drive && command != DriveSecondRead)
-        f.Dir1->setPath(path("A/big"));
+        f.Dir1->setPath(path(mergeOnly ? "A/huge" : "A/big"));
     if (command == ListOnlyWord || command == ExcludeWord) {
         w->dialogs().answers = {QStringLiteral("song1")};
         f.SelectWord_Click();
@@ -264,6 +294,8 @@ void TestFolderJob::cancelPutsBack()
             case Word: f.SelectWord_Click(); break;
             case ListOnlyWord: f.ListOnly_Click(); break;
             case ExcludeWord: f.Exclude_Click(); break;
+            case Subfolders: f.IncludeSubfolders->trigger(); break;
+            case Facts: f.SizesAndDates->trigger(); break;
             }
         },
         [&](qint64 ms) {
@@ -329,6 +361,7 @@ enum class Fault {
     NoThreadToBeHad,
     ReadFailsPartway,
     SyncFails,
+    DropDuringRead,
 };
 
 // A tree whose items open with one click, as on many desktops.
@@ -409,6 +442,7 @@ void TestFolderJob::wholeOrNothing_data()
     QTest::newRow("11 no thread to be had") << Fault::NoThreadToBeHad;
     QTest::newRow("12 a read that fails part-way") << Fault::ReadFailsPartway;
     QTest::newRow("13 a sync that fails") << Fault::SyncFails;
+    QTest::newRow("14 a drop during a read waits, then runs") << Fault::DropDuringRead;
 }
 
 void TestFolderJob::wholeOrNothing()
@@ -440,16 +474,27 @@ void TestFolderJob::wholeOrNothing()
             QCOMPARE(f.items().count(), kBig);
             return;
         }
-        // File1 on the start folder with nothing listed; every command works.
+        // File1 on the start folder with nothing listed; the drive list on its
+        // drive, the tree on it, unread, its way unfolded.
         QCOMPARE(f.File1->path(), path("A/big"));
         QCOMPARE(f.items().count(), 0);
         QVERIFY(f.Dir1->path().isEmpty());
+        QCOMPARE(f.Drive1->root(), path("A"));
+        const QModelIndex start = f.Dir1->currentIndex();
+        QCOMPARE(f.Dir1->folders()->pathOf(start), path("A/big"));
+        QVERIFY(f.Dir1->isExpanded(start.parent()) && !f.Dir1->isExpanded(start));
+        QVERIFY(w->dialogs().messages.isEmpty());
+        // Activating it reads it; every command works.
+        f.show();
+        QVERIFY(QTest::qWaitForWindowActive(f.Dir1->window()));
+        f.Dir1->setFocus();
+        QTest::keyClick(f.Dir1, Qt::Key_Return);
+        QCOMPARE(f.Dir1->path(), path("A/big"));
+        QCOMPARE(f.items().count(), kBig);
         w->dialogs().answers = {QStringLiteral("txt")};
         f.FileType->trigger();
         QVERIFY(w->dialogs().messages.isEmpty());
         QCOMPARE(f.items().count(), kBig / 3);
-        f.Dir1->setPath(path("A/big")); // the start folder, chosen in the tree, is read
-        QCOMPARE(f.Dir1->path(), path("A/big"));
         return;
     }
 
@@ -515,7 +560,8 @@ void TestFolderJob::wholeOrNothing()
         QCOMPARE(f.Drive1->root(), path("B"));
         const Look onB = look(*w);
         setReadDelayForTesting(kDelay);
-        QCOMPARE(withBox([&] { f.DisplayEXT->trigger(); }, {}, true), 1);
+        w->dialogs().answers = {QStringLiteral("doc")};
+        QCOMPARE(withBox([&] { f.FileType->trigger(); }, {}, true), 1);
         QVERIFY(look(*w) == onB);
         setReadDelayForTesting(0ms);
         f.Drive1->setCurrentIndex(0); // the first drive again is a drive change
@@ -575,7 +621,8 @@ void TestFolderJob::wholeOrNothing()
         QTRY_COMPARE(tree->rowCount(tree->indexForPath(path("A/many"))), kBig);
         before = look(*w);
         setReadDelayForTesting(kDelay);
-        QCOMPARE(withBox([&] { f.DisplayEXT->trigger(); }, {}, true), 1);
+        w->dialogs().answers = {QStringLiteral("mp3")};
+        QCOMPARE(withBox([&] { f.FileType->trigger(); }, {}, true), 1);
         QVERIFY(look(*w) == before);
         QCOMPARE(f.File1->currentIndex().row(), 1500);
         QCOMPARE(f.File1->verticalScrollBar()->value(), scrolled);
@@ -603,7 +650,7 @@ void TestFolderJob::wholeOrNothing()
         InjectedFault noThreads({QStringLiteral("-e"), QStringLiteral("trace=clone3,clone"), QStringLiteral("-e"),
                                  QStringLiteral("inject=clone3,clone:error=EAGAIN")});
         if (!noThreads.isActive())
-            QSKIP(qPrintable(noThreads.why()));
+            SKIP_WITHOUT_INJECTION(noThreads.why());
         f.Dir1->setPath(path("A/few"));
         // A huge list let go without a thread of its own is let go here.
         QStringList doomed;
@@ -618,9 +665,9 @@ void TestFolderJob::wholeOrNothing()
                                    QStringLiteral("trace=getdents64"), QStringLiteral("-e"),
                                    QStringLiteral("inject=getdents64:error=EIO:when=3")});
         if (!failingDisk.isActive())
-            QSKIP(qPrintable(failingDisk.why()));
+            SKIP_WITHOUT_INJECTION(failingDisk.why());
         f.Dir1->setPath(path("A/big"));
-        verifyWarning(w->dialogs().messages, systemError(EIO));
+        verifyWarning(w->dialogs().messages, systemError(EIO) + QStringLiteral(" : ") + path("A/big"));
         QCOMPARE(refreshes.count(), 0); // no part of the folder reached the list
         break;
     }
@@ -630,13 +677,38 @@ void TestFolderJob::wholeOrNothing()
         InjectedFault failingSync({QStringLiteral("-e"), QStringLiteral("trace=fdatasync"), QStringLiteral("-e"),
                                    QStringLiteral("inject=fdatasync:error=EIO")});
         if (!failingSync.isActive())
-            QSKIP(qPrintable(failingSync.why()));
+            SKIP_WITHOUT_INJECTION(failingSync.why());
         w->dialogs().answers = {QStringLiteral("doc")};
         f.CreateTXT->trigger();
         verifyWarning(w->dialogs().messages, systemError(EIO)); // the failure, no confirmation
         QCOMPARE(readAll(path("A/work/doc.txt")), QByteArray("the old document\r\n"));
         QFile::remove(path("A/work/doc.txt"));
         break;
+    }
+    case Fault::DropDuringRead: {
+        setReadDelayForTesting(kDelay);
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromLocalFile(path("B"))});
+        const QPoint at = f.List1->geometry().center();
+        QCOMPARE(withBox([&] { f.Dir1->setPath(path("A/big")); },
+                         [&](QDialog *) {
+                             // Taken at once; opened once the read has ended.
+                             QDragEnterEvent enter(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+                             QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+                             for (QDropEvent *event : {static_cast<QDropEvent *>(&enter), &drop}) {
+                                 QCoreApplication::sendEvent(&f, event);
+                                 QVERIFY(event->isAccepted());
+                             }
+                             setReadDelayForTesting(0ms);
+                         },
+                         false),
+                 1);
+        QTRY_COMPARE(refreshes.folders, QStringList({path("A/big"), path("B")}));
+        QTRY_VERIFY(!f.busy());
+        QCOMPARE(f.Drive1->root(), path("B"));
+        QCOMPARE(f.items().count(), kBig);
+        QCOMPARE(f.items().texts().first(), QStringLiteral("b0000.doc"));
+        return;
     }
     case Fault::SlowStart:
     case Fault::StartCancelled:

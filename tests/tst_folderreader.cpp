@@ -4,7 +4,9 @@
 
 #include "support/hostilefolder.h"
 #include "support/files.h"
+#include "support/injected.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -106,21 +108,34 @@ ReadOptions optionsFrom(const QString &words)
     return options;
 }
 
-// Run as "tst_folderreader --list FOLDER", under strace by the fault tests:
-// walks FOLDER with facts and prints what it found, one line each: "item",
-// the name, and the size or "?"; "unreadable", the folder and the reason;
-// "error" and the reason.
-int listForParent(const char *folder)
+// Run as "tst_folderreader --list FOLDER [facts]", under strace by the fault
+// tests: walks FOLDER (with facts when asked) and prints what it found, one
+// line each: "item", the name, and the size, "?" when unknown or "-" without
+// facts; "unreadable", the folder and the reason; "unchecked" and "nofacts",
+// the count and the entries named with their reasons; "error" and the reason.
+int listForParent(const char *folder, bool facts)
 {
-    const Result<FolderListing> read = readFolder(QFile::decodeName(folder), Pattern(), nullptr, kWalkWithFacts);
+    const Result<FolderListing> read =
+        readFolder(QFile::decodeName(folder), Pattern(), nullptr, facts ? kWalkWithFacts : kWalk);
     QByteArray out;
     for (qsizetype i = 0; i < read.value.names.size(); ++i) {
-        const FileFacts &facts = read.value.facts.at(size_t(i));
-        out += "item\t" + read.value.names.at(i).toUtf8() + '\t'
-            + (facts.known() ? QByteArray::number(facts.size) : QByteArray("?")) + '\n';
+        const FileFacts known = facts ? read.value.facts.at(size_t(i)) : FileFacts{};
+        const QByteArray size = !facts             ? QByteArray("-")
+                                : known.known() ? QByteArray::number(known.size)
+                                                : QByteArray("?");
+        out += "item\t" + read.value.names.at(i).toUtf8() + '\t' + size + '\n';
     }
     for (const FolderFailure &f : read.value.unreadable)
         out += "unreadable\t" + f.folder.toUtf8() + '\t' + f.reason.toUtf8() + '\n';
+    for (const auto &[kind, failures] : {std::pair{"unchecked", &read.value.unchecked},
+                                         std::pair{"nofacts", &read.value.withoutFacts}}) {
+        if (failures->isEmpty())
+            continue;
+        out += kind + ('\t' + QByteArray::number(failures->count));
+        for (const FolderFailure &f : failures->first)
+            out += '\t' + f.folder.toUtf8() + ": " + f.reason.toUtf8();
+        out += '\n';
+    }
     if (!read.ok())
         out += "error\t" + read.error.toUtf8() + '\n';
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
@@ -350,6 +365,19 @@ void TestFolderReader::walk_data()
     QTest::newRow("odd bytes in folder names, full paths")
         << QByteArrayList{"caf\xE9/x.txt", "a\\b/y"} << "*.*" << "walk full"
         << QStringList{"<root>/a\\\\b/y", "<root>/caf\\xE9/x.txt"} << 4;
+    // A name whose bytes are shown as escapes beside one that really holds that
+    // text: two files, two items, in a folder and in a folder part alike.
+    const QByteArrayList twins = {"dup\xFF.txt", "dup\\xFF.txt", "nl\n.txt", "nl\\n.txt"};
+    QByteArrayList twinTree = twins;
+    for (const QByteArray &name : twins)
+        twinTree << "sub/" + name << "d\xFF/" + name << "d\\xFF/" + name;
+    const QStringList shownTwins = {"dup\\\\xFF.txt", "dup\\xFF.txt", "nl\\\\n.txt", "nl\\n.txt"};
+    QStringList shownTree;
+    for (const char *prefix : {"d\\\\xFF/", "d\\xFF/", "", "sub/"})
+        for (const QString &name : shownTwins)
+            shownTree.append(QLatin1StringView(prefix) + name);
+    QTest::newRow("escaped bytes beside their text") << twins << "*" << "" << shownTwins << 4;
+    QTest::newRow("escaped bytes beside their text, in folders") << twinTree << "*" << "walk" << shownTree << 19;
     // Folders whose names differ by case or accent only: their files interleave,
     // as the order ignoring case must keep the same texts together.
     QTest::newRow("twin folders")
@@ -574,52 +602,87 @@ void TestFolderReader::walkProgressAndCancel()
     ReadProgress progress;
     Result<FolderListing> read;
     std::thread reader([&] { read = readFolder(tmp.path(), Pattern(), &progress, kWalkWithFacts); });
-    while (progress.names.load() == 0)
+    const QDeadlineTimer deadline(30000);
+    while (progress.names.load() == 0 && !deadline.hasExpired())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const bool counted = progress.names.load() > 0;
     progress.cancelled = true;
     reader.join();
+    QVERIFY2(counted, "no batch was counted within 30 s");
     QVERIFY2(progress.names.load() < 6060, qPrintable(QString::number(progress.names.load())));
 }
 
 void TestFolderReader::injectedFaults_data()
 {
     // A system call made to fail by strace, counted on one folder only (-P):
-    // whichever thread reads it, the same call fails.
+    // whichever thread reads it, the same call fails. The folder read holds
+    // a.txt, big/ (1500 files) and z/: ok.txt and seven links to it.
     QTest::addColumn<QByteArray>("folder"); // relative to the folder read
-    QTest::addColumn<QString>("inject");
-    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QString>("inject");    // empty: no strace, a link whose target's name is too long
+    QTest::addColumn<bool>("facts");
+    QTest::addColumn<QStringList>("expected"); // the items; empty: all of them
     QTest::addColumn<QStringList>("unreadable");
-    QTest::addColumn<QStringList>("unknown");
+    QTest::addColumn<QStringList>("unknown"); // the items whose facts are unknown
+    QTest::addColumn<QStringList>("told");    // the entries not checked and the files without facts
     QTest::addColumn<QString>("error");
     const QString eio = test::systemError(EIO);
+    QStringList links;
+    for (int i = 1; i <= 7; ++i)
+        links.append(QStringLiteral("z/l%1").arg(i));
+    const QString fiveLinks = links.first(5).join(u": " + eio + u'\t') + u": " + eio;
     // Its second getdents64 fails: some names were read, none are listed.
-    QTest::newRow("subfolder fails part-way") << QByteArray("big") << "getdents64:error=EIO:when=2"
-                                              << QStringList{"a.txt", "z/ok.txt"} << QStringList{"big: " + eio}
-                                              << QStringList{} << QString();
-    // The first call on it is the walk's fstat of the folder, the second the file's.
-    QTest::newRow("a file's facts cannot be read") << QByteArray("z") << "newfstatat:error=EIO:when=2+"
-                                                   << QStringList{} << QStringList{} << QStringList{"z/ok.txt"}
-                                                   << QString();
-    QTest::newRow("the folder read fails part-way") << QByteArray() << "getdents64:error=EIO:when=2" << QStringList{}
-                                                    << QStringList{} << QStringList{} << eio;
+    QTest::newRow("subfolder fails part-way") << QByteArray("big") << "getdents64:error=EIO:when=2" << true
+                                              << QStringList{"a.txt"} + links + QStringList{"z/ok.txt"}
+                                              << QStringList{"big: " + eio} << QStringList{} << QStringList{}
+                                              << QString();
+    // The first call on z is the walk's fstat of the folder; every later one
+    // fails: the links are listed without facts and told of, the file's facts
+    // are told of too.
+    QTest::newRow("links and a file, with sizes and dates")
+        << QByteArray("z") << "newfstatat:error=EIO:when=2+" << true << QStringList{} << QStringList{}
+        << links + QStringList{"z/ok.txt"}
+        << QStringList{"unchecked\t7\t" + fiveLinks, "nofacts\t1\tz/ok.txt: " + eio} << QString();
+    QTest::newRow("links, without sizes and dates") << QByteArray("z") << "newfstatat:error=EIO:when=2+" << false
+                                                    << QStringList{} << QStringList{} << QStringList{}
+                                                    << QStringList{"unchecked\t7\t" + fiveLinks} << QString();
+    QTest::newRow("the folder read fails part-way") << QByteArray() << "getdents64:error=EIO:when=2" << true
+                                                    << QStringList{} << QStringList{} << QStringList{}
+                                                    << QStringList{} << eio;
+    // Needs no strace: the target cannot be looked up, which is no broken link.
+    QTest::newRow("a link whose target's name is too long")
+        << QByteArray("z") << QString() << true << QStringList{} << QStringList{} << QStringList{"z/long"}
+        << QStringList{"unchecked\t1\tz/long: " + test::systemError(ENAMETOOLONG)} << QString();
 }
 
 void TestFolderReader::injectedFaults()
 {
     QFETCH(QByteArray, folder);
     QFETCH(QString, inject);
+    QFETCH(bool, facts);
     QFETCH(QStringList, expected);
     QFETCH(QStringList, unreadable);
     QFETCH(QStringList, unknown);
+    QFETCH(QStringList, told);
     QFETCH(QString, error);
-#if defined(__SANITIZE_THREAD__)
-    QSKIP("starts strace: the thread checker cannot follow a process started by a threaded one");
-#endif
     const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
-    if (strace.isEmpty())
-        QSKIP("strace is not installed (scripts/install-deps installs it)");
+    if (!inject.isEmpty()) {
+#if defined(__SANITIZE_THREAD__)
+        QSKIP("starts strace: the thread checker cannot follow a process started by a threaded one");
+#endif
+        if (strace.isEmpty())
+            SKIP_WITHOUT_INJECTION(QStringLiteral("strace is not installed (scripts/install-deps installs it)"));
+        // Whether this machine lets strace trace at all, apart from the scene.
+        QProcess probe;
+        probe.start(strace, {"-qq", "-o", "/dev/null", "true"});
+        if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+            SKIP_WITHOUT_INJECTION(u"strace cannot run here: " + QString::fromLocal8Bit(probe.readAllStandardError()));
+    }
     QTemporaryDir tmp;
     QByteArrayList made = {"a.txt", "z/ok.txt"};
+    for (int i = 1; i <= 7; ++i)
+        made.append("z/l" + QByteArray::number(i) + " -> ok.txt");
+    if (inject.isEmpty())
+        made.append("z/long -> " + QByteArray(300, 'x'));
     // Long names, so that reading either folder takes several getdents64 calls.
     const QByteArray longName = "_a_long_name_that_fills_the_buffer_of_a_directory_read_in_a_few_calls.dat";
     for (int i = 0; i < 1500; ++i) {
@@ -627,21 +690,31 @@ void TestFolderReader::injectedFaults()
         if (folder.isEmpty())
             made.append(QByteArray::number(i) + longName);
     }
-    makeMany(tmp.path(), made);
+    makeTree(tmp.path(), made.mid(0, 9 + int(inject.isEmpty())));
+    makeMany(tmp.path(), made.mid(9 + int(inject.isEmpty())));
 
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0")); // no leak check under ptrace
     child.setProcessEnvironment(env);
     const QString target = tmp.path() + (folder.isEmpty() ? QString() : u'/' + QFile::decodeName(folder));
-    const QString syscall = inject.section(u':', 0, 0);
-    child.start(strace, {"-f", "--seccomp-bpf", "-qq", "-o", "/dev/null", "-P", target, "-e", "trace=" + syscall, "-e",
-                         "inject=" + inject, QFile::symLinkTarget(QStringLiteral("/proc/self/exe")),
-                         "--list", tmp.path()});
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    QStringList arguments{"--list", tmp.path()};
+    if (facts)
+        arguments.append(QStringLiteral("facts"));
+    if (inject.isEmpty()) {
+        child.start(self, arguments);
+    } else {
+        const QString syscall = inject.section(u':', 0, 0);
+        child.start(strace, QStringList{"-f", "--seccomp-bpf", "-qq", "-o", "/dev/null", "-P", target, "-e",
+                                        "trace=" + syscall, "-e", "inject=" + inject, self}
+                                + arguments);
+    }
     QVERIFY(child.waitForFinished(60000));
-    if (child.exitCode() != 0)
-        QSKIP(qPrintable(u"strace cannot run here: " + QString::fromLocal8Bit(child.readAllStandardError())));
-    QStringList items, failed, unknownNames;
+    // strace ran (the probe says so): a crash or an abort under the fault fails.
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             qPrintable(QString::fromLocal8Bit(child.readAllStandardError())));
+    QStringList items, failed, unknownNames, toldLines;
     QString readError;
     for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
@@ -651,6 +724,8 @@ void TestFolderReader::injectedFaults()
                 unknownNames.append(QString::fromUtf8(fields[1]));
         } else if (fields.size() == 3 && fields[0] == "unreadable") {
             failed.append(QString::fromUtf8(fields[1] + ": " + fields[2]));
+        } else if (fields[0] == "unchecked" || fields[0] == "nofacts") {
+            toldLines.append(QString::fromUtf8(line));
         } else if (fields.size() == 2 && fields[0] == "error") {
             readError = QString::fromUtf8(fields[1]);
         }
@@ -658,20 +733,22 @@ void TestFolderReader::injectedFaults()
     QCOMPARE(readError, error);
     QCOMPARE(failed, unreadable);
     QCOMPARE(unknownNames, unknown);
+    QCOMPARE(toldLines, told);
+    const qsizetype all = 1509 + qsizetype(inject.isEmpty());
     if (error.isEmpty() && !expected.isEmpty()) {
         QCOMPARE(items, expected);
     } else if (!error.isEmpty()) {
         // What was read before the failure, as a folder read alone gives it.
-        QVERIFY(!items.isEmpty() && items.size() < 1502);
+        QVERIFY(!items.isEmpty() && items.size() < all);
     } else {
-        QCOMPARE(items.size(), 1502);
+        QCOMPARE(items.size(), all);
     }
 }
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--list") == 0)
-        return listForParent(argv[2]);
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--list") == 0)
+        return listForParent(argv[2], argc == 4);
     TestFolderReader test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

@@ -71,6 +71,7 @@ private slots:
     void colours();
     void setColorsPalette();
     void colourCoversEnlargedWindow();
+    void frameFits();
     void smallWindowScrolls_data();
     void smallWindowScrolls();
     void focusShows_data();
@@ -78,6 +79,8 @@ private slots:
     void menuBarEntryHighlighted_data();
     void menuBarEntryHighlighted();
     void infoMessage();
+    void shortcuts_data();
+    void shortcuts();
     void refreshWithCheck1();
     void refreshCountAndCommands();
     void wordFilterThroughRefresh();
@@ -177,8 +180,24 @@ void TestForm1::menus()
     QStringList bar;
     for (QAction *a : f.menuBar()->actions())
         bar.append(menuCaption(a));
-    QCOMPARE(bar, QStringList({"Set File Types", "Make WEB Page", "Create TXT", "Create CSV", "File Filter",
-                               "Print", "Options", "Info"}));
+    QCOMPARE(bar, QStringList({"Set File Types", "Make WEB Page", "Create TXT", "Export", "File Filter", "Print",
+                               "Options", "Info"}));
+    // Every document format has its command, in the table's order: on the bar
+    // or in "Export", right after "Create TXT", with its format's caption.
+    QList<QAction *> documents;
+    for (QAction *a : f.menuBar()->actions()) {
+        if (a->menu() == f.ExportMenu)
+            documents += f.ExportMenu->actions();
+        else if (f.documentCommands().contains(a))
+            documents.append(a);
+    }
+    QCOMPARE(documents.size(), qsizetype(documentFormats().size()));
+    QCOMPARE(documents, f.documentCommands());
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        const DocumentFormat &format = documentFormats()[size_t(i)];
+        QCOMPARE(menuCaption(documents[i]), QString::fromUtf8(format.caption));
+        QCOMPARE(f.menuBar()->actions().contains(documents[i]), format.onMenuBar);
+    }
     // The bar stays in the window, also on a desktop with a global menu bar,
     // with every entry shown on it.
     QVERIFY(!f.menuBar()->isNativeMenuBar());
@@ -257,6 +276,33 @@ void TestForm1::setColorsPalette()
     QCOMPARE(w.form->List1->palette().color(QPalette::Base), QColor(192, 192, 192));
     w.form->SetColors(15);
     QCOMPARE(w.form->Check1->palette().color(QPalette::Window), QColor(255, 255, 255));
+}
+
+void TestForm1::frameFits()
+{
+    // Under a window manager (tst_form1_frame: 640x480 under openbox) the
+    // window opens with its whole frame, title bar and bottom edge, inside the
+    // screen's free area; the client scrolls what the window cannot show.
+    const bool managed = qEnvironmentVariableIsSet("CORVANE_TEST_WM");
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    if (managed)
+        QTRY_VERIFY2_WITH_TIMEOUT(f.windowHandle()->frameMargins().top() > 0,
+                                  qPrintable(qEnvironmentVariable("DISPLAY")), 20000);
+    const QRect free = f.screen()->availableGeometry();
+    QTRY_VERIFY2(free.contains(f.frameGeometry()),
+                 qPrintable(QStringLiteral("frame %1,%2 %3x%4")
+                                .arg(f.frameGeometry().x()).arg(f.frameGeometry().y())
+                                .arg(f.frameGeometry().width()).arg(f.frameGeometry().height())));
+    QCOMPARE(f.geometry().size(), f.size());
+    if (managed) {
+        QCOMPARE(free.size(), QSize(640, 480));
+        auto *scroller = qobject_cast<QScrollArea *>(f.centralWidget());
+        QVERIFY(scroller->verticalScrollBar()->isVisible());
+        QVERIFY(free.contains(scroller->mapToGlobal(scroller->rect().bottomRight())));
+    }
 }
 
 void TestForm1::colourCoversEnlargedWindow()
@@ -438,6 +484,65 @@ void TestForm1::menuBarEntryHighlighted()
         QVERIFY2(highlighted(a) == (a == target), qPrintable(menuCaption(a)));
 }
 
+void TestForm1::shortcuts_data()
+{
+    QTest::addColumn<QKeyCombination>("key");
+    QTest::addColumn<QString>("effect"); // what the key does with no box open
+    QTest::newRow("Ctrl+A marks every item") << (Qt::CTRL | Qt::Key_A) << "all marked";
+    QTest::newRow("Delete erases the marked items") << QKeyCombination(Qt::Key_Delete) << "erased";
+    QTest::newRow("F2 renames") << QKeyCombination(Qt::Key_F2) << "RENAME";
+    QTest::newRow("F1 shows Info") << QKeyCombination(Qt::Key_F1) << "INFO";
+    QTest::newRow("F5 reads File1's folder again") << QKeyCombination(Qt::Key_F5) << "read";
+    QTest::newRow("Ctrl+Q closes the window") << (Qt::CTRL | Qt::Key_Q) << "closed";
+    QTest::newRow("Ctrl+P never prints") << (Qt::CTRL | Qt::Key_P) << "nothing";
+}
+
+void TestForm1::shortcuts()
+{
+    QFETCH(QKeyCombination, key);
+    QFETCH(QString, effect);
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.List1->setFocus();
+    w.items().setMarked(1, true); // "A.txt"
+    makeFiles(m_dir->path(), {"new.txt"});
+    const auto seen = [&] {
+        return QStringList{w.texts().join(u'|'), QString::number(w.items().markedCount()),
+                           QString::number(w.dialogs().inputs.size()), QString::number(w.dialogs().messages.size()),
+                           QString::number(w.scripted.printer->jobs.size()), QString::number(f.isVisible())};
+    };
+    const auto press = [&] { QTest::keyClick(f.List1, key.key(), key.keyboardModifiers()); };
+
+    // While a box is open (the rename box here), the key does nothing.
+    QStringList before = seen();
+    w.dialogs().whileAsking = [&](const InputRecord &) { press(); };
+    f.Rename->trigger();
+    w.dialogs().whileAsking = {};
+    before[2] = QString::number(w.dialogs().inputs.size()); // the rename box itself
+    QCOMPARE(seen(), before);
+
+    press();
+    if (effect == u"all marked")
+        QCOMPARE(w.items().markedCount(), w.items().count());
+    else if (effect == u"erased")
+        QCOMPARE(w.texts(), QStringList({".hidden", "b.doc", "c"}));
+    else if (effect == u"read")
+        QCOMPARE(w.texts(), QStringList({".hidden", "A.txt", "b.doc", "c", "new.txt"}));
+    else if (effect == u"closed")
+        QVERIFY(!f.isVisible());
+    else if (effect == u"nothing")
+        QCOMPARE(seen(), before);
+    else if (effect == u"RENAME")
+        QCOMPARE(w.dialogs().inputs.last().title, effect);
+    else
+        QCOMPARE(w.dialogs().messages.last().title, effect);
+    // The pop-up shows the keys of its commands.
+    QCOMPARE(f.SelectAll->shortcut(), QKeySequence(QKeySequence::SelectAll));
+    QVERIFY(f.PrintList->shortcut().isEmpty());
+}
+
 void TestForm1::infoMessage()
 {
     Window w;
@@ -488,7 +593,8 @@ void TestForm1::refreshCountAndCommands()
     QCOMPARE(w.items().count(), 0);
     QCOMPARE(f.List1->toolTip(), QStringLiteral(" Files :  0 "));
     QVERIFY(!f.PrintList->isEnabled() && !f.CreateTXT->isEnabled() && !f.CreateHTM->isEnabled());
-    QVERIFY(!f.CreateCSV->isEnabled()); // enabled and disabled with "Create TXT"
+    for (QAction *document : f.documentCommands()) // every format's, with "Create TXT"
+        QVERIFY2(!document->isEnabled(), qPrintable(document->objectName()));
 
     // The commands are enabled in the order Print, Create TXT, Make WEB Page.
     QStringList order;
@@ -496,6 +602,8 @@ void TestForm1::refreshCountAndCommands()
         connect(a, &QAction::changed, this, [&order, a] { order.append(a->objectName()); });
     f.Dir1->setPath(m_dir->path());
     QCOMPARE(order, QStringList({"PrintList", "CreateTXT", "CreateHTM"}));
+    for (QAction *document : f.documentCommands())
+        QVERIFY2(document->isEnabled(), qPrintable(document->objectName()));
 }
 
 void TestForm1::wordFilterThroughRefresh()
@@ -554,12 +662,14 @@ void TestForm1::commandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitStatus"); // -1: the program goes on
-    QTest::addColumn<QString>("output");  // the start of what is printed
+    QTest::addColumn<QString>("output");  // the start of what is printed; going on, the line on standard error
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("style");
     QTest::newRow("no argument") << QStringList{} << -1 << QString() << QString() << QString();
     QTest::newRow("a folder") << QStringList{"/tmp"} << -1 << QString() << "/tmp" << QString();
-    QTest::newRow("the first of several") << QStringList{"one", "two"} << -1 << QString() << "one" << QString();
+    QTest::newRow("the first of several") << QStringList{"one", "two", "line\nfeed"} << -1
+                                          << "corvane: only one is opened; ignored: two line\\nfeed\n" << "one"
+                                          << QString();
     QTest::newRow("a name like an option after --") << QStringList{"--", "-x"} << -1 << QString() << "-x"
                                                     << QString();
     QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: corvane [FOLDER]\n" << QString() << QString();
@@ -594,8 +704,10 @@ void TestForm1::commandLine()
     QCOMPARE(line.exitStatus.value_or(-1), exitStatus);
     // Help and version go to standard output, a wrong option to standard error.
     const QString printed = exitStatus == 1 ? line.error : line.output;
-    QVERIFY2(printed.startsWith(output), qPrintable(printed));
+    QVERIFY2(exitStatus < 0 || printed.startsWith(output), qPrintable(printed));
     QCOMPARE((exitStatus == 1 ? line.output : line.error), QString());
+    // Going on, what it ignores is said in one line.
+    QCOMPARE(line.note, exitStatus < 0 ? output : QString());
     QCOMPARE(line.folder, folder);
     QCOMPARE(line.style, style);
 }
@@ -652,6 +764,10 @@ void TestForm1::program_data()
     QTest::newRow("-platform offscreen -style Fusion and a folder")
         << QStringList{"-platform", "offscreen", "-style", "Fusion", "@/sub"}
         << noDisplay + QStringList{"CORVANE_QUIT_AFTER_SHOW=1"} << false << 0 << "@/sub\ninner.txt\n";
+    // The line on standard error follows what is printed on standard output.
+    QTest::newRow("two folders: the first opened, the second named as ignored")
+        << QStringList{"-platform", "offscreen", "@/sub", "@"} << noDisplay + QStringList{"CORVANE_QUIT_AFTER_SHOW=1"}
+        << false << 0 << "@/sub\ninner.txt\ncorvane: only @/sub is opened; ignored: @\n";
     QTest::newRow("-reverse and -session as a session manager restores it")
         << QStringList{"-session", "10d7a3f2_1733", "-reverse"}
         << QStringList{"QT_QPA_PLATFORM=offscreen", "CORVANE_QUIT_AFTER_SHOW=1"} << false << 0
@@ -712,7 +828,12 @@ void TestForm1::program()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QVERIFY2(process.exitCode() == exitStatus, qPrintable(err));
     if (exitStatus == 0) {
-        QCOMPARE(out, output);
+        // What the program itself says on standard error (not Qt's messages).
+        QString said;
+        for (const QString &line : err.split(u'\n'))
+            if (line.startsWith(u"corvane: "))
+                said += line + u'\n';
+        QCOMPARE(out + said, output);
     } else {
         QVERIFY2(err.startsWith(output), qPrintable(err));
         QCOMPARE(err.count(u'\n'), 1);

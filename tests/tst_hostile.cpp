@@ -12,6 +12,9 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QProcess>
 #include <QStringDecoder>
 #include <QTest>
@@ -37,11 +40,16 @@ const QString longCjk = QStringLiteral("m-") + QString(83, QChar(0x6771)) + QStr
 
 // The items of the hostile folder, in the list's order (case ignored, ties by
 // the exact text). Bytes that are not UTF-8 and control characters appear as
-// escapes; of each group of names equal ignoring case, the first in that order.
+// escapes, and a backslash doubled, so a name that holds the text of an escape
+// is told apart from the name with those bytes; of each group of names equal
+// ignoring case, the first in that order.
 const QStringList expectedItems{
     QStringLiteral("  lead.txt"),
     QStringLiteral("$(touch pwned).txt"),
     QStringLiteral("&amp;.txt"),
+    QStringLiteral("'=quoted.txt"),
+    QStringLiteral("'apostrophe.txt"),
+    QStringLiteral("+plus.txt"),
     QStringLiteral("--help"),
     QStringLiteral("-rf.txt"),
     QStringLiteral(". a"),
@@ -51,6 +59,8 @@ const QStringList expectedItems{
     QStringLiteral("<img src=x onerror=alert(2)>.txt"),
     QStringLiteral("<plaintext>.txt"),
     QStringLiteral("<svg onload=alert(1)>.txt"),
+    QStringLiteral("=quoted.txt"),
+    QStringLiteral("@at.txt"),
     QStringLiteral("\\nlead.txt"),
     QStringLiteral("`id`.txt"),
     QStringLiteral("archive."),
@@ -62,6 +72,9 @@ const QStringList expectedItems{
     QStringLiteral("c-ls-a\\xE2\\x80\\xA8b.txt"),
     QStringLiteral("c-nel-\\xC2\\x85.txt"),
     QStringLiteral("c-tab-a\\tb.txt"),
+    QStringLiteral("comma,a.txt"),
+    QStringLiteral("dup\\\\xFF.txt"), // the name holds a backslash
+    QStringLiteral("dup\\xFF.txt"),     // the name holds byte 0xFF
     QStringLiteral("h-quotes-\"'.txt"),
     QStringLiteral("hard.txt"),
     QStringLiteral("http:evil.htm"),
@@ -70,6 +83,8 @@ const QStringList expectedItems{
     longAscii,
     QStringLiteral("link-file.txt"),
     longCjk,
+    QStringLiteral("nl\\\\n.txt"), // a backslash and "n"
+    QStringLiteral("nl\\n.txt"),     // a line feed
     QStringLiteral("plain.txt"),
     QStringLiteral("q.[ab]"),
     QStringLiteral("q.a"),
@@ -210,6 +225,7 @@ private slots:
     void oneLineInTheList();
     void oneLineInTheTextDocument();
     void pageParsesToItsElements();
+    void csvAndCopyGiveTheNamesBack();
     void wordFilter_data();
     void wordFilter();
     void fileTypes_data();
@@ -334,6 +350,36 @@ void TestHostile::pageParsesToItsElements()
     QCOMPARE(m_window->scripted.shell->opened, QStringList{page});
 }
 
+void TestHostile::csvAndCopyGiveTheNamesBack()
+{
+    // The CSV read by Python's csv module and the guard's one rule, and the
+    // copy split into its lines: exactly the items, and each item's bytes
+    // (nameBytes undoes the escapes) name its file.
+    m_window->dialogs().answers = {out() + QStringLiteral("/table")};
+    m_window->form->findChild<QAction *>(QStringLiteral("CreateCSV"))->trigger();
+    QCOMPARE(m_window->dialogs().messages.size(), 1);
+    QCOMPARE(m_window->dialogs().messages[0].title, QStringLiteral("CSV Document"));
+    QList<QStringList> rows = csvReadBack(out() + QStringLiteral("/table.csv"));
+    QCOMPARE(rows.takeFirst(), QStringList{QStringLiteral("Name")});
+    QStringList read;
+    for (const QStringList &row : std::as_const(rows))
+        read.append(row.value(0));
+    QCOMPARE(read, expectedItems);
+
+    m_window->form->copyToClipboard();
+    const QByteArray copied =
+        QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain;charset=utf-8"));
+    QStringList lines = QString::fromUtf8(copied).split(u'\n');
+    QCOMPARE(lines.takeLast(), QString());
+    QCOMPARE(lines, expectedItems);
+
+    for (const QString &item : expectedItems) {
+        struct stat st;
+        const QByteArray path = QFile::encodeName(names()) + '/' + nameBytes(item);
+        QVERIFY2(::lstat(path.constData(), &st) == 0, qPrintable(item));
+    }
+}
+
 void TestHostile::wordFilter_data()
 {
     QTest::addColumn<QString>("word");
@@ -405,6 +451,8 @@ void TestHostile::oddFolderNames_data()
     QTest::newRow("byte 0xFF") << QByteArray("d-\xFF") << QStringLiteral("d-\\xFF");
     QTest::newRow("U+0001") << QByteArray("d-\x01") << QStringLiteral("d-\\x01");
     QTest::newRow("line feed") << QByteArray("d-a\nb") << QStringLiteral("d-a\\nb");
+    // The text of the first row's escape, spelled: a folder of its own.
+    QTest::newRow("backslash") << QByteArray("d-\\xFF") << QStringLiteral("d-\\\\xFF");
 }
 
 void TestHostile::oddFolderNames()

@@ -66,8 +66,12 @@ void TestItemList::sortedInsertionAndInPlaceText()
 
     list.removeItem(4);
     QCOMPARE(list.currentRow(), -1);
+    // An index kept from before the list shrank, and no index at all, show nothing.
+    const QModelIndex last = list.index(int(list.count()) - 1);
     list.clear();
     QCOMPARE(list.count(), 0);
+    QCOMPARE(list.data(last, Qt::DisplayRole), QVariant());
+    QCOMPARE(list.data(QModelIndex(), Qt::DisplayRole), QVariant());
 
     // In the natural order numbers go by value; the order outlives Clear.
     list.assign(Items(ItemOrder::Natural));
@@ -275,10 +279,15 @@ void TestItemList::mergeFolderSettings()
     s.filterMode = WordFilterMode::Exclude;
     mergeFolder(list, {"y.doc"}, {}, s);
     QCOMPARE(list.texts(), QStringList({"y.doc"}));
-    // A cancelled merge leaves the list as it was.
+    // A cancelled merge leaves the list as it was; its additions, in order
+    // (one walk) or not (a hash pass), come to nothing.
     std::atomic<bool> cancelled{true};
-    QVERIFY(!mergeFolder(list, numbered(100000, QStringLiteral("c")), {}, s, &cancelled));
+    QStringList names = numbered(100000, QStringLiteral("c"));
+    QVERIFY(!mergeFolder(list, names, {}, s, &cancelled));
     QCOMPARE(list.texts(), QStringList({"y.doc"}));
+    QVERIFY(list.additions(names, {}, &cancelled).names.isEmpty());
+    std::reverse(names.begin(), names.end());
+    QVERIFY(list.additions(names, {}, &cancelled).names.isEmpty());
 }
 
 void TestItemList::wordFilter_data()

@@ -124,6 +124,19 @@ void TestNavigation::userOpensFolderInTree()
     f.Dir1->scrollTo(sub);
     QTRY_VERIFY(f.Dir1->visualRect(sub).isValid());
     RefreshCounter refreshes(f);
+    // A double click on the open folder leaves its subfolders shown, also
+    // when its branch was folded by hand; nothing is read again.
+    const QModelIndex work = model->indexForPath(path("A/work"));
+    QVERIFY(f.Dir1->isExpanded(work));
+    for (bool foldedByHand : {false, true}) {
+        if (foldedByHand)
+            f.Dir1->collapse(work);
+        const QPoint at = f.Dir1->visualRect(work).center();
+        QTest::mouseClick(f.Dir1->viewport(), Qt::LeftButton, {}, at); // a double click's first press
+        QTest::mouseDClick(f.Dir1->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(f.Dir1->isExpanded(work));
+    }
+    QCOMPARE(refreshes.count(), 0);
     // A click chooses; activating (here a double click) opens.
     QTest::mouseClick(f.Dir1->viewport(), Qt::LeftButton, {}, f.Dir1->visualRect(sub).center());
     QCOMPARE(refreshes.count(), 0);
@@ -240,8 +253,9 @@ void TestNavigation::unlistableFolderKeepsWindowUsable()
     const WindowState before = f.state();
     RefreshCounter refreshes(f);
     f.Dir1->setPath(path(folder));
-    // Not opened: the reason in the "WARNING" box, and the window as it was.
-    verifyWarning(w->dialogs().messages, error);
+    // Not opened: the reason and the folder in the "WARNING" box, and the
+    // window as it was.
+    verifyWarning(w->dialogs().messages, error + QStringLiteral(" : ") + path(folder));
     QVERIFY(f.state() == before);
     QCOMPARE(f.Dir1->path(), path("A/work"));
     QCOMPARE(w->texts(), QStringList({"w1.txt", "W2.md"}));
@@ -455,7 +469,8 @@ void TestNavigation::dropOpensFolders_data()
     QTest::newRow("the folder shown is read again")
         << QStringList{"A/work"} << true << QString() << QStringList{"A/work"} << 0 << a;
     QTest::newRow("a folder that is gone fails as in the tree")
-        << QStringList{"A/gone"} << true << test::systemError(ENOENT) << QStringList{} << 0 << a;
+        << QStringList{"A/gone"} << true << test::systemError(ENOENT) + QStringLiteral(" : @/A/gone") << QStringList{}
+        << 0 << a;
     const QString odd = pathFromBytes("A/d-\xFF"); // a name that is not UTF-8
     QTest::newRow("a folder named with byte 0xFF") << QStringList{odd} << true << QString() << QStringList{odd} << 0
                                                    << QStringList{"in.txt"};
@@ -513,7 +528,7 @@ void TestNavigation::dropOpensFolders()
         QVERIFY(w->dialogs().messages.isEmpty());
     } else {
         QTRY_COMPARE(w->dialogs().messages.size(), 1);
-        verifyWarning(w->dialogs().messages, failure);
+        verifyWarning(w->dialogs().messages, failure.replace(u'@', m_dir->path()));
     }
 }
 

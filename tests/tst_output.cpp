@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
+#include <QProcess>
 #include <QFile>
 #include <QTest>
 #include <QScopeGuard>
@@ -28,6 +30,12 @@ namespace {
 const QString namePrompt = QStringLiteral("Insert file name.\rThe extension will be automatically added.");
 // What the web page starts with: the UTF-8 byte-order mark.
 const QByteArray utf8Mark("\xEF\xBB\xBF");
+
+// The window's command of the document format of that name.
+QAction *documentCommand(Form1 &f, const QString &format)
+{
+    return f.documentCommands().value(findDocumentFormat(format) - documentFormats().data());
+}
 
 // Remembers how many boxes had been shown when the page was handed over.
 class OrderedShell : public RecordingShell
@@ -83,6 +91,10 @@ private slots:
     void printFailureIsReported();
     void qtShellHandsOverAFileUrl_data();
     void qtShellHandsOverAFileUrl();
+    void commandLineWritesTheWindowsDocument_data();
+    void commandLineWritesTheWindowsDocument();
+    void commandLineExitStatus_data();
+    void commandLineExitStatus();
 
 private:
     std::unique_ptr<Window> windowWith(const QStringList &files);
@@ -110,12 +122,12 @@ std::unique_ptr<Window> TestOutput::windowWith(const QStringList &files)
 
 void TestOutput::createTxtWorkedExamples_data()
 {
-    QTest::addColumn<int>("kind"); // DocumentKind: Text or Csv, written the same way
+    QTest::addColumn<QString>("format"); // txt or csv, written the same way
     QTest::addColumn<bool>("numbered");
     QTest::addColumn<bool>("showExtensions");
     QTest::addColumn<bool>("facts");
     QTest::addColumn<QByteArray>("expected");
-    const int text = int(DocumentKind::Text), csv = int(DocumentKind::Csv);
+    const QString text = "txt", csv = "csv";
     QTest::newRow("as listed") << text << false << true << false << QByteArray("a.txt\r\nb.doc\r\n");
     QTest::newRow("numbered") << text << true << true << false << QByteArray(" 1 a.txt\r\n 2 b.doc\r\n");
     // Items listed with extensions before the switch still lose them.
@@ -133,7 +145,7 @@ void TestOutput::createTxtWorkedExamples_data()
 
 void TestOutput::createTxtWorkedExamples()
 {
-    QFETCH(int, kind);
+    QFETCH(QString, format);
     QFETCH(bool, numbered);
     QFETCH(bool, showExtensions);
     QFETCH(bool, facts);
@@ -155,8 +167,8 @@ void TestOutput::createTxtWorkedExamples()
     });
     f.items().setMarked(1, true); // marks play no part
     w.dialogs().answers = {QStringLiteral("corvane")};
-    const bool csv = kind == int(DocumentKind::Csv);
-    (csv ? f.CreateCSV : f.CreateTXT)->trigger();
+    const bool csv = format == "csv";
+    documentCommand(f, format)->trigger();
 
     QCOMPARE(w.dialogs().inputs.size(), 1);
     QCOMPARE(w.dialogs().inputs[0].prompt, namePrompt);
@@ -201,39 +213,23 @@ void TestOutput::createTxtNames()
 
 void TestOutput::emptyNameAborts_data()
 {
-    QTest::addColumn<int>("kind"); // DocumentKind
+    QTest::addColumn<QString>("format");
     QTest::addColumn<QStringList>("answers");
-    for (const DocumentKind kind : {DocumentKind::Text, DocumentKind::Page, DocumentKind::Csv}) {
-        const char *name = documentFormat(kind).extension;
-        QTest::addRow("%s, cancel", name) << int(kind) << QStringList{};
-        QTest::addRow("%s, empty", name) << int(kind) << QStringList{""};
-        QTest::addRow("%s, spaces", name) << int(kind) << QStringList{"   "};
+    for (const DocumentFormat &format : documentFormats()) {
+        QTest::addRow("%s, cancel", format.name) << format.name << QStringList{};
+        QTest::addRow("%s, empty", format.name) << format.name << QStringList{""};
+        QTest::addRow("%s, spaces", format.name) << format.name << QStringList{"   "};
     }
 }
-
-namespace {
-
-// The command of each document format.
-QAction *documentCommand(Form1 &f, int kind)
-{
-    switch (DocumentKind(kind)) {
-    case DocumentKind::Text: return f.CreateTXT;
-    case DocumentKind::Page: return f.CreateHTM;
-    case DocumentKind::Csv: return f.CreateCSV;
-    }
-    return nullptr;
-}
-
-} // namespace
 
 void TestOutput::emptyNameAborts()
 {
-    QFETCH(int, kind);
+    QFETCH(QString, format);
     QFETCH(QStringList, answers);
     auto w = windowWith({"a.txt"});
     const QStringList before = entries(m_dir->path());
     w->dialogs().answers = answers;
-    documentCommand(*w->form, kind)->trigger();
+    documentCommand(*w->form, format)->trigger();
     QCOMPARE(w->dialogs().inputs.size(), 1); // the title is never asked for
     verifyWarning(w->dialogs().messages, QStringLiteral("Operation aborted"), MessageIcon::Exclamation);
     QCOMPARE(entries(m_dir->path()), before);
@@ -242,27 +238,27 @@ void TestOutput::emptyNameAborts()
 
 void TestOutput::failureShowsSystemDescription_data()
 {
-    QTest::addColumn<int>("kind"); // DocumentKind
+    QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("description");
     // The writer's own failures are covered above; here, that each command
     // reports them and stops.
-    QTest::newRow("text, missing folder") << int(DocumentKind::Text) << "nowhere/doc" << "No such file or directory";
-    QTest::newRow("page, a folder") << int(DocumentKind::Page) << "taken" << "Is a directory";
-    QTest::newRow("csv, a folder") << int(DocumentKind::Csv) << "taken" << "Is a directory";
+    for (const DocumentFormat &format : documentFormats()) {
+        QTest::addRow("%s, missing folder", format.name) << format.name << "nowhere/doc" << "No such file or directory";
+        QTest::addRow("%s, a folder", format.name) << format.name << "taken" << "Is a directory";
+    }
 }
 
 void TestOutput::failureShowsSystemDescription()
 {
-    QFETCH(int, kind);
+    QFETCH(QString, format);
     QFETCH(QString, answer);
     QFETCH(QString, description);
     auto w = windowWith({"a.txt"});
-    for (const char *taken : {"taken.txt", "taken.htm", "taken.csv"})
-        QVERIFY(QDir().mkdir(QString::fromLatin1(taken)));
+    QVERIFY(QDir().mkdir(QStringLiteral("taken") + QLatin1StringView(findDocumentFormat(format)->extension)));
     const QStringList before = entries(m_dir->path());
     w->dialogs().answers = {answer, QStringLiteral("Title")};
-    documentCommand(*w->form, kind)->trigger();
+    documentCommand(*w->form, format)->trigger();
     verifyWarning(w->dialogs().messages, description, MessageIcon::Critical, true); // no confirmation
     QCOMPARE(entries(m_dir->path()), before);
     QCOMPARE(readAll(QStringLiteral("a.txt")), QByteArray());
@@ -459,6 +455,200 @@ void TestOutput::qtShellHandsOverAFileUrl()
     QCOMPARE(QByteArray::fromPercentEncoding(catcher.urls[0].path(QUrl::FullyEncoded).toLatin1()), pathToBytes(page));
     if (QString::fromUtf8(name).toUtf8() == name)
         QCOMPARE(catcher.urls[0].toLocalFile(), page);
+}
+
+namespace {
+
+// The listed tree of the command line's tests: types, twins ignoring case and
+// once extensions are cut, a name that is not UTF-8, folders below.
+void makeTree(const QString &root)
+{
+    makeFiles(root, {"a.txt", "B.doc", "c.tar.gz", "c.tar.bz2", "Notes.md", "song.MP3", ".hidden", "it's & <b>.txt",
+                     "sub/inner.txt", "sub/deeper/x.mp3", "sub/deeper/Live a.txt", "Track 10.mp3", "Track 9.mp3"});
+    writeBytes(root + QStringLiteral("/sizes.txt"), "12345");
+    writeBytes(QFile::decodeName(QFile::encodeName(root) + "/caf\xE9 back\\slash.txt"), "x");
+    const struct timespec times[2] = {{1700000000, 0}, {1751376659, 0}};
+    QDirIterator all(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (all.hasNext())
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(all.next()).constData(), times, 0) == 0);
+}
+
+// The program started as from a terminal with no display: "@" in an argument
+// is the test's folder; before the program's name, what starts it (strace).
+struct Run
+{
+    int status = -1;
+    QByteArray out, err;
+};
+Run runProgram(const QStringList &launcher, QStringList arguments, const QString &folder)
+{
+    for (QString &argument : arguments)
+        argument.replace(u'@', folder);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder);
+    const QStringList command = launcher + QStringList{QStringLiteral(CORVANE_PROGRAM)} + arguments;
+    process.start(command.first(), command.mid(1));
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+} // namespace
+
+void TestOutput::commandLineWritesTheWindowsDocument_data()
+{
+    // The command line's options and, for each, what the window's command
+    // does: the document then holds the same bytes.
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("folder"); // given after the options; empty: none, the working folder
+    QTest::newRow("text, no folder given") << "txt" << QStringList{} << "";
+    QTest::newRow("page, numbered, a title") << "html" << QStringList{"-n", "--title", "  Tom & <Jerry>  "} << ".";
+    QTest::newRow("page, its default title") << "html" << QStringList{"--subfolders"} << ".";
+    QTest::newRow("csv, subfolders, sizes and dates") << "csv" << QStringList{"-r", "-s"} << "@";
+    QTest::newRow("json, all of them, a folder below")
+        << "json" << QStringList{"-r", "--sizes-and-dates", "-x", "--numbered"} << "sub";
+    QTest::newRow("markdown, file types and a word")
+        << "md" << QStringList{"-r", "--types", " txt MP3 ", "--only", "a", "-s"} << ".";
+    QTest::newRow("text, a word left out, no extensions") << "txt" << QStringList{"--exclude", "TXT", "-x"} << ".";
+    QTest::newRow("json, a file names its folder") << "json" << QStringList{"-n"} << "sub/inner.txt";
+    QTest::newRow("csv, written to a file") << "csv" << QStringList{"-s", "-o", "@/../doc.csv"} << ".";
+    QTest::newRow("csv, full paths, natural order, a folder left out")
+        << "csv" << QStringList{"-r", "--full-paths", "--natural", "--leave-out", " x DEEP* "} << ".";
+    QTest::newRow("text, names only") << "txt" << QStringList{"--names-only", "--subfolders", "-x"} << "@";
+}
+
+void TestOutput::commandLineWritesTheWindowsDocument()
+{
+#if defined(__SANITIZE_THREAD__)
+    QSKIP("starts the program: the thread checker cannot follow a process started by a threaded one");
+#endif
+    QFETCH(QString, format);
+    QFETCH(QStringList, options);
+    QFETCH(QString, folder);
+    const QString tree = m_dir->filePath(QStringLiteral("tree"));
+    makeTree(tree);
+    qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3"); // the program started gets it too
+    const auto localTime = qScopeGuard([] { qunsetenv("TZ"); });
+
+    QStringList arguments{QStringLiteral("--export"), format};
+    arguments += options;
+    if (!folder.isEmpty())
+        arguments.append(folder);
+    const Run run = runProgram({}, arguments, tree);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.status, 0);
+    const qsizetype output = options.indexOf(QStringLiteral("-o"));
+    const QByteArray written = output < 0 ? run.out : readAll(m_dir->filePath(QStringLiteral("doc.csv")));
+    QVERIFY(output < 0 || run.out.isEmpty());
+
+    // The window started where the program looked, each option's command given.
+    const QString shown = folder.isEmpty() || folder == "." || folder == "@" ? tree
+                          : folder.endsWith(".txt")                        ? QString(tree + QStringLiteral("/sub"))
+                                                                           : QString(tree + u'/' + folder);
+    QVERIFY(QDir::setCurrent(shown));
+    Window w;
+    Form1 &f = *w.form;
+    QString title = QStringLiteral("Corvane");
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        const QString &option = options.at(i);
+        if (option == "-n" || option == "--numbered")
+            f.Enumerate->trigger();
+        else if (option == "-r" || option == "--subfolders")
+            f.IncludeSubfolders->trigger();
+        else if (option == "-s" || option == "--sizes-and-dates")
+            f.SizesAndDates->trigger();
+        else if (option == "-x")
+            f.DisplayEXT_Click();
+        else if (option == "--title")
+            title = options.at(++i);
+        else if (option == "--types") {
+            w.dialogs().answers = {options.at(++i)};
+            f.FileType_Click();
+        } else if (option == "--only" || option == "--exclude") {
+            w.dialogs().answers = {options.at(++i)};
+            f.SelectWord_Click();
+            option == "--only" ? f.ListOnly_Click() : f.Exclude_Click();
+        } else if (option == "--full-paths" || option == "--names-only") {
+            (option == "--full-paths" ? f.FullPaths : f.NamesOnly)->trigger();
+        } else if (option == "--natural") {
+            f.NaturalOrder->trigger();
+        } else if (option == "--leave-out") {
+            w.dialogs().answers = {options.at(++i)};
+            f.LeaveOutFolders->trigger();
+        } else if (option == "-o") {
+            ++i;
+        } else {
+            QFAIL(qPrintable("no window command for " + option));
+        }
+    }
+    w.dialogs().answers = {m_dir->filePath(QStringLiteral("window")), title};
+    documentCommand(f, format)->trigger();
+    QCOMPARE(w.dialogs().messages.size(), 1); // the confirmation, no warning
+    const QString windowFile =
+        m_dir->filePath(QStringLiteral("window")) + QLatin1StringView(findDocumentFormat(format)->extension);
+    QCOMPARE(written, readAll(windowFile));
+    QVERIFY(w.items().count() > 0);
+}
+
+void TestOutput::commandLineExitStatus_data()
+{
+    QTest::addColumn<QStringList>("launcher"); // strace's arguments, failing the program's calls
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("error"); // standard error
+    QTest::addColumn<bool>("written");  // the document on standard output
+    const QStringList strace{"strace", "-f", "-qq", "-o", "/dev/null"};
+    QTest::newRow("written") << QStringList{} << QStringList{"--export", "txt"} << 0 << "" << true;
+    QTest::newRow("a folder that does not exist")
+        << QStringList{} << QStringList{"--export", "csv", "nowhere"} << 1
+        << "corvane: nowhere: No such file or directory\n" << false;
+    QTest::newRow("a folder that fails part-way")
+        << strace + QStringList{"-P", "@", "-e", "trace=getdents64", "-e", "inject=getdents64:error=EIO:when=2"}
+        << QStringList{"--export", "csv", "@"} << 1 << "corvane: @: Input/output error\n" << false;
+    QTest::newRow("two path forms") << QStringList{} << QStringList{"--export", "txt", "--full-paths", "--names-only"}
+                                    << 1
+        << "corvane: --full-paths and --names-only do not go together\nTry 'corvane --help' for more information.\n"
+        << false;
+    QTest::newRow("an unknown format") << QStringList{} << QStringList{"--export", "pdf"} << 1
+                                       << "corvane: unknown format 'pdf': one of html, txt, csv, json, markdown\n"
+                                          "Try 'corvane --help' for more information.\n"
+                                       << false;
+    QTest::newRow("a document that cannot be written")
+        << QStringList{} << QStringList{"--export", "txt", "-o", "nowhere/doc.txt"} << 1
+        << "corvane: nowhere/doc.txt: No such file or directory\n" << false;
+    QTest::newRow("a folder below that cannot be read")
+        << strace + QStringList{"-P", "@/sub/deeper", "-e", "trace=getdents64", "-e", "inject=getdents64:error=EIO"}
+        << QStringList{"--export", "txt", "-r"} << 2 << "corvane: 1 folder could not be read:\nsub/deeper : Input/output error\n"
+        << true;
+    QTest::newRow("sizes and dates that cannot be read")
+        << strace + QStringList{"-P", "@/sub", "-e", "trace=newfstatat", "-e", "inject=newfstatat:error=EACCES"}
+        << QStringList{"--export", "json", "-s", "sub"} << 2
+        << "corvane: The size and date of 1 file could not be read:\ninner.txt : Permission denied\n" << true;
+}
+
+void TestOutput::commandLineExitStatus()
+{
+#if defined(__SANITIZE_THREAD__)
+    QSKIP("starts the program: the thread checker cannot follow a process started by a threaded one");
+#endif
+    QFETCH(QStringList, launcher);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, error);
+    QFETCH(bool, written);
+    const QString tree = m_dir->filePath(QStringLiteral("tree"));
+    makeTree(tree);
+    for (QString &argument : launcher)
+        argument.replace(u'@', tree);
+    const Run run = runProgram(launcher, arguments, tree);
+    QCOMPARE(QString::fromUtf8(run.err), error.replace(u'@', tree));
+    QCOMPARE(run.status, status);
+    QCOMPARE(!run.out.isEmpty(), written);
 }
 
 QTEST_MAIN(TestOutput)

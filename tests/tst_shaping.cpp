@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QScopeGuard>
 #include <QTest>
+#include <QToolTip>
 #include <QWindow>
 
 #include <fcntl.h>
@@ -40,6 +41,9 @@ private slots:
     void everyFilterCommandRefreshes();
     void readOptions_data();
     void readOptions();
+    void wholeTexts_data();
+    void wholeTexts();
+    void factsBesideFile1();
     void naturalOrderInPlace();
     void namingFailsWhole();
 
@@ -233,7 +237,7 @@ void TestShaping::fileTypesFolderGone()
     // The folder cannot be read again: the reason in the "WARNING" box. The
     // answer is kept (it is offered next time); File1, its pattern, the
     // caption, the list and the colour stay as they were.
-    verifyWarning(w.dialogs().messages, systemError(ENOENT));
+    verifyWarning(w.dialogs().messages, systemError(ENOENT) + QStringLiteral(" : ") + path("other"));
     QCOMPARE(f.state().FileTypes, QStringLiteral("txt"));
     QCOMPARE(f.File1->pattern(), QStringLiteral("*.*"));
     QCOMPARE(f.windowTitle(), QStringLiteral("Corvane+"));
@@ -300,7 +304,7 @@ void TestShaping::selectWordCaptions()
     QCOMPARE(in.title, QStringLiteral("FILTER"));
     QCOMPARE(in.defaultText, QString());
     QCOMPARE(f.state().FilterWord, word);
-    QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter ON"));
+    QCOMPARE(menuCaption(f.FilterMenu->menuAction()), QStringLiteral("File Filter ON"));
     QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
     QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
     // No mode chosen yet: nothing is removed.
@@ -311,7 +315,7 @@ void TestShaping::selectWordCaptions()
         w.dialogs().answers = clear;
         f.SelectWord->trigger();
         QVERIFY(f.state().FilterWord.isEmpty());
-        QCOMPARE(f.FilterMenu->title(), QStringLiteral("File Filter OFF"));
+        QCOMPARE(menuCaption(f.FilterMenu->menuAction()), QStringLiteral("File Filter OFF"));
         QCOMPARE(menuCaption(f.ListOnly), QStringLiteral("List only items containing : ") + word);
         QCOMPARE(menuCaption(f.Exclude), QStringLiteral("Exclude items containing : ") + word);
     }
@@ -365,57 +369,88 @@ void TestShaping::everyFilterCommandRefreshes()
 
 void TestShaping::readOptions_data()
 {
-    // The folder holds allFiles and other/; other/deeper/ and the hidden
-    // .git/ are made here. Files listed in other/ and below carry their path.
+    // The folder holds allFiles and other/; other/deeper/, other/link.mp3 (to
+    // song.mp3) and the hidden .git/ are made here. Files listed in other/ and
+    // below carry their path. A fault (strace) hits the last option's read only.
     QTest::addColumn<bool>("subfolders");
     QTest::addColumn<bool>("facts");
-    QTest::addColumn<bool>("failingSubfolder"); // other/deeper fails part-way (strace)
+    QTest::addColumn<QString>("fault"); // the folder (relative), "|", what fails in it
+    QTest::addColumn<bool>("longLink"); // a link whose target's name is too long: it cannot be checked
     // Set first: "noext" (extensions off), "types=T" (file types),
     // "word=W" (list only items containing it), "keep" (Check1 unchecked).
-    // Then chosen: "full" or "names" (paths), "leave=W" (folders left out).
+    // Then chosen, after the options: "full" or "names" (paths), "leave=W"
+    // (folders left out, "," for " ").
     QTest::addColumn<QString>("naming");
     QTest::addColumn<QStringList>("texts"); // "<root>" stands for the folder's whole path
+    QTest::addColumn<QString>("box"); // the "WARNING" box after the read ("@": the folder); empty: none
     const QStringList here = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "readme.md", "song.mp3"};
-    const QStringList tree = {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/deeper/d.txt",
-                              "other/elsewhere.txt", "other/song.mp3", "prog.exe", "readme.md", "song.mp3"};
+    const QStringList tree = {"LOUD.MP3",      "noext",         "notes.txt",      "odd..mp3",
+                              "other/deeper/d.txt", "other/elsewhere.txt", "other/link.mp3", "other/song.mp3",
+                              "prog.exe",      "readme.md",     "song.mp3"};
+    QStringList treeWithoutDeeper = tree;
+    treeWithoutDeeper.removeOne(QStringLiteral("other/deeper/d.txt"));
+    const QString eio = systemError(EIO);
+    QTest::newRow("whole tree") << true << false << QString() << false << "" << tree << QString();
+    QTest::newRow("sizes and dates") << false << true << QString() << false << "" << here << QString();
+    // The items that could be read stay; the box names what could not be.
+    const QString deeper = QStringLiteral("1 folder could not be read:\r\rother/deeper : ") + eio;
+    QTest::newRow("a folder below cannot be read") << true << false << "other/deeper|getdents64:error=EIO:when=1"
+                                                   << false << "" << treeWithoutDeeper << deeper;
+    QTest::newRow("a folder below and an entry: one box")
+        << true << false << "other/deeper|getdents64:error=EIO:when=1" << true << ""
+        << treeWithoutDeeper + QStringList{"zz-long"}
+        << deeper + QStringLiteral("\r\r1 entry could not be checked:\r\rzz-long : ") + systemError(ENAMETOOLONG);
+    // The first stat in other/ is the walk's of the folder itself.
+    const QString link = QStringLiteral("1 entry could not be checked:\r\rother/link.mp3 : ") + eio;
+    QTest::newRow("a link whose target cannot be checked")
+        << true << false << "other|newfstatat:error=EIO:when=2+" << false << "" << tree << link;
+    QTest::newRow("sizes and dates that cannot be read")
+        << true << true << "other|newfstatat:error=EIO:when=2+" << false << "" << tree
+        << link + QStringLiteral("\r\rThe sizes and dates of 2 files could not be read:\r\rother/elsewhere.txt : ")
+               + eio + QStringLiteral("\rother/song.mp3 : ") + eio;
+    // No file's stat may be made: all listed, without facts.
+    QTest::newRow("no size and date can be read")
+        << false << true << "|newfstatat:error=EACCES" << false << "" << here
+        << QStringLiteral("The sizes and dates of 7 files could not be read:\r\rLOUD.MP3 : %1\rnoext : %1\r"
+                          "notes.txt : %1\rodd..mp3 : %1\rprog.exe : %1\r...")
+               .arg(systemError(EACCES));
+    // The check mark says how the list was read: a read that fails leaves it.
+    QTest::newRow("the read fails") << true << false << "|getdents64:error=EIO:when=1" << false << "" << here
+                                    << eio + QStringLiteral(" : @");
+    // How files are named and which folders a walk leaves out, with the
+    // shaping of the list around them.
     const auto full = [](const QStringList &texts) {
         QStringList out;
         for (const QString &t : texts)
             out.append(u"<root>/" + t);
         return out;
     };
-    QTest::newRow("whole tree") << true << false << false << "" << tree;
-    QTest::newRow("sizes and dates") << false << true << false << "" << here;
-    QTest::newRow("a folder below cannot be read")
-        << true << false << true << ""
-        << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "other/elsewhere.txt", "other/song.mp3",
-                       "prog.exe", "readme.md", "song.mp3"};
-    QTest::newRow("full paths, whole tree") << true << false << false << "full" << full(tree);
-    QTest::newRow("full paths, extensions off")
-        << false << true << false << "noext full"
-        << full({"LOUD", "noext", "notes", "odd.", "prog", "readme", "song"});
-    QTest::newRow("names only, whole tree, file types")
-        << true << false << false << "types=mp3 names" << QStringList{"LOUD.MP3", "odd..mp3", "song.mp3"};
-    QTest::newRow("names only, word filter")
-        << false << false << false << "word=o names"
-        << QStringList{"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "song.mp3"};
-    QTest::newRow("full paths merged beside relative ones") << false << false << false << "keep full"
-                                                             << full(here) + here;
-    QTest::newRow("names merged beside paths")
-        << true << false << false << "keep names" << QStringList{"d.txt", "elsewhere.txt"} + tree;
-    QStringList shallow = tree;
-    shallow.removeOne(QStringLiteral("other/deeper/d.txt"));
-    QTest::newRow("a folder left out") << true << true << false << "leave=DEEPER" << shallow;
-    QTest::newRow("folders left out by pattern") << true << false << false << "leave=x,oth*" << here;
+    const auto row = [](const char *name, bool subfolders, bool facts, const char *naming, const QStringList &texts) {
+        QTest::newRow(name) << subfolders << facts << QString() << false << QString::fromLatin1(naming) << texts
+                            << QString();
+    };
+    row("full paths, whole tree", true, false, "full", full(tree));
+    row("full paths, extensions off", false, true, "noext full",
+        full({"LOUD", "noext", "notes", "odd.", "prog", "readme", "song"}));
+    row("names only, whole tree, file types", true, false, "types=mp3 names",
+        {"link.mp3", "LOUD.MP3", "odd..mp3", "song.mp3"});
+    row("names only, word filter", false, false, "word=o names",
+        {"LOUD.MP3", "noext", "notes.txt", "odd..mp3", "prog.exe", "song.mp3"});
+    row("full paths merged beside relative ones", false, false, "keep full", full(here) + here);
+    row("names merged beside paths", true, false, "keep names", QStringList{"d.txt", "elsewhere.txt", "link.mp3"} + tree);
+    row("a folder left out", true, true, "leave=DEEPER", treeWithoutDeeper);
+    row("folders left out by pattern", true, false, "leave=x,oth*", here);
 }
 
 void TestShaping::readOptions()
 {
     QFETCH(bool, subfolders);
     QFETCH(bool, facts);
-    QFETCH(bool, failingSubfolder);
+    QFETCH(QString, fault);
+    QFETCH(bool, longLink);
     QFETCH(QString, naming);
     QFETCH(QStringList, texts);
+    QFETCH(QString, box);
     for (QString &text : texts)
         text.replace(QStringLiteral("<root>"), m_dir->path());
     const QStringList words = naming.split(u' ', Qt::SkipEmptyParts);
@@ -426,6 +461,9 @@ void TestShaping::readOptions()
         return QString();
     };
     makeFiles(m_dir->path(), {"other/deeper/d.txt", ".git/hidden.txt"});
+    QCOMPARE(::symlink("song.mp3", QFile::encodeName(path("other/link.mp3")).constData()), 0);
+    if (longLink)
+        QCOMPARE(::symlink(QByteArray(300, 'x').constData(), QFile::encodeName(path("zz-long")).constData()), 0);
     writeBytes(path("notes.txt"), "12345");
     const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}}; // 2023-11-14 22:13 UTC
     QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path("notes.txt")).constData(), times, 0), 0);
@@ -439,28 +477,30 @@ void TestShaping::readOptions()
         s.FilterMode = s.FilterWord.isEmpty() ? WordFilterMode::None : WordFilterMode::ListOnly;
         s.clearFirst = !words.contains(u"keep");
     });
-    const QString types = word(QStringLiteral("types="));
-    if (!types.isEmpty()) {
+    if (const QString types = word(QStringLiteral("types=")); !types.isEmpty()) {
         w.dialogs().answers.append(types);
         f.FileType->trigger();
     }
     f.RefreshList();
     const QStringList start = w.texts();
-    std::unique_ptr<InjectedFault> failing;
-    if (failingSubfolder) {
-        failing = std::make_unique<InjectedFault>(
-            QStringList{QStringLiteral("-P"), path("other/deeper"), QStringLiteral("-e"),
-                        QStringLiteral("trace=getdents64"), QStringLiteral("-e"),
-                        QStringLiteral("inject=getdents64:error=EIO:when=1")});
-        if (!failing->isActive())
-            QSKIP(qPrintable(failing->why()));
-    }
+    w.dialogs().messages.clear(); // the start's, of the link that cannot be checked
     RefreshCounter refreshes(f);
     // Each option reads the folder again and refreshes the list.
-    if (subfolders)
+    if (subfolders && facts)
         f.IncludeSubfolders->trigger();
-    if (facts)
-        f.SizesAndDates->trigger();
+    std::unique_ptr<InjectedFault> failing;
+    if (!fault.isEmpty()) {
+        const QString inject = fault.section(u'|', 1);
+        failing = std::make_unique<InjectedFault>(
+            QStringList{QStringLiteral("-P"), path(fault.section(u'|', 0, 0)), QStringLiteral("-e"),
+                        u"trace=" + inject.section(u':', 0, 0), QStringLiteral("-e"), u"inject=" + inject});
+        if (!failing->isActive())
+            SKIP_WITHOUT_INJECTION(failing->why());
+    }
+    QAction *option = facts ? f.SizesAndDates : subfolders ? f.IncludeSubfolders : nullptr;
+    if (option)
+        option->trigger();
+    failing.reset();
     QAction *form = words.contains(u"full") ? f.FullPaths : words.contains(u"names") ? f.NamesOnly : nullptr;
     if (form)
         form->trigger();
@@ -470,31 +510,35 @@ void TestShaping::readOptions()
         f.LeaveOutFolders->trigger();
         QVERIFY(f.LeaveOutFolders->isChecked());
     }
-    failing.reset();
-    QCOMPARE(refreshes.count(), int(subfolders) + int(facts) + int(form != nullptr) + int(!leaveOut.isEmpty()));
+    const bool failed = box.endsWith(u'@');
+    QCOMPARE(refreshes.count(),
+             failed ? 0 : int(subfolders) + int(facts) + int(form != nullptr) + int(!leaveOut.isEmpty()));
+    QVERIFY(!option || option->isChecked() == !failed);
     QCOMPARE(w.texts(), texts);
     QCOMPARE(f.File1->path(), m_dir->path()); // File1 and the tree stay on the chosen folder
     QCOMPARE(f.Dir1->path(), m_dir->path());
-    if (failingSubfolder) {
-        // The items that could be read stay; the box names what could not be.
-        verifyWarning(w.dialogs().messages,
-                      QStringLiteral("1 folder could not be read:\r\rother/deeper : ") + systemError(EIO),
-                      MessageIcon::Exclamation);
-    } else {
+    if (box.isEmpty())
         QVERIFY(w.dialogs().messages.isEmpty());
-    }
+    else
+        verifyWarning(w.dialogs().messages, box.replace(u'@', m_dir->path()),
+                      failed ? MessageIcon::Critical : MessageIcon::Exclamation);
+    if (failed)
+        return;
     // Sizes and dates stand beside each name, to the eye and to a screen reader.
+    // Facts that could not be read stay empty.
     // (notes.txt, however it is named)
     const auto notesRow = std::find_if(texts.begin(), texts.end(), [](const QString &t) {
         return t.endsWith(QStringLiteral("notes.txt")) || t.endsWith(QStringLiteral("/notes"));
     });
     const QModelIndex notes = f.items().index(int(notesRow - texts.begin()));
     const QString name = notesRow == texts.end() ? QString() : *notesRow;
-    QCOMPARE(notes.data(ItemList::FactsRole).toString(), facts ? QStringLiteral("5  2023-11-14 22:13") : QString());
+    const bool shown = facts && !box.contains(QStringLiteral("notes.txt :"));
+    QCOMPARE(notes.data(ItemList::FactsRole).toString(), shown ? QStringLiteral("5  2023-11-14 22:13") : QString());
     QCOMPARE(notes.data(Qt::AccessibleTextRole).toString(),
-             facts ? name + QStringLiteral(", 5 bytes, 2023-11-14 22:13") : name);
+             shown ? name + QStringLiteral(", 5 bytes, 2023-11-14 22:13") : name);
     // Off again, the list is as it started (with Check1 unchecked, it keeps
     // what it took).
+    w.dialogs().messages.clear();
     if (subfolders)
         f.IncludeSubfolders->trigger();
     if (facts)
@@ -509,6 +553,88 @@ void TestShaping::readOptions()
     QVERIFY(f.RelativePaths->isChecked() && !f.FullPaths->isChecked() && !f.NamesOnly->isChecked());
     QCOMPARE(w.texts(), words.contains(u"keep") ? texts : start);
     QCOMPARE(notes.data(ItemList::FactsRole).toString(), QString());
+}
+
+void TestShaping::wholeTexts_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("facts");
+    QTest::addColumn<QString>("tip"); // %1: the long item's whole text
+    QTest::newRow("an item wider than the list") << "List1" << false << "%1";
+    QTest::newRow("with its size and date") << "List1" << true << "%1  3  2023-11-14 22:13";
+    QTest::newRow("a File1 name wider than File1") << "File1" << false << "%1";
+    QTest::newRow("a File1 name with its facts") << "File1" << true << "%1  3  2023-11-14 22:13";
+}
+
+void TestShaping::wholeTexts()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, facts);
+    QFETCH(QString, tip);
+    const QString inner = QStringLiteral("examples/adduser.local.conf.examples/a-folder-name-that-is-long/skel");
+    const QString whole = QStringLiteral("aaa/") + inner + QStringLiteral("/.bashrc");
+    makeFiles(m_dir->path(), {whole});
+    writeBytes(path(whole), "abc");
+    const struct timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(path(whole)).constData(), times, 0), 0);
+    qputenv("TZ", "UTC");
+    const auto localTime = qScopeGuard([] { qunsetenv("TZ"); });
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    f.IncludeSubfolders->trigger();
+    if (facts)
+        f.SizesAndDates->trigger();
+    auto *view = f.findChild<QListView *>(control);
+    const QModelIndex first = view->model()->index(0, 0);
+    QCOMPARE(first.data().toString(), whole);
+    // Cut in its middle, the path keeps the file's own name in sight.
+    const QString cut = QStringLiteral("aaa/\u2026/skel/.bashrc");
+    QCOMPARE(fittedText(whole, view->fontMetrics(), view->fontMetrics().horizontalAdvance(cut)), cut);
+    const auto tipAt = [&](const QModelIndex &index) {
+        QToolTip::hideText();
+        const QPoint at = view->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &help);
+        return QToolTip::text();
+    };
+    QCOMPARE(tipAt(first), tip.arg(whole));
+    // A name that fits shows no tooltip of its own: the list's count, or none.
+    const QModelIndex shortOne = view->model()->index(1, 0);
+    tipAt(shortOne);
+    QTRY_COMPARE(QToolTip::text(), control == u"List1" ? f.List1->toolTip() : QString());
+}
+
+void TestShaping::factsBesideFile1()
+{
+    // Enough short names that rows lie under File1; their facts stand left of it.
+    QStringList names;
+    for (int i = 0; i < 40; ++i)
+        names.append(QStringLiteral("n%1").arg(i, 2, 10, QChar(u'0')));
+    makeFiles(m_dir->path(), names);
+    Window w;
+    Form1 &f = *w.form;
+    f.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    f.SizesAndDates->trigger();
+    QWidget *client = f.List1->parentWidget();
+    const QImage shot = client->grab().toImage();
+    const QRect file1 = f.File1->geometry();
+    const int factsWidth = f.List1->fontMetrics().horizontalAdvance(QStringLiteral("0  2026-12-08 13:17"));
+    const auto lightPixels = [&](const QRect &area) {
+        int light = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                light += shot.pixelColor(x, y).lightness() > 200;
+        return light;
+    };
+    // In the band left of File1 at its height, where short names never reach:
+    // white digits; above File1 they stand at the row's end as before.
+    const QRect left(file1.left() - factsWidth, file1.top() + 4, factsWidth / 2, file1.height() - 8);
+    QVERIFY2(lightPixels(left) > 50, qPrintable(QString::number(lightPixels(left))));
+    const QRect aboveLeft = left.translated(0, -file1.height() - 20);
+    QCOMPARE(lightPixels(aboveLeft), 0);
 }
 
 void TestShaping::naturalOrderInPlace()
@@ -552,13 +678,14 @@ void TestShaping::namingFailsWhole()
     const QStringList listed = w.texts();
     QVERIFY(QDir(path("other")).removeRecursively());
     f.FullPaths->trigger();
-    verifyWarning(w.dialogs().messages, systemError(ENOENT));
+    const QString gone = systemError(ENOENT) + QStringLiteral(" : ") + path("other");
+    verifyWarning(w.dialogs().messages, gone);
     QVERIFY(f.RelativePaths->isChecked() && !f.FullPaths->isChecked());
     QCOMPARE(f.state().pathForm, PathForm::Relative);
     w.dialogs().messages.clear();
     w.dialogs().answers = {QStringLiteral("node_modules")};
     f.LeaveOutFolders->trigger();
-    verifyWarning(w.dialogs().messages, systemError(ENOENT));
+    verifyWarning(w.dialogs().messages, gone);
     QVERIFY(!f.LeaveOutFolders->isChecked());
     QCOMPARE(f.state().leftOutFolders, QString());
     QCOMPARE(w.texts(), listed);

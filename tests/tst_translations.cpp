@@ -9,6 +9,9 @@
 #include "support/scripted.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -70,7 +73,7 @@ struct Shown
             if (w->isWindow())
                 add(name + QStringLiteral(" title"), w->windowTitle());
             if (auto *menu = qobject_cast<QMenu *>(w))
-                add(name + QStringLiteral(" title"), menu->title());
+                add(name + QStringLiteral(" title"), menuCaption(menu->menuAction()));
             if (auto *label = qobject_cast<QLabel *>(w))
                 add(name, label->text());
             auto *button = qobject_cast<QAbstractButton *>(w);
@@ -148,6 +151,8 @@ private slots:
     void everyTextTranslated();
     void germanProgram_data();
     void germanProgram();
+    void documentsNeverTranslated_data();
+    void documentsNeverTranslated();
 
 private:
     QString path(const QString &rel) const { return m_dir.path() + u'/' + rel; }
@@ -157,12 +162,15 @@ private:
 void TestTranslations::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QStringList files = {"work/A.txt", "work/b.doc", "work/sub/inner.txt", "work/s1/x.txt", "work/s2/y.txt"};
+    QStringList files = {"work/A.txt", "work/b.doc", "work/sub/inner.txt", "work/s1/x.txt", "work/s2/y.txt",
+                         "work/s3/z.txt"};
     for (int i = 0; i < kBig; ++i)
         files.append(QStringLiteral("big/song%1.mp3").arg(i, 4, 10, QLatin1Char('0')));
     makeFiles(m_dir.path(), files);
     writeBytes(path("work/one.txt"), "1");
     QVERIFY(::mkfifo(QFile::encodeName(path("work/fifo.txt")).constData(), 0600) == 0);
+    // A link whose target's name is too long to be looked up: it cannot be checked.
+    QVERIFY(::symlink(QByteArray(300, 'x').constData(), QFile::encodeName(path("work/s3/long")).constData()) == 0);
 }
 
 void TestTranslations::init()
@@ -181,7 +189,9 @@ void TestTranslations::germanStart_data()
     QTest::addColumn<QString>("control"); // a menu command, a menu or a control, by its name
     QTest::addColumn<QString>("caption");
     QTest::newRow("a command on the bar") << "FileType" << "Dateitypen";
-    QTest::newRow("a document format's command") << "CreateCSV" << "CSV erstellen";
+    QTest::newRow("a document format's command") << "CreateHTM" << "WEB-Seite erstellen";
+    QTest::newRow("the menu of the other formats") << "ExportMenu" << "Exportieren";
+    QTest::newRow("one of its entries") << "CreateCSV" << QString::fromUtf8("CSV…");
     QTest::newRow("a menu") << "FilterMenu" << "Dateifilter";
     QTest::newRow("a caption the word is appended to") << "ListOnly" << QString::fromUtf8("Nur Einträge mit : ");
     QTest::newRow("a caption that follows the state") << "DisplayEXT" << "Endungen EIN";
@@ -204,9 +214,11 @@ void TestTranslations::germanStart()
     if (auto *action = qobject_cast<QAction *>(found))
         QCOMPARE(menuCaption(action), caption);
     else if (auto *menu = qobject_cast<QMenu *>(found))
-        QCOMPARE(menu->title(), caption);
+        QCOMPARE(menuCaption(menu->menuAction()), caption);
     else
         QCOMPARE(qobject_cast<QAbstractButton *>(found)->text(), caption);
+    // German captions give German access letters, one of its own per entry.
+    QCOMPARE(accessLetterFault(f), QString());
     // Short enough: every command and menu of the bar fits in the window's width.
     for (QAction *entry : f.menuBar()->actions()) {
         const QRect place = f.menuBar()->actionGeometry(entry);
@@ -241,7 +253,7 @@ void TestTranslations::everyTextTranslated_data()
     QTest::newRow("the window, its menus and controls") << 0;
     QTest::newRow("the boxes of the commands, and the captions they change") << 1;
     QTest::newRow("the progress box") << 2;
-    QTest::newRow("folders a walk could not read") << 3;
+    QTest::newRow("what a walk could not read or check") << 3;
     QTest::newRow("the command line and the start") << 4;
 }
 
@@ -286,7 +298,7 @@ void TestTranslations::everyTextTranslated()
                          QStringLiteral("table"), QStringLiteral("fifo")};
         f.CreateTXT->trigger();
         f.CreateHTM->trigger();
-        f.CreateCSV->trigger();
+        f.ExportMenu->actions().constFirst()->trigger();
         f.CreateTXT->trigger(); // onto a FIFO: no regular file
         QCOMPARE(boxes.messages.size(), 6);
         data += QStringList{"list.txt", "page.htm", "table.csv", "fifo.txt", "txt", "A"};
@@ -302,19 +314,39 @@ void TestTranslations::everyTextTranslated()
 #if defined(__SANITIZE_THREAD__)
         QSKIP("starts strace: the thread checker cannot follow a process started by a threaded one");
 #endif
-        InjectedFault failing({QStringLiteral("-P"), path("work/s1"), QStringLiteral("-P"), path("work/s2"),
-                               QStringLiteral("-e"), QStringLiteral("trace=getdents64"), QStringLiteral("-e"),
-                               QStringLiteral("inject=getdents64:error=EIO")});
-        if (!failing.isActive())
-            QSKIP(qPrintable(failing.why()));
-        f.IncludeSubfolders->trigger();
-        QCOMPARE(w.dialogs().messages.size(), 1);
-        data += QStringList{systemError(EIO), QStringLiteral("s1"), QStringLiteral("s2")};
+        // Folders that cannot be read, beside an entry that cannot be
+        // checked (s3/long); then sizes and dates that cannot be read.
+        {
+            InjectedFault failing({QStringLiteral("-P"), path("work/s1"), QStringLiteral("-P"), path("work/s2"),
+                                   QStringLiteral("-e"), QStringLiteral("trace=getdents64"), QStringLiteral("-e"),
+                                   QStringLiteral("inject=getdents64:error=EIO")});
+            if (!failing.isActive())
+                SKIP_WITHOUT_INJECTION(failing.why());
+            f.IncludeSubfolders->trigger();
+        }
+        {
+            InjectedFault failing({QStringLiteral("-P"), path("work/s3"), QStringLiteral("-e"),
+                                   QStringLiteral("trace=newfstatat"), QStringLiteral("-e"),
+                                   QStringLiteral("inject=newfstatat:error=EIO:when=2+")});
+            if (!failing.isActive())
+                SKIP_WITHOUT_INJECTION(failing.why());
+            f.SizesAndDates->trigger();
+        }
+        QCOMPARE(w.dialogs().messages.size(), 2);
+        data += QStringList{systemError(EIO), systemError(ENAMETOOLONG), QStringLiteral("s1"), QStringLiteral("s2"),
+                            QStringLiteral("s3/long"), QStringLiteral("s3/z.txt")};
         shown.addBoxes(w.dialogs());
         break;
     }
     case 4: {
-        shown.add(QStringLiteral("--help"), readCommandLine({QStringLiteral("corvane"), QStringLiteral("--help")}).output);
+        const QString help = readCommandLine({QStringLiteral("corvane"), QStringLiteral("--help")}).output;
+        shown.add(QStringLiteral("--help"), help);
+        // The export's options and formats are named as typed.
+        static const QRegularExpression option(QStringLiteral("(-\\w, )?--[a-z-]+( <\\w+>)?"));
+        for (auto match = option.globalMatch(help); match.hasNext();)
+            data.append(match.next().captured());
+        for (const DocumentFormat &format : documentFormats())
+            data.append(QString::fromLatin1(format.name));
         // Qt's own translation says what is wrong with the option.
         const CommandLine wrong = readCommandLine({QStringLiteral("corvane"), QStringLiteral("--recursive")});
         shown.add(QStringLiteral("a wrong option"), wrong.error.section(u'\n', 1));
@@ -399,6 +431,46 @@ void TestTranslations::germanProgram()
     QVERIFY(program.waitForFinished(60000));
     const QString out = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
     QVERIFY2(out.startsWith(said), qPrintable(out));
+}
+
+void TestTranslations::documentsNeverTranslated_data()
+{
+    QTest::addColumn<bool>("pseudo"); // the pseudo-translation, else German
+    QTest::newRow("German") << false;
+    QTest::newRow("the pseudo-translation") << true;
+}
+
+void TestTranslations::documentsNeverTranslated()
+{
+    // Every document and the copy, numbered with sizes and dates, are the
+    // same bytes in English and in the language under test.
+    QFETCH(bool, pseudo);
+    const auto written = [&](const QString &tag) {
+        Window w;
+        Form1 &f = *w.form;
+        f.SizesAndDates->trigger();
+        f.Enumerate->trigger();
+        const QString at = path(tag);
+        w.dialogs().answers = {at + QStringLiteral("-list"), at + QStringLiteral("-page"), QStringLiteral("Corvane"),
+                               at + QStringLiteral("-table")};
+        f.CreateTXT->trigger();
+        f.CreateHTM->trigger();
+        f.findChild<QAction *>(QStringLiteral("CreateCSV"))->trigger();
+        f.copyToClipboard();
+        return QList<QByteArray>{readAll(at + QStringLiteral("-list.txt")), readAll(at + QStringLiteral("-page.htm")),
+                                 readAll(at + QStringLiteral("-table.csv")),
+                                 QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain"))};
+    };
+    const QList<QByteArray> english = written(QStringLiteral("en"));
+    QVERIFY(english.at(2).startsWith("\xEF\xBB\xBFNo.,Name,Size (bytes),Modified\r\n1,A.txt,"));
+    if (pseudo) {
+        auto *translator = new QTranslator(qApp);
+        QVERIFY(translator->load(QStringLiteral(CORVANE_PSEUDO_QM)));
+        QVERIFY(QCoreApplication::installTranslator(translator));
+    } else {
+        QCOMPARE(installTranslations(), QStringLiteral("de"));
+    }
+    QCOMPARE(written(QStringLiteral("other")), english);
 }
 
 QTEST_MAIN(TestTranslations)

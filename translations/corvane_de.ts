@@ -8,30 +8,6 @@
         <translation>„corvane --help“ liefert weitere Informationen.</translation>
     </message>
     <message>
-        <source>Usage: corvane [FOLDER]
-List the files of a folder and turn the list into a text document, a web page
-or a printout. Corvane+ starts in FOLDER (a file: its folder), or else in the
-folder it is started from.
-
-  -h, --help     show this help and exit
-  -v, --version  show the version and exit
-
-Qt&apos;s standard options are accepted too, such as -platform NAME (wayland, xcb),
--style NAME, -reverse and -session ID.
-</source>
-        <translation>Aufruf: corvane [ORDNER]
-Listet die Dateien eines Ordners auf und macht aus der Liste ein Textdokument,
-eine Webseite oder einen Ausdruck. Corvane+ startet in ORDNER (bei einer Datei
-in deren Ordner), sonst in dem Ordner, aus dem es gestartet wird.
-
-  -h, --help     diese Hilfe anzeigen und beenden
-  -v, --version  Versionsinformation anzeigen und beenden
-
-Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
-(wayland, xcb), -style NAME, -reverse und -session ID.
-</translation>
-    </message>
-    <message>
         <source>%1 unset</source>
         <translation>%1 nicht gesetzt</translation>
     </message>
@@ -58,6 +34,154 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
     <message>
         <source>WARNING</source>
         <translation>WARNUNG</translation>
+    </message>
+    <message>
+        <source>write FILE, replacing it only once the new one is whole</source>
+        <translation>DATEI schreiben und erst ersetzen, wenn die neue ganz geschrieben ist</translation>
+    </message>
+    <message>
+        <source>the files of every folder below too (Include subfolders)</source>
+        <translation>auch die Dateien aller Ordner darunter (Unterordner einbeziehen)</translation>
+    </message>
+    <message>
+        <source>each file&apos;s size and time (Sizes and dates)</source>
+        <translation>Größe und Zeit jeder Datei (Größe und Datum)</translation>
+    </message>
+    <message>
+        <source>only files of these types, such as &quot;MP3 DOC&quot; (Set File Types)</source>
+        <translation>nur Dateien dieser Typen, etwa „MP3 DOC“ (Dateitypen)</translation>
+    </message>
+    <message>
+        <source>only the items containing WORD (File Filter)</source>
+        <translation>nur die Einträge mit WORT (Dateifilter)</translation>
+    </message>
+    <message>
+        <source>no item containing WORD (File Filter)</source>
+        <translation>kein Eintrag mit WORT (Dateifilter)</translation>
+    </message>
+    <message>
+        <source>names without their extensions (Extensions OFF)</source>
+        <translation>Namen ohne ihre Endungen (Endungen AUS)</translation>
+    </message>
+    <message>
+        <source>number the items (Enumerate items)</source>
+        <translation>die Einträge nummerieren (Einträge nummerieren)</translation>
+    </message>
+    <message>
+        <source>the web page&apos;s title (Corvane when not given)</source>
+        <translation>der Titel der WEB-Seite (Corvane, wenn keiner angegeben ist)</translation>
+    </message>
+    <message>
+        <source>
+Usage: corvane --export FORMAT [OPTIONS] [FOLDER]
+Write the document the window would write for FOLDER (the working folder
+when none is given) to standard output, with no display. FORMAT is one of
+%1. The options set what the window&apos;s commands set:
+</source>
+        <translation>
+Aufruf: corvane --export FORMAT [OPTIONEN] [ORDNER]
+Schreibt das Dokument, das das Fenster für ORDNER schreiben würde (den
+Arbeitsordner, wenn keiner angegeben ist), auf die Standardausgabe, ohne
+Bildschirm. FORMAT ist eines von %1. Die Optionen setzen,
+was die Befehle des Fensters setzen:
+</translation>
+    </message>
+    <message>
+        <source>unknown format &apos;%1&apos;: one of %2</source>
+        <translation>unbekanntes Format „%1“: eines von %2</translation>
+    </message>
+    <message>
+        <source>one folder at most</source>
+        <translation>höchstens ein Ordner</translation>
+    </message>
+    <message>
+        <source>--only and --exclude do not go together</source>
+        <translation>--only und --exclude gehen nicht zusammen</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>Standardausgabe</translation>
+    </message>
+    <message>
+        <source>Usage: corvane [FOLDER]
+List the files of a folder, and with Options of every folder below it, in a
+sorted item list, with their sizes and dates if asked. Narrow the list by file
+types and by a word, hide extensions, number the items, edit the list by hand,
+and write it out as a text document, a web page, CSV, JSON, a Markdown table
+or a printout. Corvane+ starts in FOLDER (a file: its folder), or else in the
+folder it is started from.
+
+  -h, --help     show this help and exit
+  -v, --version  show the version and exit
+
+Keys: Alt and a menu&apos;s underlined letter, F1 Info, F5 read the folder again,
+Ctrl+Q quit, Esc cancel a slow read; in the item list Ctrl+A select all,
+Delete erase the marked items, F2 rename, Ctrl+C copy.
+
+Qt&apos;s standard options are accepted too, such as -platform NAME (wayland, xcb),
+-style NAME, -reverse and -session ID.
+</source>
+        <translation>Aufruf: corvane [ORDNER]
+Listet die Dateien eines Ordners, unter Optionen auch die aller Ordner darunter,
+in einer sortierten Liste auf, auf Wunsch mit Größen und Daten. Die Liste lässt
+sich nach Dateitypen und einem Wort eingrenzen, ohne Endungen zeigen,
+nummerieren, von Hand bearbeiten und als Textdokument, Webseite, CSV, JSON,
+Markdown-Tabelle oder Ausdruck ausgeben. Corvane+ startet in ORDNER (bei einer
+Datei in deren Ordner), sonst in dem Ordner, aus dem es gestartet wird.
+
+  -h, --help     diese Hilfe anzeigen und beenden
+  -v, --version  Versionsinformation anzeigen und beenden
+
+Tasten: Alt und der unterstrichene Buchstabe eines Menüs, F1 Info, F5 Ordner
+neu lesen, Strg+Q beenden, Esc langsames Lesen abbrechen; in der Liste Strg+A
+alle auswählen, Entf markierte entfernen, F2 umbenennen, Strg+C kopieren.
+
+Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
+(wayland, xcb), -style NAME, -reverse und -session ID.
+</translation>
+    </message>
+    <message>
+        <source>only %1 is opened; ignored: %2</source>
+        <translation>nur %1 wird geöffnet; nicht beachtet: %2</translation>
+    </message>
+    <message>
+        <source>each file by its whole path (Full paths)</source>
+        <translation>jede Datei mit ihrem ganzen Pfad (Vollständige Pfade)</translation>
+    </message>
+    <message>
+        <source>each file by its name alone (Names only)</source>
+        <translation>jede Datei nur mit ihrem Namen (Nur Namen)</translation>
+    </message>
+    <message>
+        <source>numbers in names by their value, &quot;2&quot; before &quot;10&quot; (Natural order)</source>
+        <translation>Zahlen in Namen nach ihrem Wert, &quot;2&quot; vor &quot;10&quot; (Natürliche Reihenfolge)</translation>
+    </message>
+    <message>
+        <source>with --subfolders, not into folders of these names or patterns, such as &quot;node_modules backup*&quot; (Leave out folders…)</source>
+        <translation>mit --subfolders nicht in Ordner dieser Namen oder Muster, etwa &quot;node_modules backup*&quot; (Ordner auslassen…)</translation>
+    </message>
+    <message>
+        <source>--full-paths and --names-only do not go together</source>
+        <translation>--full-paths und --names-only gehen nicht zusammen</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopEntry</name>
+    <message>
+        <source>Corvane+</source>
+        <translation>Corvane+</translation>
+    </message>
+    <message>
+        <source>File List Maker</source>
+        <translation>Dateilisten-Ersteller</translation>
+    </message>
+    <message>
+        <source>List the files of a folder and its subfolders, with sizes and dates, as a text document, a web page, CSV, JSON, a Markdown table or a printout</source>
+        <translation>Die Dateien eines Ordners und seiner Unterordner mit Größen und Daten auflisten, als Textdokument, Webseite, CSV, JSON, Markdown-Tabelle oder Ausdruck</translation>
+    </message>
+    <message>
+        <source>files;folder;subfolders;list;directory;sizes;dates;print;web page;text;CSV;JSON;Markdown;spreadsheet;</source>
+        <translation>Dateien;Ordner;Unterordner;Liste;Verzeichnis;Größen;Daten;Drucken;Webseite;Text;CSV;JSON;Markdown;Tabelle;</translation>
     </message>
 </context>
 <context>
@@ -103,16 +227,40 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
         <translation>Titel eingeben.</translation>
     </message>
     <message>
-        <source>Create CSV</source>
-        <translation>CSV erstellen</translation>
-    </message>
-    <message>
         <source>Make CSV document</source>
         <translation>CSV-Dokument erstellen</translation>
     </message>
     <message>
         <source>CSV Document</source>
         <translation>CSV-Dokument</translation>
+    </message>
+    <message>
+        <source>CSV…</source>
+        <translation>CSV…</translation>
+    </message>
+    <message>
+        <source>JSON…</source>
+        <translation>JSON…</translation>
+    </message>
+    <message>
+        <source>Make JSON document</source>
+        <translation>JSON-Dokument erstellen</translation>
+    </message>
+    <message>
+        <source>JSON Document</source>
+        <translation>JSON-Dokument</translation>
+    </message>
+    <message>
+        <source>Markdown…</source>
+        <translation>Markdown…</translation>
+    </message>
+    <message>
+        <source>Make Markdown document</source>
+        <translation>Markdown-Dokument erstellen</translation>
+    </message>
+    <message>
+        <source>Markdown Document</source>
+        <translation>Markdown-Dokument</translation>
     </message>
 </context>
 <context>
@@ -124,6 +272,17 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
     <message>
         <source>you&apos;re just renaming the item in the list.</source>
         <translation>sondern nur den Eintrag in der Liste.</translation>
+    </message>
+</context>
+<context>
+    <name>FactColumn</name>
+    <message>
+        <source> byte</source>
+        <translation> Byte</translation>
+    </message>
+    <message>
+        <source> bytes</source>
+        <translation> Bytes</translation>
     </message>
 </context>
 <context>
@@ -411,6 +570,36 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
         <translation>FILTER</translation>
     </message>
     <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>The list written as a CSV, JSON or Markdown document</source>
+        <translation>Die Liste als CSV-, JSON- oder Markdown-Dokument geschrieben</translation>
+    </message>
+    <message>
+        <source>1 entry could not be checked:</source>
+        <translation>1 Eintrag konnte nicht geprüft werden:</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries could not be checked:</source>
+        <translation>
+            <numerusform>%n Eintrag konnte nicht geprüft werden:</numerusform>
+            <numerusform>%n Einträge konnten nicht geprüft werden:</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The size and date of 1 file could not be read:</source>
+        <translation>Größe und Datum von 1 Datei konnten nicht gelesen werden:</translation>
+    </message>
+    <message numerus="yes">
+        <source>The sizes and dates of %n files could not be read:</source>
+        <translation>
+            <numerusform>Größe und Datum von %n Datei konnten nicht gelesen werden:</numerusform>
+            <numerusform>Größe und Datum von %n Dateien konnten nicht gelesen werden:</numerusform>
+        </translation>
+    </message>
+    <message>
         <source>Relative paths</source>
         <translation>Relative Pfade</translation>
     </message>
@@ -441,17 +630,6 @@ Auch die Standardoptionen von Qt werden angenommen, etwa -platform NAME
     <message>
         <source>LEAVE OUT</source>
         <translation>AUSLASSEN</translation>
-    </message>
-</context>
-<context>
-    <name>corvane::ItemList</name>
-    <message>
-        <source> byte</source>
-        <translation> Byte</translation>
-    </message>
-    <message>
-        <source> bytes</source>
-        <translation> Bytes</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,12 @@ pseudo-translation the tests load.
   tstool.py pseudo SOURCES.ts OUT.ts
       Writes a translation of every text of SOURCES.ts as "‹" + text + "›", so
       that a test can tell every translated text from one left in English.
+
+  tstool.py desktop TEMPLATE.desktop OUT.desktop LANG.ts...
+      Writes the menu entry: the template's lines, each of its Name,
+      GenericName, Comment and Keywords followed by the same key in every
+      language, from the texts of the context DesktopEntry. A text without a
+      finished translation is a fault: exits 1 and writes nothing.
 """
 import re
 import sys
@@ -131,7 +137,39 @@ def pseudo(sources_ts, out_ts):
     return 0
 
 
+DESKTOP_KEYS = ('Name', 'GenericName', 'Comment', 'Keywords')
+
+
+def desktop(template, out, languages):
+    tables = []
+    for ts in languages:
+        language = re.search(r'_([A-Za-z_@]+)\.ts$', ts).group(1)
+        tables.append((language, messages(ts)))
+    lines = []
+    faults = 0
+    with open(template, encoding='utf-8') as source:
+        for line in source.read().splitlines():
+            lines.append(line)
+            key, _, value = line.partition('=')
+            if key not in DESKTOP_KEYS:
+                continue
+            for language, found in tables:
+                entry = found.get(('DesktopEntry', value, ''))
+                if entry is None or entry[1] in ('unfinished', 'obsolete', 'vanished') or not entry[2][0]:
+                    print(f'{template}: {key}={value} has no finished {language} translation', file=sys.stderr)
+                    faults += 1
+                    continue
+                lines.append(f'{key}[{language}]={entry[2][0]}')
+    if faults:
+        return 1
+    with open(out, 'w', encoding='utf-8') as made:
+        made.write('\n'.join(lines) + '\n')
+    return 0
+
+
 if __name__ == '__main__':
+    if len(sys.argv) >= 4 and sys.argv[1] == 'desktop':
+        sys.exit(desktop(sys.argv[2], sys.argv[3], sys.argv[4:]))
     if len(sys.argv) >= 4 and sys.argv[1] == 'check':
         sys.exit(check(sys.argv[2], sys.argv[3:]))
     if len(sys.argv) == 4 and sys.argv[1] == 'pseudo':

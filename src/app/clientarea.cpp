@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 #include <QWindow>
 
 namespace corvane {
@@ -27,26 +28,50 @@ QSize freeArea(const QWidget *window)
     return free;
 }
 
-// Fits the window to its screen once more when it is first shown, now that the
-// frame the desktop puts around it may be known.
+// Fits the window to its screen once more when it is first shown, and again
+// as soon as the window manager has put its frame around it: the frame (title
+// bar and edges) then lies inside the screen's free area, moved there when the
+// window manager placed it partly outside. Once the frame is known, or after a
+// few seconds without a window manager, the window is the user's to move.
 class FitOnShow : public QObject
 {
 public:
-    explicit FitOnShow(QWidget *window) : QObject(window), m_window(window) {}
+    explicit FitOnShow(QWidget *window) : QObject(window), m_window(window)
+    {
+        QTimer::singleShot(5000, this, [this] { deleteLater(); });
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == m_window && event->type() == QEvent::Show) {
-            const QSize fitting = m_window->size().boundedTo(freeArea(m_window));
-            if (fitting != m_window->size())
-                m_window->resize(fitting);
-            deleteLater();
-        }
+        if (watched != m_window
+            || (event->type() != QEvent::Show && event->type() != QEvent::Move && event->type() != QEvent::Resize))
+            return false;
+        // After the event has been handled, when the window's geometry is its new one.
+        QTimer::singleShot(0, this, [this] { fit(); });
         return false;
     }
 
 private:
+    void fit()
+    {
+        const QSize fitting = m_window->size().boundedTo(freeArea(m_window));
+        if (fitting != m_window->size())
+            m_window->resize(fitting);
+        const QWindow *handle = m_window->windowHandle();
+        const QScreen *screen = m_window->screen();
+        if (!handle || !screen || handle->frameMargins().isNull())
+            return;
+        const QRect free = screen->availableGeometry();
+        const QRect frame = m_window->frameGeometry();
+        QPoint at = frame.topLeft();
+        at.setX(std::max(free.left(), std::min(at.x(), free.right() + 1 - frame.width())));
+        at.setY(std::max(free.top(), std::min(at.y(), free.bottom() + 1 - frame.height())));
+        if (at != frame.topLeft())
+            m_window->move(at);
+        deleteLater();
+    }
+
     QWidget *m_window;
 };
 

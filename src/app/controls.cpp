@@ -18,6 +18,74 @@
 
 namespace corvane {
 
+QString fittedText(const QString &text, const QFontMetrics &metrics, int width)
+{
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    const QString ellipsis = QStringLiteral("\u2026");
+    const QStringList parts = text.split(u'/');
+    if (parts.size() >= 2) {
+        // The first folder, then as many of the last parts as fit.
+        for (qsizetype keep = parts.size() - 2; keep >= 1; --keep) {
+            const QString cut = parts.first() + u'/' + ellipsis + u'/' + parts.mid(parts.size() - keep).join(u'/');
+            if (metrics.horizontalAdvance(cut) <= width)
+                return cut;
+        }
+        const QString nameOnly = ellipsis + u'/' + parts.last();
+        return metrics.horizontalAdvance(nameOnly) <= width ? nameOnly
+                                                            : metrics.elidedText(nameOnly, Qt::ElideRight, width);
+    }
+    return metrics.elidedText(text, Qt::ElideRight, width);
+}
+
+namespace {
+
+// The width the style leaves an item's text in the item's rectangle.
+int textWidth(const QStyleOptionViewItem &item)
+{
+    const QStyle *style = item.widget ? item.widget->style() : QApplication::style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, item.widget) + 1;
+    return style->subElementRect(QStyle::SE_ItemViewItemText, &item, item.widget).width() - 2 * margin;
+}
+
+// Draws an item's text cut to fit as fittedText cuts it, so that a path keeps
+// its file's own name in sight.
+class FittingDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        item.text = fittedText(item.text, item.fontMetrics, textWidth(item));
+        const QStyle *style = item.widget ? item.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
+    }
+    // Whether the item's whole text is shown in option's rectangle.
+    virtual bool showsWhole(const QStyleOptionViewItem &option, const QModelIndex &index) const
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        return item.fontMetrics.horizontalAdvance(item.text) <= textWidth(item);
+    }
+};
+
+// The item of view under a tooltip's point whose text does not fit, or an
+// invalid index.
+QModelIndex cutItemAt(const QListView *view, const QPoint &at, const FittingDelegate *delegate,
+                      QStyleOptionViewItem option)
+{
+    const QModelIndex index = view->indexAt(at);
+    if (!index.isValid())
+        return {};
+    option.rect = view->visualRect(index);
+    return delegate->showsWhole(option, index) ? QModelIndex() : index;
+}
+
+} // namespace
+
 // ---- DriveBox --------------------------------------------------------------
 
 void DriveBox::showPopup()
@@ -55,6 +123,12 @@ DirTree::DirTree(QWidget *parent) : QTreeView(parent), m_model(new FolderTreeMod
     // click is an activation too, and a click and its activation must not
     // open the folder twice.
     connect(this, &QTreeView::activated, this, &DirTree::openIndex);
+    // A double click activates: it opens the folder and leaves its branch
+    // expanded, never folds it (the arrow, Left and Right and "*" do).
+    setExpandsOnDoubleClick(false);
+    // A branch shown on the way to a folder left unread is read once it is
+    // folded and opened again.
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) { m_model->undefer(index); });
     // A branch opened while the tree waits to be laid out again is only
     // marked open; it asks for its level all the same.
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
@@ -72,8 +146,13 @@ void DirTree::showEvent(QShowEvent *event)
 
 void DirTree::openIndex(const QModelIndex &index)
 {
-    if (index.isValid() && !m_model->isPlaceholder(index))
-        setPath(m_model->pathOf(index));
+    if (!index.isValid() || m_model->isPlaceholder(index))
+        return;
+    const QString path = QDir::cleanPath(m_model->pathOf(index));
+    setPath(path);
+    // The open folder shows its subfolders, whatever its branch was before.
+    if (m_path == path)
+        expand(m_model->indexForPath(path));
 }
 
 void DirTree::setPath(const QString &path)
@@ -91,7 +170,7 @@ QString DirTree::root() const
 }
 
 void DirTree::show(const QString &root, const QString &path,
-                   TreeLevels &&levels)
+                   TreeLevels &&levels, const QString &unread)
 {
     const bool moved = root != m_model->root() || path != m_path;
     const bool newRoot = root != m_model->root();
@@ -99,6 +178,7 @@ void DirTree::show(const QString &root, const QString &path,
         m_model->setRoot(root);
     for (FolderTreeModel::Level &level : levels)
         m_model->setLevel(std::move(level));
+    m_unread = path.isEmpty() && m_model->showUnread(unread) ? QDir::cleanPath(unread) : QString();
     if (newRoot)
         expand(m_model->index(0, 0)); // its level is in, if it was read
     m_path = path;
@@ -110,14 +190,15 @@ void DirTree::show(const QString &root, const QString &path,
 
 void DirTree::showPath()
 {
-    const QModelIndex index = m_model->indexForPath(m_path);
+    const QModelIndex index = m_model->indexForPath(m_path.isEmpty() ? m_unread : m_path);
     if (!index.isValid()) {
         setCurrentIndex({});
         return;
     }
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
         expand(up);
-    expand(index);
+    if (!m_path.isEmpty())
+        expand(index); // a folder left unread stays folded: opening it would read it
     setCurrentIndex(index);
     scrollTo(index, PositionAtCenter);
 }
@@ -125,7 +206,7 @@ void DirTree::showPath()
 void DirTree::putBack(const QString &path)
 {
     m_path = path;
-    const QModelIndex index = m_model->indexForPath(m_path);
+    const QModelIndex index = m_model->indexForPath(m_path.isEmpty() ? m_unread : m_path);
     if (currentIndex() != index)
         setCurrentIndex(index);
 }
@@ -138,6 +219,7 @@ FileBox::FileBox(QWidget *parent) : QListView(parent), m_model(new QStringListMo
     setUniformItemSizes(true);
     setEditTriggers(NoEditTriggers);
     setSelectionMode(SingleSelection);
+    setItemDelegate(new FittingDelegate(this));
     // Laid out a batch at a time: a million names never stop the window.
     setLayoutMode(Batched);
     setBatchSize(2000);
@@ -155,6 +237,32 @@ void FileBox::show(const FolderView &view)
     }
 }
 
+bool FileBox::viewportEvent(QEvent *event)
+{
+    // A name that does not fit shows whole, with its size and date while the
+    // folder was read with them.
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        const QModelIndex cut =
+            cutItemAt(this, help->pos(), static_cast<FittingDelegate *>(itemDelegate()), option);
+        if (!cut.isValid()) {
+            QToolTip::hideText();
+            return true;
+        }
+        QString tip = m_view.names.value(cut.row());
+        if (cut.row() < m_view.facts.size()) {
+            const QString facts = factsText(m_view.facts.at(cut.row()));
+            if (!facts.isEmpty())
+                tip += QStringLiteral("  ") + facts;
+        }
+        QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(cut));
+        return true;
+    }
+    return QListView::viewportEvent(event);
+}
+
 // ---- ItemListView ----------------------------------------------------------
 
 namespace {
@@ -162,44 +270,51 @@ namespace {
 // Draws marked items the way selected items are drawn, without the check box
 // that the items' check state would otherwise bring; an item's facts, while
 // shown, stand right-aligned at the end of its row, so sizes line up by their
-// last digit and times one under the other.
-class MarkDelegate : public QStyledItemDelegate
+// last digit and times one under the other. Rows that File1 lies over end at
+// File1's left edge, so that their facts and names stay in sight.
+class MarkDelegate : public FittingDelegate
 {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using FittingDelegate::FittingDelegate;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        const QString facts = index.data(ItemList::FactsRole).toString();
-        if (facts.isEmpty()) {
-            QStyledItemDelegate::paint(painter, option, index);
-            return;
-        }
         QStyleOptionViewItem item = option;
         initStyleOption(&item, index);
-        const int gap = item.fontMetrics.horizontalAdvance(u' ') * 2;
-        const int factsWidth = item.fontMetrics.horizontalAdvance(facts) + gap;
-        // The row's background and the name in what the facts leave.
-        QStyleOptionViewItem name = item;
-        name.rect.setRight(std::max(item.rect.left(), item.rect.right() - factsWidth));
+        const Parts parts = split(item, index);
+        if (parts.facts.isEmpty() && parts.name.rect == item.rect) {
+            FittingDelegate::paint(painter, option, index);
+            return;
+        }
+        // The row's background, then the name in what the facts leave.
         QStyleOptionViewItem row = item;
         row.text.clear();
-        QStyle *style = item.widget ? item.widget->style() : QApplication::style();
+        const QStyle *style = item.widget ? item.widget->style() : QApplication::style();
         style->drawControl(QStyle::CE_ItemViewItem, &row, painter, item.widget);
+        QStyleOptionViewItem name = parts.name;
+        name.text = fittedText(name.text, name.fontMetrics, textWidth(name));
         name.backgroundBrush = Qt::NoBrush;
-        name.state &= ~QStyle::State_HasFocus;
+        name.state &= ~(QStyle::State_HasFocus | QStyle::State_Selected); // the row's highlight is drawn already
         name.showDecorationSelected = false;
-        QStyleOptionViewItem textOnly = name;
-        textOnly.state &= ~QStyle::State_Selected; // the row's highlight is drawn already
-        textOnly.palette.setColor(QPalette::Text, item.state & QStyle::State_Selected
-                                                      ? item.palette.color(QPalette::HighlightedText)
-                                                      : item.palette.color(QPalette::Text));
-        style->drawControl(QStyle::CE_ItemViewItem, &textOnly, painter, item.widget);
+        const QColor text = item.palette.color(item.state & QStyle::State_Selected ? QPalette::HighlightedText
+                                                                                    : QPalette::Text);
+        name.palette.setColor(QPalette::Text, text);
+        style->drawControl(QStyle::CE_ItemViewItem, &name, painter, item.widget);
+        if (parts.facts.isEmpty())
+            return;
         painter->save();
         painter->setFont(item.font);
-        painter->setPen(textOnly.palette.color(QPalette::Text));
-        painter->drawText(item.rect.adjusted(0, 0, -gap / 2, 0), Qt::AlignRight | Qt::AlignVCenter, facts);
+        painter->setPen(text);
+        painter->drawText(parts.factsRect, Qt::AlignRight | Qt::AlignVCenter, parts.facts);
         painter->restore();
+    }
+
+    bool showsWhole(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        const QStyleOptionViewItem name = split(item, index).name;
+        return name.fontMetrics.horizontalAdvance(name.text) <= textWidth(name);
     }
 
 protected:
@@ -211,6 +326,29 @@ protected:
             option->state |= QStyle::State_Selected;
         else
             option->state &= ~QStyle::State_Selected;
+    }
+
+private:
+    struct Parts
+    {
+        QStyleOptionViewItem name; // the name and the room it has
+        QString facts;
+        QRect factsRect;
+    };
+    Parts split(const QStyleOptionViewItem &item, const QModelIndex &index) const
+    {
+        Parts parts{item, index.data(ItemList::FactsRole).toString(), {}};
+        QRect room = item.rect;
+        if (const auto *view = qobject_cast<const ItemListView *>(item.widget))
+            room.setRight(view->roomRight(item.rect));
+        parts.name.rect = room;
+        if (parts.facts.isEmpty())
+            return parts;
+        const int gap = item.fontMetrics.horizontalAdvance(u' ') * 2;
+        const int factsWidth = item.fontMetrics.horizontalAdvance(parts.facts) + gap;
+        parts.name.rect.setRight(std::max(room.left(), room.right() - factsWidth));
+        parts.factsRect = room.adjusted(0, 0, -gap / 2, 0);
+        return parts;
     }
 };
 
@@ -367,12 +505,40 @@ void ItemListView::keyPressEvent(QKeyEvent *event)
     QListView::keyPressEvent(event);
 }
 
+void ItemListView::setCoveredBy(QWidget *cover)
+{
+    m_cover = cover;
+}
+
+int ItemListView::roomRight(const QRect &row) const
+{
+    if (!m_cover || !m_cover->isVisible() || m_cover->parentWidget() != parentWidget())
+        return row.right();
+    const QRect cover(viewport()->mapFrom(parentWidget(), m_cover->geometry().topLeft()), m_cover->size());
+    if (cover.bottom() < row.top() || cover.top() > row.bottom() || cover.left() <= row.left())
+        return row.right();
+    return std::min(row.right(), cover.left() - 1);
+}
+
 bool ItemListView::viewportEvent(QEvent *event)
 {
-    // The count tooltip belongs to the whole list, not to an item.
+    // An item that does not fit shows whole, with its facts while they are
+    // shown; anywhere else the count tooltip belongs to the whole list.
     if (event->type() == QEvent::ToolTip) {
         auto *help = static_cast<QHelpEvent *>(event);
-        QToolTip::showText(help->globalPos(), toolTip(), viewport());
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        const QModelIndex cut =
+            cutItemAt(this, help->pos(), static_cast<FittingDelegate *>(itemDelegate()), option);
+        if (cut.isValid()) {
+            const QString facts = cut.data(ItemList::FactsRole).toString();
+            QToolTip::showText(help->globalPos(),
+                               facts.isEmpty() ? m_items->text(cut.row())
+                                               : m_items->text(cut.row()) + QStringLiteral("  ") + facts,
+                               viewport(), visualRect(cut));
+        } else {
+            QToolTip::showText(help->globalPos(), toolTip(), viewport());
+        }
         return true;
     }
     return QListView::viewportEvent(event);

@@ -17,10 +17,17 @@
 #include <utility>
 #include <vector>
 
+class QFontMetrics;
 class QStringListModel;
 
 namespace corvane {
 
+
+// text as it is shown in width pixels: whole when it fits, else a path cut in
+// its middle (its first folder, "…", and as many of its last parts as fit:
+// "adduser/…/skel/.bashrc") so that the file's own name stays in sight, and a
+// text without "/" cut at its end.
+QString fittedText(const QString &text, const QFontMetrics &metrics, int width);
 
 // Drive list: asks the window, each time it is about to open, to read the
 // entries afresh (volumes are mounted and unmounted meanwhile); it opens only
@@ -59,8 +66,11 @@ public:
     QString path() const { return m_path; }
     void setPath(const QString &path);
     // Shows root (its levels as read) with path chosen, scrolled into view.
+    // With no path chosen (a start whose read was cancelled), the folder
+    // unread stands current, its path unfolded but nothing read: activating
+    // it reads it.
     void show(const QString &root, const QString &path,
-              TreeLevels &&levels);
+              TreeLevels &&levels, const QString &unread = {});
     // Shows path as the chosen folder again, after a refused or cancelled change.
     void putBack(const QString &path);
     FolderTreeModel *folders() const { return m_model; }
@@ -77,6 +87,7 @@ private:
 
     FolderTreeModel *m_model;
     QString m_path;
+    QString m_unread;
 };
 
 // File name box: the names of the files of Path that match Pattern, sorted
@@ -92,6 +103,9 @@ public:
     QString pattern() const { return m_view.pattern; }
     const QStringList &names() const { return m_view.names; }
     qsizetype listCount() const { return m_view.names.size(); }
+
+protected:
+    bool viewportEvent(QEvent *event) override;
 
 private:
     QStringListModel *m_model;
@@ -116,6 +130,11 @@ public:
     // Where the pointer is on the screen while mouseDown is being emitted;
     // nothing at any other time.
     std::optional<QPoint> pressGlobalPosition() const { return m_pressAt; }
+    // A sibling control drawn over part of the list (File1): rows it lies over
+    // end at its left edge. roomRight gives the right edge a row's name and
+    // facts may reach.
+    void setCoveredBy(QWidget *cover);
+    int roomRight(const QRect &row) const;
 
 signals:
     void mouseDown(int button);
@@ -136,6 +155,7 @@ private:
     ItemList *m_items;
     bool m_modelChanging = false;
     std::optional<QPoint> m_pressAt;
+    QWidget *m_cover = nullptr;
 };
 
 } // namespace corvane

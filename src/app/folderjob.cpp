@@ -111,6 +111,8 @@ private:
 
 // Drops input meant for anything but the progress box while a job runs, and
 // turns the window's closing into a cancel: the box's modality, in effect.
+// A drop onto the window is let through: the window takes it and opens what
+// it carries once the running command has ended.
 class InputHold : public QObject
 {
 public:
@@ -136,7 +138,7 @@ protected:
         }
         if (!isInput(event->type()) || isInBox(watched))
             return false;
-        return true;
+        return !(isDrag(event->type()) && isInWindow(watched));
     }
 
 private:
@@ -157,9 +159,6 @@ private:
         case QEvent::Shortcut:
         case QEvent::ContextMenu:
         case QEvent::InputMethod:
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-        case QEvent::Drop:
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate:
         case QEvent::TouchEnd:
@@ -168,8 +167,17 @@ private:
         case QEvent::TabletRelease:
             return true;
         default:
-            return false;
+            return isDrag(type);
         }
+    }
+    static bool isDrag(QEvent::Type type)
+    {
+        return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
+    }
+    bool isInWindow(QObject *watched) const
+    {
+        auto *w = qobject_cast<QWidget *>(watched);
+        return w && (w == m_window || m_window->isAncestorOf(w));
     }
 
     bool isInBox(QObject *watched) const

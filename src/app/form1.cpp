@@ -1,8 +1,10 @@
 #include "app/form1.h"
 
+#include "app/accesskeys.h"
 #include "app/clientarea.h"
 #include "app/focusdrawing.h"
 #include "app/folderjob.h"
+#include "app/listingsteps.h"
 #include "app/palette.h"
 #include "listing/filenames.h"
 #include "listing/folderreader.h"
@@ -81,9 +83,7 @@ void paintText(QWidget *widget, const QColor &colour)
 
 QString menuCaption(const QAction *action)
 {
-    QString text = action->text();
-    text.replace(QStringLiteral("&&"), QStringLiteral("&"));
-    return text;
+    return withoutAccessLetter(action->text());
 }
 
 void setMenuCaption(QAction *action, const QString &caption)
@@ -117,6 +117,7 @@ Form1::Form1(Services services, QWidget *parent, Start start)
     showFocus({Drive1, Dir1, File1, List1, Check1}, menuBar(), Check1);
     openFitting(this);
     setUpAccessibility();
+    setUpKeys();
     setUpWorkflow();
     Form_Initialize();
 }
@@ -164,6 +165,7 @@ void Form1::createControls()
                    twips(4200, 7680, 4815, 255), 12, true);
     Check1->setChecked(m_state.clearFirst);
     File1->raise(); // its rectangle lies inside List1's
+    List1->setCoveredBy(File1);
 
     QWidget::setTabOrder(File1, Dir1);
     QWidget::setTabOrder(Dir1, Drive1);
@@ -200,18 +202,28 @@ void Form1::createMenus()
     };
 
     FileType = command("FileType", tr("Set File Types"));
-    // The document commands' captions are their formats'; "Create CSV" comes
-    // after "Create TXT".
-    const auto document = [&](const char *name, DocumentKind kind) {
-        return command(name, QCoreApplication::translate(kDocumentFormatContext, documentFormat(kind).caption));
-    };
-    CreateHTM = document("CreateHTM", DocumentKind::Page);
-    CreateTXT = document("CreateTXT", DocumentKind::Text);
-    CreateCSV = document("CreateCSV", DocumentKind::Csv);
     bar->addAction(FileType);
-    bar->addAction(CreateHTM);
-    bar->addAction(CreateTXT);
-    bar->addAction(CreateCSV);
+    // A command for every document format, from the formats' table in its
+    // order: those on the bar, then "Export" with the others as its entries.
+    // Each one runs the one document handler for its format.
+    for (const DocumentFormat &format : documentFormats()) {
+        const QByteArray name = "Create" + QByteArray(format.extension + 1).toUpper();
+        QAction *action =
+            command(name.constData(), QCoreApplication::translate(kDocumentFormatContext, format.caption));
+        connect(action, &QAction::triggered, this, [this, &format] { createDocument(format); });
+        m_documentCommands.append(action);
+        if (format.onMenuBar) {
+            bar->addAction(action);
+            continue;
+        }
+        if (!ExportMenu) {
+            ExportMenu = bar->addMenu(tr("Export"));
+            ExportMenu->setObjectName(QStringLiteral("ExportMenu"));
+        }
+        ExportMenu->addAction(action);
+    }
+    CreateTXT = m_documentCommands.at(findDocumentFormat(u"txt") - documentFormats().data());
+    CreateHTM = m_documentCommands.at(findDocumentFormat(u"htm") - documentFormats().data());
 
     FilterMenu = bar->addMenu(tr("File Filter"));
     FilterMenu->setObjectName(QStringLiteral("FilterMenu"));
@@ -265,9 +277,7 @@ void Form1::createMenus()
     // Each command runs its click handler; the two menus run theirs as they open.
     using Handler = void (Form1::*)();
     const std::pair<QAction *, Handler> clicks[] = {
-        {FileType, &Form1::FileType_Click},     {CreateHTM, &Form1::CreateHTM_Click},
-        {CreateTXT, &Form1::CreateTXT_Click},   {CreateCSV, &Form1::CreateCSV_Click},
-        {SelectWord, &Form1::SelectWord_Click},
+        {FileType, &Form1::FileType_Click},     {SelectWord, &Form1::SelectWord_Click},
         {ListOnly, &Form1::ListOnly_Click},     {Exclude, &Form1::Exclude_Click},
         {PrintList, &Form1::PrintList_Click},   {DisplayEXT, &Form1::DisplayEXT_Click},
         {Enumerate, &Form1::Enumerate_Click},   {IncludeSubfolders, &Form1::IncludeSubfolders_Click},
@@ -297,44 +307,46 @@ void Form1::Form_Initialize()
     s.ShowExtensions = true;
 
     // The design-time state: the drive list on the current drive, the folder
-    // tree and File1 on the working folder, read in one job. Until it is read
-    // the window stands on the working folder with nothing listed and no
-    // folder chosen in the tree, so every command works even when the read is
-    // cancelled or fails.
+    // tree and File1 on the working folder. Until it is read the window stands
+    // on the working folder with nothing listed and no folder chosen in the
+    // tree (which shows the working folder unread), so every command works
+    // even when the read is cancelled or fails.
     const QString cwd = workingFolder();
     s.workingFolder = cwd;
     s.files.path = cwd;
     s.treeRoot = QStringLiteral("/");
     c.keepWhenCancelled();
-    struct StartRead
+    // The drives first, so that a read cancelled after them leaves the drive
+    // list on the start folder's drive and the tree on the start folder.
+    struct StartDrives
     {
         QString root;
         QList<Volume> volumes;
-        FolderRead read;
     };
     Drives *drives = m_services.drives.get();
+    const QString reading = tr("Reading %1").arg(displayPath(cwd));
+    const std::optional<StartDrives> found = runIn<StartDrives>(c, reading, false, [drives](ReadProgress &) {
+        return StartDrives{drives->startRoot(), drives->volumes()};
+    });
+    if (!found)
+        return;
+    s.volumes = found->volumes;
+    s.drive = s.currentDrive = s.treeRoot = found->root;
+    // Every level of the tree from the volume's root down to the folder.
+    FolderTreeModel tree;
+    tree.setRoot(found->root);
+    const QStringList levels = tree.levelsToShow(cwd);
     const QString pattern = s.files.pattern;
-    std::optional<StartRead> start = runIn<StartRead>(
-        c, tr("Reading %1").arg(displayPath(cwd)), true, [drives, cwd, pattern](ReadProgress &progress) {
-            StartRead started;
-            started.root = drives->startRoot();
-            started.volumes = drives->volumes();
-            // Every level of the tree from the volume's root down to the folder.
-            FolderTreeModel tree;
-            tree.setRoot(started.root);
-            started.read = readWithLevels(cwd, pattern, {}, tree.levelsToShow(cwd), progress);
-            return started;
+    std::optional<FolderRead> start = runIn<FolderRead>(
+        c, reading, true, [cwd, pattern, levels](ReadProgress &progress) {
+            return readWithLevels(cwd, pattern, {}, levels, progress);
         });
     if (!start)
         return;
-    s.volumes = start->volumes;
-    s.drive = s.currentDrive = s.treeRoot = start->root;
-    const Result<FolderListing> &listing = start->read.listing;
-    if (!listing.ok()) {
-        c.fail(listing.error);
+    const Result<FolderListing> &listing = start->listing;
+    if (!tellRead(c, cwd, listing))
         return;
-    }
-    c.treeLevels() = std::move(start->read.levels);
+    c.treeLevels() = std::move(start->levels);
     s.treePath = cwd;
     s.files.names = listing.value.names;
     s.files.subfolders = listing.value.subfolders;
@@ -375,18 +387,18 @@ bool Form1::RefreshList(Command &c)
 {
     WindowState &s = c.next();
     emit listRefreshed(s.files.path);
-    const RefreshSettings settings{s.clearFirst, s.ShowExtensions, s.FilterWord, s.FilterMode};
+    const RefreshSettings settings = refreshSettings(s);
     Items &items = c.items();
     // A merge proportional to a big list is prepared on a worker thread, so the
     // window keeps painting; small ones take no noticeable time.
     constexpr qsizetype kMergeOffThread = 50000;
-    if (s.files.names.size() + (settings.clearFirst ? 0 : items.count()) >= kMergeOffThread
-        || readDelayForTesting().count() > 0) {
+    if (s.files.names.size() + (settings.clearFirst ? 0 : items.count()) >= kMergeOffThread) {
         const FolderView files = s.files;
         std::optional<Items> merged = runIn<Items>(
             c, tr("Reading %1").arg(displayPath(files.path)), true,
             [start = items, files, settings](ReadProgress &progress) mutable {
-                // Tests slow this down the way a slow volume slows a read.
+                // Tests slow this down the way a slow volume slows a read, so
+                // that it can be cancelled midway.
                 if (const auto delay = readDelayForTesting(); delay.count() > 0) {
                     for (qsizetype done = 0; done <= files.names.size(); done += 512) {
                         if (progress.cancelled.load(std::memory_order_relaxed))
@@ -429,14 +441,17 @@ void Form1::showValue(const WindowState &value, std::optional<Items> &&items,
         setWindowTitle(title);
     }
     Drive1->show(s.volumes, s.drive);
-    Dir1->show(s.treeRoot, s.treePath, std::move(treeLevels));
+    Dir1->show(s.treeRoot, s.treePath, std::move(treeLevels), s.files.path);
     File1->show(s.files);
     if (items)
         m_items.assign(std::move(*items));
     if (s.countShown != old.countShown || List1->toolTip().isEmpty())
         showCount(s.countShown);
-    for (QAction *output : {PrintList, CreateTXT, CreateCSV, CreateHTM})
-        output->setEnabled(s.outputEnabled);
+    // Print, "Create TXT", then every other document command with it.
+    PrintList->setEnabled(s.outputEnabled);
+    CreateTXT->setEnabled(s.outputEnabled);
+    for (QAction *document : std::as_const(m_documentCommands))
+        document->setEnabled(s.outputEnabled);
 
     setMenuCaption(DisplayEXT, s.ShowExtensions ? tr("Extensions ON") : tr("Extensions OFF"));
     Enumerate->setChecked(s.enumerate);

@@ -24,9 +24,10 @@
 //   form1_naming.cpp     how items are named and ordered: paths, natural order,
 //                        folders left out of a walk
 //   form1_editing.cpp    the item list's pop-up menu and hand edits
-//   form1_output.cpp     text document, web page, printing
+//   form1_output.cpp     the documents, printing
 //   form1_workflow.cpp   copying the list, folders dropped on the window
 //   form1_access.cpp     names and descriptions for screen readers
+//   form1_keys.cpp       access letters and shortcuts
 
 #include "app/controls.h"
 #include "app/folderjob.h"
@@ -70,7 +71,7 @@ public:
     QAction *FileType = nullptr;
     QAction *CreateHTM = nullptr;
     QAction *CreateTXT = nullptr;
-    QAction *CreateCSV = nullptr;
+    QMenu *ExportMenu = nullptr; // the formats beyond these two
     QMenu *FilterMenu = nullptr;
     QAction *SelectWord = nullptr;
     QAction *ListOnly = nullptr;
@@ -92,6 +93,10 @@ public:
     QAction *SelectAll = nullptr;
     QAction *ClearList = nullptr;
     QAction *Info = nullptr;
+    // Keys with no entry of their own: F5 reads File1's folder again, Ctrl+Q
+    // closes the window.
+    QAction *ReadAgain = nullptr;
+    QAction *Quit = nullptr;
 
     // The window's value (its variables ShowExtensions, FileTypes, FilterWord
     // and FilterMode among them) as the last command left it.
@@ -102,6 +107,8 @@ public:
     Services &services() { return m_services; }
     // True while a command runs.
     bool busy() const { return m_command != nullptr; }
+    // The command of each document format, in the order of the formats' table.
+    const QList<QAction *> &documentCommands() const { return m_documentCommands; }
 
     // Procedures of the window.
     void SetColors(int colour);
@@ -152,9 +159,10 @@ public slots:
     void ClearList_Click();
     // Output
     void CreateTXT_Click();
-    void CreateCSV_Click();
     void CreateHTM_Click();
     void PrintList_Click();
+    // Keys (form1_keys.cpp)
+    void ReadAgain_Click();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -254,6 +262,10 @@ private:
     };
     static FolderRead readWithLevels(const QString &folder, const QString &pattern, ReadOptions options,
                                      const QStringList &levels, ReadProgress &progress);
+    // Tells the user what a read of folder could not do: false, with the
+    // reason and the folder in the box, when it failed; what it could not look
+    // at (folders below, entries, sizes and dates) in one "WARNING" box.
+    static bool tellRead(Command &c, const QString &folder, const Result<FolderListing> &listing);
     // Navigation steps (form1_navigation.cpp).
     bool folderChange(Command &c);
     bool setTreePath(Command &c, const QString &path);
@@ -267,7 +279,7 @@ private:
     void chooseFilterMode(WordFilterMode mode); // ListOnly and Exclude
     // Output commands (form1_output.cpp): one for every document format.
     QString askDocumentName(const QString &title, const QString &extension);
-    void createDocument(DocumentKind kind);
+    void createDocument(const DocumentFormat &format);
     // The options that change what a read takes: the folder read again with them.
     void chooseReadOption(bool WindowState::*option, bool checked);
     // Naming and order (form1_naming.cpp): File1's folder read again with what
@@ -280,6 +292,8 @@ private:
     void setUpAccessibility();
     // The item count in List1's tooltip and its accessible description.
     void showCount(qsizetype count);
+    // Access letters and shortcuts (form1_keys.cpp).
+    void setUpKeys();
     // Drops on the window (form1_workflow.cpp).
     void setUpWorkflow();
     // Starts a command that was asked for before (a drop once it has
@@ -287,6 +301,7 @@ private:
     void whenIdle(std::function<void()> start);
 
     Services m_services;
+    QList<QAction *> m_documentCommands; // one per document format, in the table's order
     ItemList m_items;
     WindowState m_state;
     Command *m_command = nullptr; // the running command

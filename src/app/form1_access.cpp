@@ -101,6 +101,8 @@ void Form1::setUpAccessibility()
     FilterMenu->setAccessibleName(tr("File Filter"));
     FilterMenu->setAccessibleDescription(
         tr("Choose a word, then list only or exclude the items containing it"));
+    ExportMenu->setAccessibleName(tr("Export"));
+    ExportMenu->setAccessibleDescription(tr("The list written as a CSV, JSON or Markdown document"));
     Options->setAccessibleName(tr("Options"));
     Options->setAccessibleDescription(tr("Extensions on or off, and numbered items in the documents"));
     SelectMenu->setAccessibleName(tr("Item commands"));

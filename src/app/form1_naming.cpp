@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include "app/listingsteps.h"
+
 #include "listing/casefold.h"
 
 #include <QAction>
@@ -22,11 +24,6 @@ const char *const leaveOutPrompt = QT_TRANSLATE_NOOP(
     "corvane::Form1",
     "Folders to leave out when subfolders are included (names or patterns, separated by spaces):\r\r"
     "Example : node_modules .git backup*");
-
-ItemOrder orderOf(const WindowState &s)
-{
-    return s.naturalOrder ? ItemOrder::Natural : ItemOrder::Alphabetical;
-}
 
 // File1's names in order, each with its facts.
 FolderView sortedInto(FolderView files, ItemOrder order)
@@ -111,7 +108,7 @@ void Form1::NaturalOrder_Click()
         Items items;
         FolderView files;
     };
-    const auto sort = [order = orderOf(s)](Items items, FolderView files) {
+    const auto sort = [order = itemOrder(s)](Items items, FolderView files) {
         items.sortInto(order);
         return Sorted{std::move(items), sortedInto(std::move(files), order)};
     };

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/listingsteps.h"
 
 #include "listing/filenames.h"
 #include "listing/foldertree.h"
@@ -18,22 +19,6 @@ namespace {
 QString readingText(const QString &folder)
 {
     return Form1::tr("Reading %1").arg(displayPath(folder));
-}
-
-// The folders below the one read that a walk could not read: how many, and
-// the first few (as they are shown, with the escapes of names) with the
-// system's reason, one a line (CR).
-QString unreadableFolders(const QList<FolderFailure> &failures)
-{
-    constexpr qsizetype kNamed = 5;
-    QString text = failures.size() == 1 ? Form1::tr("1 folder could not be read:")
-                                        : Form1::tr("%n folders could not be read:", nullptr, int(failures.size()));
-    text += u'\r';
-    for (qsizetype i = 0; i < std::min(kNamed, failures.size()); ++i)
-        text += u'\r' + failures.at(i).folder + QStringLiteral(" : ") + failures.at(i).reason;
-    if (failures.size() > kNamed)
-        text += QStringLiteral("\r...");
-    return text;
 }
 
 } // namespace
@@ -143,6 +128,19 @@ Form1::FolderRead Form1::readWithLevels(const QString &folder, const QString &pa
     return r;
 }
 
+bool Form1::tellRead(Command &c, const QString &folder, const Result<FolderListing> &listing)
+{
+    // A folder that failed part-way is not listed at all: a list that misses
+    // names without a word would be printed and published as if whole.
+    if (!listing.ok()) {
+        c.fail(listing.error + QStringLiteral(" : ") + displayPath(folder));
+        return false;
+    }
+    if (const QString warnings = readWarnings(listing.value); !warnings.isEmpty())
+        c.warn(warnings);
+    return true;
+}
+
 bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
 {
     WindowState &s = c.next();
@@ -155,27 +153,19 @@ bool Form1::readFiles(Command &c, const QString &folder, const QString &pattern)
         fresh.setRoot(s.treeRoot);
         levels = fresh.levelsToShow(folder);
     }
+    ReadOptions options = readOptions(s);
     // A folder read again shares the strings of the names it listed before.
-    const ReadOptions options{s.includeSubfolders, s.sizesAndDates, s.pathForm,
-                              s.naturalOrder ? ItemOrder::Natural : ItemOrder::Alphabetical, s.leftOutFolders,
-                              folder == s.files.path ? s.files.names : QStringList()};
+    if (folder == s.files.path)
+        options.earlier = s.files.names;
     std::optional<FolderRead> read = runIn<FolderRead>(
         c, readingText(folder), true, [folder, pattern, levels, options](ReadProgress &progress) {
             return readWithLevels(folder, pattern, options, levels, progress);
         });
-    if (!read)
+    if (!read || !tellRead(c, folder, read->listing))
         return false;
-    // A folder that failed part-way is not listed at all: a list that misses
-    // names without a word would be printed and published as if whole.
-    if (!read->listing.ok()) {
-        c.fail(read->listing.error);
-        return false;
-    }
     const FolderListing &listing = read->listing.value;
     s.files = FolderView{folder, pattern, listing.names,
                          QList<FileFacts>(listing.facts.begin(), listing.facts.end()), listing.subfolders};
-    if (!listing.unreadable.isEmpty())
-        c.warn(unreadableFolders(listing.unreadable));
     for (FolderTreeModel::Level &level : read->levels)
         c.treeLevels().push_back(std::move(level));
     return true;

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/listingsteps.h"
 #include "base/answers.h"
 #include "listing/filenames.h"
 
@@ -40,24 +41,25 @@ QString shown(const char *text)
 
 } // namespace
 
-// Asks for the document's name; empty when the user gave none (and was told so).
+// Asks for the document's name; empty when the user gave none (and was told
+// so). A name whose last part is empty ("/", "sub/") is no name either: with
+// the extension added it would make a hidden ".txt".
 QString Form1::askDocumentName(const QString &title, const QString &extension)
 {
     const QString answer =
         trimSpaces(m_services.dialogs->inputBox(tr(fileNamePrompt), title, QStringLiteral("corvane")));
-    if (answer.isEmpty()) {
+    if (answer.isEmpty() || answer.endsWith(u'/')) {
         m_services.dialogs->messageBox(tr("Operation aborted"), tr("WARNING"), MessageIcon::Exclamation);
         return {};
     }
     return answer + extension; // always added, also after a typed extension
 }
 
-void Form1::createDocument(DocumentKind kind)
+void Form1::createDocument(const DocumentFormat &format)
 {
     Command c(*this);
     if (c.refused())
         return;
-    const DocumentFormat &format = documentFormat(kind);
     const QString name = askDocumentName(shown(format.nameBoxTitle), QString::fromLatin1(format.extension));
     if (name.isEmpty())
         return;
@@ -70,14 +72,11 @@ void Form1::createDocument(DocumentKind kind)
     // Written on a worker, made while it is written: a page of a million items
     // to a network folder takes seconds. A cancel before the new document
     // replaces the old one leaves the old one as it was.
-    const WindowState &s = c.next();
-    const QString folder = s.workingFolder;
-    const QStringList items = m_items.texts();
-    const QList<FileFacts> facts = s.sizesAndDates ? m_items.value().factsColumn() : QList<FileFacts>();
-    const bool numbered = s.enumerate, showExtensions = s.ShowExtensions;
+    const QString folder = c.next().workingFolder;
+    QList<FileFacts> facts;
+    const DocumentContent content = documentContent(c.next(), m_items.value(), facts, title);
     const std::optional<Result<QString>> written = runIn<Result<QString>>(
         c, tr("Writing %1").arg(displayPath(name)), false, [&](ReadProgress &progress) {
-            const DocumentContent content{items, facts, numbered, showExtensions, title, {}};
             return writeFileAtomically(
                 folder, name, [&](const ByteSink &write) { streamDocument(format, content, write); }, &progress);
         });
@@ -99,19 +98,16 @@ void Form1::createDocument(DocumentKind kind)
         c.fail(opened.error);
 }
 
+// The two commands on the bar by their own names; their actions run
+// createDocument directly, as every format's does.
 void Form1::CreateTXT_Click()
 {
-    createDocument(DocumentKind::Text);
+    createDocument(*findDocumentFormat(u"txt"));
 }
 
 void Form1::CreateHTM_Click()
 {
-    createDocument(DocumentKind::Page);
-}
-
-void Form1::CreateCSV_Click()
-{
-    createDocument(DocumentKind::Csv);
+    createDocument(*findDocumentFormat(u"htm"));
 }
 
 void Form1::PrintList_Click()

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/listingsteps.h"
 
 #include "listing/filetypes.h"
 #include "listing/wordfilter.h"
@@ -66,9 +67,16 @@ void Form1::chooseReadOption(bool WindowState::*option, bool checked)
     // with it and the list refreshed, as after a change of file types.
     WindowState &s = c.next();
     s.*option = checked;
-    if (s.files.path.isEmpty() || !readFiles(c, s.files.path, s.files.pattern))
+    if (s.files.path.isEmpty())
         return;
-    RefreshList(c);
+    // The check mark says how the shown list was read: a read or a merge
+    // that fails leaves it, and File1, as they were (a cancel leaves the whole
+    // window so).
+    const FolderView before = s.files;
+    if (!readFiles(c, s.files.path, s.files.pattern) || !RefreshList(c)) {
+        s.*option = !checked;
+        s.files = before;
+    }
 }
 
 void Form1::FileType_Click()
@@ -79,12 +87,11 @@ void Form1::FileType_Click()
     WindowState &s = c.next();
     s.FileTypes = askTrimmed(tr(fileTypesPrompt), tr("FILE TYPE"), s.FileTypes);
 
-    const QString pattern = fileTypePattern(s.FileTypes);
     // The pattern and the folder read again with it (File1's Refresh) are one
     // step: a folder gone meanwhile keeps File1 as it was.
-    if (!readFiles(c, s.files.path, pattern.isEmpty() ? QStringLiteral("*.*") : pattern))
+    if (!readFiles(c, s.files.path, filePattern(s.FileTypes)))
         return;
-    s.caption = pattern.isEmpty() ? QStringLiteral("Corvane+") : tr("File type(s) : ") + s.FileTypes;
+    s.caption = fileTypePattern(s.FileTypes).isEmpty() ? QStringLiteral("Corvane+") : tr("File type(s) : ") + s.FileTypes;
 
     c.items().clear();
     if (!RefreshList(c))

@@ -1,3 +1,4 @@
+#include "app/exportcommand.h"
 #include "app/form1.h"
 #include "app/startup.h"
 #include "app/translations.h"
@@ -20,6 +21,13 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(corvane::pathFromBytes(argv[i]));
+    if (corvane::isExportCommand(arguments)) {
+        // A document written with no window: no display is needed.
+        int coreArgc = 1;
+        const QCoreApplication core(coreArgc, argv);
+        corvane::installTranslations();
+        return corvane::runExport(arguments);
+    }
     corvane::CommandLine command = corvane::readCommandLine(arguments);
     if (command.exitStatus) {
         // Said in the user's language: translations need an application
@@ -39,6 +47,8 @@ int main(int argc, char *argv[])
     displayCheck.reset();
     // Before any text is shown: the start folder's box is the first.
     corvane::installTranslations();
+    if (!command.note.isEmpty()) // read again, now in the user's language
+        std::fputs(corvane::readCommandLine(arguments).note.toLocal8Bit().constData(), stderr);
     QApplication::setApplicationName(QStringLiteral("Corvane+"));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.corvane.Corvane"));

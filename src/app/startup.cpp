@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/exportcommand.h"
 #include "app/translations.h"
 #include "listing/filenames.h"
 #include "base/systemerror.h"
@@ -62,15 +63,23 @@ CommandLine readCommandLine(const QStringList &arguments)
         line.output = QCoreApplication::translate(
             "CommandLine",
             "Usage: corvane [FOLDER]\n"
-            "List the files of a folder and turn the list into a text document, a web page\n"
+            "List the files of a folder, and with Options of every folder below it, in a\n"
+            "sorted item list, with their sizes and dates if asked. Narrow the list by file\n"
+            "types and by a word, hide extensions, number the items, edit the list by hand,\n"
+            "and write it out as a text document, a web page, CSV, JSON, a Markdown table\n"
             "or a printout. Corvane+ starts in FOLDER (a file: its folder), or else in the\n"
             "folder it is started from.\n"
             "\n"
             "  -h, --help     show this help and exit\n"
             "  -v, --version  show the version and exit\n"
             "\n"
+            "Keys: Alt and a menu's underlined letter, F1 Info, F5 read the folder again,\n"
+            "Ctrl+Q quit, Esc cancel a slow read; in the item list Ctrl+A select all,\n"
+            "Delete erase the marked items, F2 rename, Ctrl+C copy.\n"
+            "\n"
             "Qt's standard options are accepted too, such as -platform NAME (wayland, xcb),\n"
-            "-style NAME, -reverse and -session ID.\n");
+            "-style NAME, -reverse and -session ID.\n")
+            + exportHelp();
         return line;
     }
     if (parser.isSet(version)) {
@@ -78,7 +87,17 @@ CommandLine readCommandLine(const QStringList &arguments)
         line.output = QStringLiteral("Corvane+ " CORVANE_VERSION "\n");
         return line;
     }
-    line.folder = parser.positionalArguments().value(0);
+    const QStringList folders = parser.positionalArguments();
+    line.folder = folders.value(0);
+    if (folders.size() > 1) {
+        QStringList ignored;
+        for (const QString &folder : folders.sliced(1))
+            ignored.append(displayPath(folder));
+        line.note = QStringLiteral("corvane: ")
+            + QCoreApplication::translate("CommandLine", "only %1 is opened; ignored: %2")
+                  .arg(displayPath(line.folder), ignored.join(u' '))
+            + u'\n';
+    }
     line.style = parser.value(style);
     return line;
 }

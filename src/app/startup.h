@@ -21,6 +21,9 @@ struct CommandLine
     QString error;
     // The first argument that is no option; empty when none was given.
     QString folder;
+    // One line for standard error when the program goes on but ignores some
+    // of what it was given (the arguments after the folder); empty otherwise.
+    QString note;
     // The widget style chosen with Qt's -style option; empty when none was.
     QString style;
 };
@@ -29,8 +32,8 @@ struct CommandLine
 // (-h) and --version (-v); Qt's standard options (-platform NAME, -style NAME,
 // -reverse, -session ID, ...) are accepted with their values and left to
 // QApplication, which takes them out of argv; none of them is the folder.
-// Every argument after the first that is no option is ignored. Nothing here
-// needs a display.
+// Every argument after the first that is no option is ignored, and note says
+// so. Nothing here needs a display.
 CommandLine readCommandLine(const QStringList &arguments);
 
 // Watches the construction of the QApplication: when Qt finds no platform it

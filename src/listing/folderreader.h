@@ -23,12 +23,30 @@ struct FolderFailure
     friend bool operator==(const FolderFailure &, const FolderFailure &) = default;
 };
 
+// Entries a read could not look at in full, of one kind: how many, and the
+// first few of them in item order (as they are shown, paths in a walk) with
+// the system's reason.
+struct EntryFailures
+{
+    static constexpr qsizetype kNamed = 5;
+    qsizetype count = 0;
+    QList<FolderFailure> first; // at most kNamed; folder holds the entry's path
+    bool isEmpty() const { return count == 0; }
+    friend bool operator==(const EntryFailures &, const EntryFailures &) = default;
+};
+
 struct FolderListing
 {
     QStringList names;            // display names (paths, in a walk: see PathForm), in the order asked for
     std::vector<FileFacts> facts; // one per name when they were asked for, else empty
     QStringList subfolders;       // the folders in it that are not hidden, sorted by itemLess
     QList<FolderFailure> unreadable; // folders below it that a walk could not read
+    // Entries whose kind could not be learned (a stat that failed for another
+    // reason than that they name nothing). A link among them is listed, with
+    // empty facts: it names something the user can see.
+    EntryFailures unchecked;
+    // Listed files whose size and time could not be read (their facts are empty).
+    EntryFailures withoutFacts;
 };
 
 // How a read names each file: by its path from the folder read ("Live/x.mp3"
@@ -87,8 +105,11 @@ private:
 
 // Lists the regular files of folder (symlinks to regular files count; hidden
 // dot-files count too) whose display names match pattern, sorted ignoring case.
-// Folders, FIFOs, sockets, devices and broken links are left out. No file is
-// ever opened: kinds come from readdir, and stat() only where readdir cannot tell.
+// Folders, FIFOs, sockets, devices and broken links (and loops) are left out. No
+// file is ever opened: kinds come from readdir, and stat() only where readdir
+// cannot tell. An entry whose stat fails otherwise (an I/O error, a refused
+// search) is never dropped in silence: it goes into unchecked when its name
+// matches or a walk would enter it, and a link among them is listed.
 // The same pass gives the folder's subfolders, for the folder tree. A folder
 // that cannot be read, or fails part-way, gives the system's description with
 // what was read before.
@@ -108,7 +129,8 @@ private:
 // folder read itself fails part-way, nothing below it is walked.
 // With options.facts each listed file's size and modification time go into
 // facts, from one stat per file made as it is read (the stat that tells a
-// link's kind serves); FileFacts{} where they cannot be had.
+// link's kind serves); FileFacts{} where they cannot be had, and those files
+// go into withoutFacts.
 // options.paths names the files (the whole path shows each folder's name as
 // displayPath does); the names are in options.order, the folders in
 // unreadable too.

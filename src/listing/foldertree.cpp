@@ -11,7 +11,9 @@ namespace corvane {
 
 namespace {
 
-enum class Reading { Unread, Busy, Read };
+// Deferred: shown open on the way to a folder left unread, with only the
+// next folder of that way; read with that folder, not when shown.
+enum class Reading { Unread, Deferred, Busy, Read };
 
 // More scattered changes than this in one level are shown as the level taken
 // anew: its rows go and come back, each change alone would cost a pass.
@@ -281,6 +283,39 @@ void FolderTreeModel::setLevel(Level &&level)
         row += int(end - k);
         k = end;
     }
+}
+
+bool FolderTreeModel::showUnread(const QString &path)
+{
+    const std::optional<QStringList> parts = partsBelowRoot(path);
+    if (!parts)
+        return false;
+    Node *node = m_top->children.front().get();
+    for (const QString &part : *parts) {
+        if (node->level == Reading::Unread)
+            node->level = Reading::Deferred;
+        Node *child = node->childNamed(part);
+        if (!child) {
+            // Listed as the folder's level would list it, so that the level
+            // read later takes it in its place.
+            const int row = int(node->children.size());
+            beginInsertRows(indexOf(node), row, row);
+            auto made = node->makeChild(part);
+            made->row = row;
+            child = made.get();
+            node->children.push_back(std::move(made));
+            endInsertRows();
+        }
+        node = child;
+    }
+    return true;
+}
+
+void FolderTreeModel::undefer(const QModelIndex &index)
+{
+    Node *node = index.isValid() ? nodeOf(index) : nullptr;
+    if (node && node->level == Reading::Deferred)
+        node->level = Reading::Unread;
 }
 
 void FolderTreeModel::dropReading(const QString &path)

@@ -77,6 +77,13 @@ public:
     {
         setLevel(Level(path, subfolders, error));
     }
+    // Shows the folder at path and the folders on the way to it without
+    // reading any level: those on the way show only the next one and are not
+    // read when shown open (their levels are read with the folder's, or once
+    // undefer lets them be read); path itself is unread. False when path is
+    // not below the root.
+    bool showUnread(const QString &path);
+    void undefer(const QModelIndex &index);
     // Gives up a level being read: its placeholder goes and the branch asks
     // again the next time it is opened.
     void dropReading(const QString &path);

@@ -18,6 +18,8 @@
 #include "listing/filenames.h"
 #include "listing/pattern.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
@@ -199,6 +201,40 @@ struct OtherName
     quint32 fact = 0;
 };
 
+// Failures of one kind: how many, and the first few in item order, each with
+// its errno. The system's text is made only for the few that are named.
+struct FailureTally
+{
+    qsizetype count = 0;
+    std::vector<std::pair<QString, int>> first; // at most EntryFailures::kNamed, in item order
+
+    void add(QString shown, int err)
+    {
+        ++count;
+        const auto at = std::upper_bound(first.begin(), first.end(), shown,
+                                         [](const QString &s, const auto &f) { return itemLess(s, f.first); });
+        if (at - first.begin() >= EntryFailures::kNamed)
+            return;
+        first.insert(at, {std::move(shown), err});
+        if (first.size() > size_t(EntryFailures::kNamed))
+            first.pop_back();
+    }
+    EntryFailures failures() const
+    {
+        EntryFailures out{count, {}};
+        for (const auto &[path, err] : first)
+            out.first.append(FolderFailure{path, systemErrorText(err)});
+        return out;
+    }
+};
+
+// Whether a failed stat says the entry names nothing (gone meanwhile, a
+// broken link, a loop), rather than that it could not be looked at.
+bool namesNothing(int err)
+{
+    return err == ENOENT || err == ELOOP || err == ENOTDIR;
+}
+
 struct Folder;
 
 // A folder in a folder, to be walked into.
@@ -235,6 +271,7 @@ struct Folder
 
     std::vector<Subfolder> subfolders; // the folders to walk into, in item order
     QString failure;                   // why reading stopped part-way
+    FailureTally unchecked, withoutFacts; // its entries that could not be looked at in full
     // Putting the list together: taken once, then how many runs of its files are left.
     bool listed = false;
     std::atomic<qsizetype> runsLeft{0};
@@ -328,7 +365,9 @@ private:
     void stop();
     void read(const std::shared_ptr<const DirFd> &dir, Folder &folder, Reader &reader, QStringList *treeFolders);
     bool readEntries(int fd, Folder &folder, Reader &reader, QStringList *treeFolders);
-    void addFile(int fd, const char *name, const struct stat *known, Reader &reader);
+    QString shownName(const char *name) const;
+    void addFile(int fd, const char *name, const struct stat *known, int uncheckable, Folder &folder,
+                 Reader &reader);
     void pack(Folder &folder, Reader &reader) const;
     void enter(Task task, Reader &reader);
     void work(Reader &reader, bool mayStartHelper);
@@ -369,6 +408,7 @@ private:
     // Putting the list together.
     QStringList m_prefixes;
     QList<FolderFailure> m_unreadable;
+    FailureTally m_unchecked, m_withoutFacts;
 };
 
 bool Walk::atBatch(Reader &reader)
@@ -399,7 +439,18 @@ void Walk::stop()
     m_wake.notify_all();
 }
 
-void Walk::addFile(int fd, const char *name, const struct stat *known, Reader &reader)
+QString Walk::shownName(const char *name) const
+{
+    const auto length = qsizetype(std::strlen(name));
+    return isPrintableAscii(name, length) ? QString::fromLatin1(name, length)
+                                          : displayName(QByteArrayView(name, length));
+}
+
+// known: the stat that told the entry's kind, when one was made. uncheckable:
+// the errno of the stat of a link's target that failed (0 if none): the link
+// is listed with empty facts and counted among the entries not checked.
+void Walk::addFile(int fd, const char *name, const struct stat *known, int uncheckable, Folder &folder,
+                   Reader &reader)
 {
     const auto length = qsizetype(std::strlen(name));
     const bool ascii = isPrintableAscii(name, length);
@@ -415,12 +466,19 @@ void Walk::addFile(int fd, const char *name, const struct stat *known, Reader &r
         if (!m_everything && !m_pattern.matches(shown))
             return;
     }
+    const auto shownText = [&] { return ascii ? QString::fromLatin1(name, length) : shown; };
+    if (uncheckable)
+        folder.unchecked.add(shownText(), uncheckable);
     quint32 fact = 0;
     if (m_options.facts) {
         // One stat per file listed: the one that told a link's kind, or a new one.
         struct stat own;
-        if (!known && ::fstatat(fd, name, &own, 0) == 0)
-            known = &own;
+        if (!known && !uncheckable) {
+            if (::fstatat(fd, name, &own, 0) == 0)
+                known = &own;
+            else
+                folder.withoutFacts.add(shownText(), errno);
+        }
         FileFacts facts;
         if (known && S_ISREG(known->st_mode))
             facts = FileFacts{qint64(known->st_size), qint64(known->st_mtim.tv_sec)};
@@ -464,23 +522,37 @@ bool Walk::readEntries(int fd, Folder &folder, Reader &reader, QStringList *tree
             unsigned char type = entry->d_type;
             struct stat st;
             const struct stat *known = nullptr;
+            const bool shownInTree = name[0] != '.';
             if (type == DT_UNKNOWN) {
-                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                    continue; // gone meanwhile
+                if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                    // Gone meanwhile; or its kind is unknown, which the user
+                    // hears of where it could matter: a name that matches, a
+                    // folder the walk would enter.
+                    const int err = errno;
+                    if (namesNothing(err))
+                        continue;
+                    const QString shown = shownName(name);
+                    if (m_pattern.matches(shown) || (m_options.subfolders && shownInTree))
+                        folder.unchecked.add(shown, err);
+                    continue;
+                }
                 type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : S_ISDIR(st.st_mode) ? DT_DIR : 0;
                 known = &st;
             }
-            const bool shownInTree = name[0] != '.';
             if (type == DT_LNK) {
-                // Counted as what it names; a folder it names is never walked into.
-                if (::fstatat(fd, name, &st, 0) != 0)
-                    continue; // broken, or a loop
-                if (S_ISREG(st.st_mode))
-                    addFile(fd, name, &st, reader);
-                else if (S_ISDIR(st.st_mode) && treeFolders && shownInTree)
+                // Counted as what it names; a folder it names is never walked
+                // into. A target that cannot be checked (rather than one that is
+                // not there) is listed: the user sees a link by that name.
+                if (::fstatat(fd, name, &st, 0) != 0) {
+                    if (const int err = errno; !namesNothing(err))
+                        addFile(fd, name, nullptr, err, folder, reader);
+                } else if (S_ISREG(st.st_mode)) {
+                    addFile(fd, name, &st, 0, folder, reader);
+                } else if (S_ISDIR(st.st_mode) && treeFolders && shownInTree) {
                     treeFolders->append(pathFromBytes(name));
+                }
             } else if (type == DT_REG) {
-                addFile(fd, name, known, reader);
+                addFile(fd, name, known, 0, folder, reader);
             } else if (type == DT_DIR && shownInTree) {
                 if (treeFolders)
                     treeFolders->append(pathFromBytes(name));
@@ -688,6 +760,14 @@ void Walk::work(Reader &reader, bool mayStartHelper)
 void Walk::plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps, qsizetype &at)
 {
     folder.listed = true;
+    // Its entries that could not be looked at in full, by their paths.
+    const auto tally = [&](const FailureTally &from, FailureTally &to) {
+        to.count += from.count - qsizetype(from.first.size());
+        for (const auto &[name, err] : from.first)
+            to.add(prefix < 0 ? name : m_prefixes.at(prefix) + u'/' + name, err);
+    };
+    tally(folder.unchecked, m_unchecked);
+    tally(folder.withoutFacts, m_withoutFacts);
     const qsizetype n = folder.count;
     qsizetype from = 0;
     auto addRun = [&](qsizetype to) {
@@ -946,7 +1026,8 @@ Result<FolderListing> Walk::run(const QString &path)
         return result;
     }
     if (m_options.paths == PathForm::Full) {
-        m_lead = displayPath(path);
+        // From the root, as named (a link on the way stays as it was named).
+        m_lead = displayPath(QDir::cleanPath(path.startsWith(u'/') ? path : workingFolder() + u'/' + path));
         if (!m_lead.endsWith(u'/'))
             m_lead += u'/';
     }
@@ -977,6 +1058,8 @@ Result<FolderListing> Walk::run(const QString &path)
     std::stable_sort(m_unreadable.begin(), m_unreadable.end(),
                      [this](const FolderFailure &a, const FolderFailure &b) { return m_less(a.folder, b.folder); });
     listing.unreadable = std::move(m_unreadable);
+    listing.unchecked = m_unchecked.failures();
+    listing.withoutFacts = m_withoutFacts.failures();
     sortInItemOrder(listing.subfolders);
     result.error = root.failure;
     return result;

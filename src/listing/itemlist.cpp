@@ -2,10 +2,11 @@
 
 #include "listing/release.h"
 
-#include <QDateTime>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 
 namespace corvane {
 
@@ -24,13 +25,33 @@ ItemList::ItemList(QObject *parent) : QAbstractListModel(parent) {}
 
 QString factsText(const FileFacts &facts)
 {
-    if (!facts.known())
-        return {};
-    QString text = QString::number(facts.size);
-    if (facts.modified != FileFacts::kUnknown)
-        text += QStringLiteral("  ") + QDateTime::fromSecsSinceEpoch(facts.modified).toString(
-                                           QStringLiteral("yyyy-MM-dd HH:mm"));
+    // Local time for the zone TZ names now, as the documents take it.
+    ::tzset();
+    QString text;
+    for (const FactColumn &column : factColumns()) {
+        const QString shown = shownFact(column, facts);
+        if (shown.isEmpty())
+            continue;
+        if (!text.isEmpty())
+            text += QStringLiteral("  ");
+        text += shown;
+    }
     return text;
+}
+
+QString spokenFacts(const FileFacts &facts)
+{
+    ::tzset();
+    QString spoken;
+    for (const FactColumn &column : factColumns()) {
+        const QString shown = shownFact(column, facts);
+        if (shown.isEmpty())
+            continue;
+        spoken += QStringLiteral(", ") + shown;
+        if (column.kind == FactKind::Count)
+            spoken += QCoreApplication::translate(kFactColumnContext, column.unit(facts));
+    }
+    return spoken;
 }
 
 void ItemList::setShowsFacts(bool shows)
@@ -248,19 +269,10 @@ QVariant ItemList::data(const QModelIndex &index, int role) const
         return m_value.isMarked(index.row());
     case FactsRole:
         return m_showsFacts ? factsText(m_value.facts(index.row())) : QString();
-    case Qt::AccessibleTextRole: {
+    case Qt::AccessibleTextRole:
         // A screen reader hears the facts the eye sees beside the name.
-        const QString facts = m_showsFacts ? factsText(m_value.facts(index.row())) : QString();
-        if (facts.isEmpty())
-            return m_value.text(index.row());
-        const FileFacts f = m_value.facts(index.row());
-        QString spoken = m_value.text(index.row()) + QStringLiteral(", ") + QString::number(f.size)
-            + (f.size == 1 ? tr(" byte") : tr(" bytes"));
-        if (f.modified != FileFacts::kUnknown)
-            spoken += QStringLiteral(", ") + QDateTime::fromSecsSinceEpoch(f.modified).toString(
-                                                  QStringLiteral("yyyy-MM-dd HH:mm"));
-        return spoken;
-    }
+        return m_showsFacts ? m_value.text(index.row()) + spokenFacts(m_value.facts(index.row()))
+                            : m_value.text(index.row());
     case Qt::CheckStateRole:
         return m_value.isMarked(index.row()) ? Qt::Checked : Qt::Unchecked;
     default:

@@ -68,8 +68,12 @@ private:
     bool m_showsFacts = false;
 };
 
-// The facts as the item list shows them: the size in bytes and the local time
-// "YYYY-MM-DD HH:MM", in a form no locale changes; empty for unknown facts.
+// The facts as the item list shows them beside a name, each column's shown
+// form (the size in bytes, the local time "YYYY-MM-DD HH:MM": forms no locale
+// changes) two spaces apart; the unknown ones left out.
 QString factsText(const FileFacts &facts);
+// The same as a screen reader hears them after the name: ", 1234 bytes,
+// 2026-12-08 13:17", the units in the user's language; empty when none is known.
+QString spokenFacts(const FileFacts &facts);
 
 } // namespace corvane

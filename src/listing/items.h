@@ -37,7 +37,8 @@ public:
     qsizetype markedCount() const { return m_markedCount; }
     // The rows of the marked items, ascending.
     std::vector<qsizetype> markedRows() const;
-    // Unknown (FileFacts{}) for an item listed without facts or renamed by hand.
+    // Unknown (FileFacts{}) for an item listed or added without facts; a
+    // renamed item keeps the facts of the file it was listed from.
     FileFacts facts(qsizetype i) const { return m_facts.isEmpty() ? FileFacts{} : m_facts.at(i); }
     // True once an item with facts came in; the facts column then has one entry per item.
     bool hasFacts() const { return !m_facts.isEmpty(); }

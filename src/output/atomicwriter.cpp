@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -155,10 +156,11 @@ Result<QString> writeFileAtomically(const QString &folder, const QString &name,
         result.error = file.errorString();
         return result;
     }
-    if (char *real = ::realpath(pathToBytes(result.value).constData(), nullptr)) {
+    // glibc's realpath gives at most PATH_MAX bytes, allocated or not; into a
+    // buffer of that size its fortified form checks the room.
+    char real[PATH_MAX];
+    if (::realpath(pathToBytes(result.value).constData(), real))
         result.value = pathFromBytes(real);
-        std::free(real);
-    }
     return result;
 }
 

@@ -6,10 +6,10 @@
 // of them.
 //
 // Every document is UTF-8 with CR LF line ends (the last line's too), built
-// straight from the item texts: a lone surrogate becomes "?". The page escapes
-// & < > " ' as character references, CSV quotes its fields (RFC 4180). The
-// contents never change with the language or the locale: sizes are plain
-// decimal digits, times are local time in fixed forms.
+// straight from the item texts: a lone surrogate becomes "?". Each format
+// escapes its texts its own way. The contents never change with the language
+// or the locale: sizes are plain decimal digits, times are local time in fixed
+// forms (the fact columns, listing/facts.h).
 
 #include "base/result.h"
 #include "listing/facts.h"
@@ -20,6 +20,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <span>
 
@@ -42,45 +43,61 @@ struct DocumentContent
 
 class DocumentWriter; // the one writer, in documents.cpp
 
-// How a format escapes the texts it writes.
-enum class Escaping {
-    None, // the text document and the copy: UTF-8 as it is
-    Html, // the page: & < > " ' as character references
-    Csv,  // a field quoted when it needs it, quotes doubled, formulas kept as text
+// How a format writes a text (a name, a title): encoded and escaped straight
+// into room the writer made for at most bytesPerUnit bytes a UTF-16 unit and
+// extraBytes more; returns the end of what it wrote.
+struct TextEscaping
+{
+    char *(*put)(char *p, QStringView text);
+    qsizetype bytesPerUnit;
+    qsizetype extraBytes;
 };
 
-// One document format. Its texts are plain source strings marked for
-// translation in the context kDocumentFormatContext: the window shows them
-// through QCoreApplication::translate. What a document holds never changes
-// with the language.
+// Where a row stands: the item's index in the list (its number counts from
+// it), and how many rows the document wrote before it (0 for the first).
+struct RowPlace
+{
+    qsizetype item;
+    qsizetype order;
+};
+
+// One document format: one row of the formats' table. Its texts are plain
+// source strings marked for translation in the context kDocumentFormatContext:
+// the window shows them through QCoreApplication::translate. What a document
+// holds never changes with the language.
 struct DocumentFormat
 {
+    const char *name;              // its name on the command line
     const char *caption;           // the menu command
     const char *extension;         // always added to the typed name
     const char *nameBoxTitle;      // the box that asks for the document's name
     const char *confirmationTitle; // the box that says it is written ...
     const char *confirmationText;  // ... and its text: %1 the name as typed, %2 the folder
     // The box that asks for a title; a null titleBoxTitle asks none.
-    const char *titleBoxTitle;
-    const char *titlePrompt;
-    const char *defaultTitle; // the box's answer when the user just confirms; not translated
-    bool opensAfterwards;     // handed to the desktop's viewer once confirmed
+    const char *titleBoxTitle = nullptr;
+    const char *titlePrompt = nullptr;
+    const char *defaultTitle = nullptr; // the box's answer when the user just confirms; not translated
+    bool opensAfterwards = false;       // handed to the desktop's viewer once confirmed
+    bool onMenuBar = false;             // a command of its own on the menu bar; else an entry of "Export"
     // How its bytes are made: the escaping of its texts, what comes before
-    // the rows, one row, what comes after them.
-    Escaping escaping;
-    void (*header)(DocumentWriter &out, const DocumentContent &content);
-    void (*row)(DocumentWriter &out, const DocumentContent &content, qsizetype index);
-    void (*trailer)(DocumentWriter &out, const DocumentContent &content);
+    // the rows (null: nothing), one row, what comes after them (null: nothing).
+    TextEscaping escaping;
+    void (*header)(DocumentWriter &out, const DocumentContent &content) = nullptr;
+    void (*row)(DocumentWriter &out, const DocumentContent &content, RowPlace place) = nullptr;
+    void (*trailer)(DocumentWriter &out, const DocumentContent &content) = nullptr;
 
     bool asksTitle() const { return titleBoxTitle != nullptr; }
 };
 
 inline constexpr char kDocumentFormatContext[] = "DocumentFormat";
 
-// The formats, in the order of the table (and of the window's menu).
-enum class DocumentKind { Text, Page, Csv };
+// The formats, in the order of the table: the order of the window's commands
+// (those on the menu bar first, then the entries of "Export") and the order
+// they are enabled in.
 std::span<const DocumentFormat> documentFormats();
-const DocumentFormat &documentFormat(DocumentKind kind);
+// The format of that name or extension ("txt", ".txt"), case ignored; null
+// when there is none.
+const DocumentFormat *findDocumentFormat(QStringView name);
 
 // The document's bytes, whole.
 QByteArray documentBytes(const DocumentFormat &format, const DocumentContent &content);

@@ -142,17 +142,17 @@ char *html(char *p, QStringView text)
     return utf8<true>(p, text);
 }
 
-bool looksLikeFormula(QStringView text)
+bool needsGuard(QStringView text)
 {
     if (text.isEmpty())
         return false;
     const char16_t c = text.front().unicode();
-    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r' || c == u'\'';
 }
 
 char *csvField(char *p, QStringView text)
 {
-    const bool formula = looksLikeFormula(text);
+    const bool formula = needsGuard(text);
     if (!formula && !text.isEmpty() && !needsQuotes(text))
         return utf8<false>(p, text);
     *p++ = '"';

@@ -18,12 +18,16 @@ char *html(char *p, QStringView text);
 // a quote, CR or LF is quoted, its quotes doubled; so is one holding a
 // semicolon or a tab, which spreadsheets also take as separators when they
 // guess (LibreOffice Calc's import does by default), and the empty field, so
-// that a row of it alone is no blank line. A formula (see looksLikeFormula) is
-// kept as text the way spreadsheets honour: quoted and led by a single quote.
+// that a row of it alone is no blank line. A formula (see needsGuard) is kept
+// as text the way spreadsheets honour: quoted and led by a single quote, the
+// guard. A text that starts with the guard itself gets one too, so a reader
+// gets every text back by one rule: a quoted field that starts with a single
+// quote loses exactly that one.
 char *csvField(char *p, QStringView text);
 
 // A text a spreadsheet would take for a formula (or whose leading tab or CR it
-// would drop): one that starts with = + - @, a tab or CR.
-bool looksLikeFormula(QStringView text);
+// would drop), one that starts with = + - @, a tab or CR; or one that starts
+// with the guard, a single quote.
+bool needsGuard(QStringView text);
 
 } // namespace corvane::encode

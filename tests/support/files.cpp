@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QTest>
 
 #include <cerrno>
@@ -101,6 +104,26 @@ bool fifoHasNoReader(const QString &path)
         return false;
     }
     return errno == ENXIO;
+}
+
+QList<QStringList> csvReadBack(const QString &path)
+{
+    static const char script[] = R"PY(
+import csv, json, sys
+with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:
+    rows = list(csv.reader(f, strict=True))
+print(json.dumps([[field[1:] if field.startswith("'") else field for field in row] for row in rows]))
+)PY";
+    QProcess python;
+    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(script), path});
+    if (!python.waitForStarted(10000))
+        return {{QStringLiteral("python3 did not start (scripts/install-deps installs it)")}};
+    if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        return {{QStringLiteral("python3 failed: ") + QString::fromUtf8(python.readAllStandardError())}};
+    QList<QStringList> rows;
+    for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+        rows.append(row.toVariant().toStringList());
+    return rows;
 }
 
 } // namespace corvane::test

@@ -49,6 +49,10 @@ void writeBytes(const QString &path, const QByteArray &bytes);
 QStringList entries(const QString &folder);
 // The system's description of err, as the program shows it.
 QString systemError(int err);
+// The rows of the CSV document at path as a program reads them back: Python's
+// csv module, then the one rule for the guard (a field that starts with a
+// single quote loses exactly that one). On failure, one row: what went wrong.
+QList<QStringList> csvReadBack(const QString &path);
 // True when no one holds the FIFO at path open for reading: a non-blocking
 // writer is then refused with ENXIO.
 bool fifoHasNoReader(const QString &path);

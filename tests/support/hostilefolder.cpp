@@ -64,6 +64,10 @@ QList<QByteArray> hostileFileNames()
         "sigma-\xcf\x83.txt", "sigma-\xcf\x82.txt",
         // Looking like addresses.
         "http:evil.htm", "javascript:x",
+        // Bytes shown as escapes, beside names that really hold those texts.
+        "dup\xff.txt", "dup\\xFF.txt", "nl\n.txt", "nl\\n.txt",
+        // What a spreadsheet takes for a formula, the guard itself, a comma.
+        "=quoted.txt", "'=quoted.txt", "+plus.txt", "@at.txt", "'apostrophe.txt", "comma,a.txt",
         // A file, a hard link to it and a symbolic link to it.
         "plain.txt", "hard.txt", "link-file.txt",
     };

@@ -1,7 +1,8 @@
 #pragma once
 // A folder of hostile entries for the name tests, made afresh by each test run
 // (odd bytes are never checked in): names with control characters, invalid
-// UTF-8, markup, shell and wildcard characters, case twins, 255-byte names, and
+// UTF-8, names that hold the text of another one's escapes, markup, shell,
+// formula and wildcard characters, case twins, 255-byte names, and
 // entries that are not regular files (links of every kind, a FIFO, a socket, a
 // device, a folder named like a file).
 

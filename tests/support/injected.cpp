@@ -26,6 +26,15 @@ long tracerPid()
 
 } // namespace
 
+bool injectionRequired()
+{
+#if defined(__SANITIZE_THREAD__)
+    return false;
+#else
+    return qEnvironmentVariableIntValue("CORVANE_REQUIRE_INJECTION") == 1;
+#endif
+}
+
 InjectedFault::InjectedFault(const QStringList &filter) : m_strace(std::make_unique<QProcess>())
 {
 #if defined(__SANITIZE_THREAD__)

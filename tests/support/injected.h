@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTest>
 
 #include <memory>
 
@@ -33,4 +34,21 @@ private:
     QString m_why;
 };
 
+// True when a fault scene that cannot run here must fail instead of skipping:
+// CI sets CORVANE_REQUIRE_INJECTION=1 (.ci/run), where strace must run, so a
+// scene that never ran cannot pass for one that did. Under the thread checker,
+// which cannot follow a process started by a threaded one, the scenes skip
+// all the same.
+bool injectionRequired();
+
 } // namespace corvane::test
+
+// Ends a fault scene that cannot inject its fault here: a skip, or where
+// injection is required (see injectionRequired) a failure, with why.
+#define SKIP_WITHOUT_INJECTION(why)                                                                                \
+    do {                                                                                                           \
+        const QString whyNot = (why);                                                                              \
+        if (corvane::test::injectionRequired())                                                                    \
+            QFAIL(qPrintable(QStringLiteral("the fault cannot be injected, and CI requires it: ") + whyNot));      \
+        QSKIP(qPrintable(whyNot));                                                                                 \
+    } while (false)

@@ -12,12 +12,14 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
 
 #include <algorithm>
 #include <compare>
+#include <cstdlib>
 #include <tuple>
 #include <vector>
 
@@ -92,11 +94,13 @@ inline QByteArray referenceTextDocument(const DocumentContent &content, QByteArr
     return out;
 }
 
+inline QString referenceOneLine(const QString &typed);
+
 // The web page: the byte-order mark, then line by line as QString::toUtf8
 // encodes it; an item's known facts in words after it.
 inline QByteArray referenceHtmlDocument(const DocumentContent &content)
 {
-    const QString shown = referenceEscapeHtml(displayName(content.title.toUtf8()));
+    const QString shown = referenceEscapeHtml(referenceOneLine(content.title));
     QStringList lines = {QStringLiteral("<html>"), QStringLiteral("<title>") + shown + QStringLiteral("</title>"),
                          QStringLiteral("<head>"), QStringLiteral("</head>"),
                          QStringLiteral("<h2>") + shown + QStringLiteral("</h2>")};
@@ -123,12 +127,13 @@ inline QByteArray referenceHtmlDocument(const DocumentContent &content)
     return out;
 }
 
-// A CSV field: a name a spreadsheet would take for a formula led by a single
-// quote; quoted (quotes doubled) when it is empty, a formula, or holds a
-// comma, a quote, CR, LF, a semicolon or a tab.
+// A CSV field: a name a spreadsheet would take for a formula, or one that
+// starts with a single quote, led by a single quote; quoted (quotes doubled)
+// when it is empty, so led, or holds a comma, a quote, CR, LF, a semicolon or
+// a tab.
 inline QString referenceCsvField(QString text)
 {
-    const bool formula = !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.front());
+    const bool formula = !text.isEmpty() && QStringLiteral("=+-@\t\r'").contains(text.front());
     if (formula)
         text.prepend(u'\'');
     const auto special = [](QChar c) {
@@ -164,12 +169,125 @@ inline QByteArray referenceCsvDocument(const DocumentContent &content)
     return out;
 }
 
-// The document of a kind, from the reference forms above.
-inline QByteArray referenceDocument(DocumentKind kind, const DocumentContent &content)
+// Local ISO 8601 time with its offset from UTC: "2025-12-08T14:17:05+01:00".
+inline QString referenceTimeWithOffset(const FileFacts &facts)
 {
-    return kind == DocumentKind::Text   ? referenceTextDocument(content)
-           : kind == DocumentKind::Page ? referenceHtmlDocument(content)
-                                        : referenceCsvDocument(content);
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(facts.modified);
+    const int offset = time.offsetFromUtc() / 60;
+    return time.toString(Qt::ISODate)
+        + QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', std::abs(offset) / 60, std::abs(offset) % 60);
+}
+
+// A JSON string: quotes around, " and \\ escaped, control characters (and
+// U+2028, U+2029) by their short escape or as \\u00xx.
+inline QString referenceJsonString(const QString &text)
+{
+    QString out(u'"');
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'"' || u == u'\\')
+            out += u'\\' + QString(c);
+        else if (u == u'\n' || u == u'\r' || u == u'\t' || u == u'\b' || u == u'\f')
+            out += u'\\' + QString(QChar(u == u'\n' ? u'n' : u == u'\r' ? u'r' : u == u'\t' ? u't' : u == u'\b' ? u'b' : u'f'));
+        else if (u < 0x20 || u == 0x2028 || u == 0x2029)
+            out += QString::asprintf("\\u%04x", unsigned(u));
+        else
+            out += c;
+    }
+    return out + u'"';
+}
+
+// JSON: "[", then per item "{...}" on a line of its own, commas between,
+// "]"; no byte-order mark. A time is local ISO 8601 with its offset as Qt
+// writes it; a name whose shown text is not its bytes carries them in base64.
+inline QByteArray referenceJsonDocument(const DocumentContent &content)
+{
+    QStringList objects;
+    for (const qsizetype i : referenceRows(content)) {
+        const QString &item = content.items.at(i);
+        const QString name = content.showExtensions ? item : referenceNoExtension(item);
+        QStringList fields;
+        if (content.numbered)
+            fields.append(QStringLiteral("\"number\": ") + QString::number(i + 1));
+        fields.append(QStringLiteral("\"name\": ") + referenceJsonString(name));
+        if (name.contains(u'\\') && nameBytes(name) != name.toUtf8())
+            fields.append(QStringLiteral("\"name_base64\": \"")
+                          + QString::fromLatin1(nameBytes(name).toBase64()) + u'"');
+        if (!content.facts.empty()) {
+            const FileFacts facts = referenceFacts(content, i);
+            fields.append(QStringLiteral("\"size\": ")
+                          + (facts.size == FileFacts::kUnknown ? QStringLiteral("null") : referenceSize(facts)));
+            fields.append(QStringLiteral("\"modified\": ")
+                          + (facts.modified == FileFacts::kUnknown
+                                 ? QStringLiteral("null")
+                                 : u'"' + referenceTimeWithOffset(facts) + u'"'));
+        }
+        objects.append(u'{' + fields.join(QStringLiteral(", ")) + u'}');
+    }
+    QString out = QStringLiteral("[");
+    if (!objects.isEmpty())
+        out += QStringLiteral("\r\n") + objects.join(QStringLiteral(",\r\n"));
+    return (out + QStringLiteral("\r\n]\r\n")).toUtf8();
+}
+
+// A Markdown table cell: markup characters led by a backslash, control
+// characters and a space or tab at either end as character references.
+inline QString referenceMarkdownCell(const QString &text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const bool edge = (c == u' ' || c == u'\t') && (i == 0 || i == text.size() - 1);
+        if (QStringLiteral("|\\`*_~[]<&").contains(c))
+            out += u'\\' + QString(c);
+        else if (c.unicode() < 0x20 || edge)
+            out += QStringLiteral("&#") + QString::number(c.unicode()) + u';';
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Markdown: a header row, the alignment row, one row per item; the facts as
+// the text document writes them.
+inline QByteArray referenceMarkdownDocument(const DocumentContent &content)
+{
+    QStringList header{QStringLiteral("Name")}, align{QStringLiteral("---")};
+    if (content.numbered) {
+        header.prepend(QStringLiteral("No."));
+        align.prepend(QStringLiteral("---:"));
+    }
+    if (!content.facts.empty()) {
+        header << QStringLiteral("Size (bytes)") << QStringLiteral("Modified");
+        align << QStringLiteral("---:") << QStringLiteral("---");
+    }
+    QString out = QStringLiteral("| ") + header.join(QStringLiteral(" | ")) + QStringLiteral(" |\r\n| ")
+        + align.join(QStringLiteral(" | ")) + QStringLiteral(" |\r\n");
+    for (const qsizetype i : referenceRows(content)) {
+        const QString &item = content.items.at(i);
+        QStringList cells{referenceMarkdownCell(content.showExtensions ? item : referenceNoExtension(item))};
+        if (content.numbered)
+            cells.prepend(QString::number(i + 1));
+        if (!content.facts.empty()) {
+            const FileFacts facts = referenceFacts(content, i);
+            cells << referenceSize(facts) << referenceTime(facts, false);
+        }
+        out += QStringLiteral("| ") + cells.join(QStringLiteral(" | ")) + QStringLiteral(" |\r\n");
+    }
+    return out.toUtf8();
+}
+
+// The document of a format, from the reference forms above; nothing for a
+// format that has none yet.
+inline QByteArray referenceDocument(const DocumentFormat &format, const DocumentContent &content)
+{
+    const QByteArrayView name(format.name);
+    return name == "txt"    ? referenceTextDocument(content)
+           : name == "html" ? referenceHtmlDocument(content)
+           : name == "csv"  ? referenceCsvDocument(content)
+           : name == "json" ? referenceJsonDocument(content)
+           : name == "markdown" ? referenceMarkdownDocument(content)
+                            : QByteArray();
 }
 
 // The text shown for a file name's bytes: each well-formed UTF-8 sequence (as
@@ -211,6 +329,59 @@ inline QString referenceDisplayName(QByteArrayView bytes)
         i += len;
     }
     return out;
+}
+
+// The bytes a shown name stands for, by the plain way: each escape (\\, \n,
+// \r, \t, \x and two hex digits of either case), found left to right, is its
+// byte; every other character is its UTF-8 (Qt's encoder), but a lone
+// surrogate U+DC80..U+DCFF is the byte it stands for (the path encoding) and
+// any other lone surrogate U+FFFD; so is a backslash that starts no escape.
+inline QByteArray referenceNameBytes(const QString &shown)
+{
+    static const QRegularExpression escape(QStringLiteral(R"(\\(\\|n|r|t|x[0-9A-Fa-f]{2}))"));
+    QByteArray out;
+    const auto plain = [&out](QStringView text) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+                out += text.sliced(i, 2).toUtf8();
+                ++i;
+            } else if (c >= 0xDC80 && c <= 0xDCFF) {
+                out += char(c - 0xDC00);
+            } else if (QChar::isSurrogate(c)) {
+                out += QStringLiteral("\uFFFD").toUtf8();
+            } else {
+                out += QStringView(text.sliced(i, 1)).toUtf8();
+            }
+        }
+    };
+    // The expression matches valid UTF-16 only: its lone surrogates, which are
+    // never part of an escape, stand aside as U+FFFD while escapes are sought.
+    QString valid = shown;
+    for (qsizetype i = 0; i < valid.size(); ++i) {
+        if (valid[i].isHighSurrogate() && i + 1 < valid.size() && valid[i + 1].isLowSurrogate())
+            ++i;
+        else if (valid[i].isSurrogate())
+            valid[i] = QChar::ReplacementCharacter;
+    }
+    qsizetype at = 0;
+    for (QRegularExpressionMatchIterator it = escape.globalMatch(valid); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        plain(QStringView(shown).sliced(at, match.capturedStart() - at));
+        const QString what = match.captured(1);
+        out += what == u"\\" ? '\\' : what == u"n" ? '\n' : what == u"r" ? '\r' : what == u"t" ? '\t'
+                                                                            : char(what.sliced(1).toInt(nullptr, 16));
+        at = match.capturedEnd();
+    }
+    plain(QStringView(shown).sliced(at));
+    return out;
+}
+
+// A typed text on one line: escaped as a name is, but its backslashes kept
+// as typed (in the name's form they come doubled, two by two).
+inline QString referenceOneLine(const QString &typed)
+{
+    return referenceDisplayName(typed.toUtf8()).replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
 }
 
 // The base letters of a text from Qt's own tables: each code point

@@ -1,6 +1,9 @@
 #include "support/scripted.h"
 
+#include <QAction>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 namespace corvane::test {
@@ -11,6 +14,26 @@ QString ScriptedDialogs::inputBox(const QString &prompt, const QString &title, c
     if (whileAsking)
         whileAsking(inputs.last());
     return answers.isEmpty() ? QString() : answers.takeFirst();
+}
+
+QString accessLetterFault(Form1 &form)
+{
+    QList<QWidget *> menus = {form.menuBar(), form.SelectMenu};
+    for (QAction *entry : form.menuBar()->actions())
+        if (entry->menu())
+            menus.append(entry->menu());
+    for (QWidget *menu : std::as_const(menus)) {
+        QStringList letters;
+        for (QAction *entry : menu->actions()) {
+            if (entry->isSeparator())
+                continue;
+            const QString letter = QKeySequence::mnemonic(entry->text()).toString().toCaseFolded();
+            if (letter.isEmpty() || letters.contains(letter))
+                return menu->objectName() + QStringLiteral(": ") + entry->text();
+            letters.append(letter);
+        }
+    }
+    return {};
 }
 
 void ScriptedDialogs::messageBox(const QString &text, const QString &title, MessageIcon icon)

@@ -116,6 +116,11 @@ struct ScriptedServices
 void verifyWarning(const QList<MessageRecord> &messages, const QString &text,
                    MessageIcon icon = MessageIcon::Critical, bool contains = false);
 
+// Why the access letters of the window's menus fail: an entry of the menu bar,
+// of a menu on it or of the pop-up without a letter, or two entries of one menu
+// with the same letter; empty when none does.
+QString accessLetterFault(Form1 &form);
+
 // Gives the window a changed value, as a command ending would: for a test that
 // needs an option set without the command that sets it.
 void change(Form1 &form, const std::function<void(WindowState &)> &edit);
