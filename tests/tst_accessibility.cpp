@@ -214,8 +214,11 @@ void TestAccessibility::menuItemsSpeakTheirCaptions()
             QAction *action = menu->actions().at(i);
             QVERIFY(!action->objectName().isEmpty());
             QCOMPARE(iface->child(i)->text(QAccessible::Name), menuCaption(action));
+            // A check mark is told as the item's checked state (the path form's one at start).
+            QCOMPARE(bool(iface->child(i)->state().checked), action->isChecked());
         }
     }
+    QVERIFY(f.RelativePaths->isChecked());
     QCOMPARE(spoken(f.ListOnly, QAccessible::Name), QStringLiteral("Only items containing : R&D"));
     // Every entry has an access letter of its own in its menu, also after
     // captions changed at run time.
