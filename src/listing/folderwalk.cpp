@@ -995,6 +995,13 @@ void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &list
         Sharer sharer(earlier, m_options.order);
         put(steps, from, to, names, facts, sharer);
     });
+    // Every name again after all (folders whose names differ by case or
+    // accent only are made as a group): the earlier list, so that what shows
+    // the names (File1) finds them unchanged and holds one list, not two.
+    if (earlier.size() == total
+        && std::equal(earlier.begin(), earlier.end(), listing.names.cbegin(),
+                      [](const QString &a, const QString &b) { return a.isSharedWith(b); }))
+        listing.names = earlier;
 }
 
 // Files named by their own names alone, from many folders, put into order.
