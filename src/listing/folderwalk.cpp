@@ -272,8 +272,10 @@ struct Folder
     std::vector<Subfolder> subfolders; // the folders to walk into, in item order
     QString failure;                   // why reading stopped part-way
     FailureTally unchecked, withoutFacts; // its entries that could not be looked at in full
-    // Putting the list together: taken once, then how many runs of its files are left.
+    // Putting the list together: taken once, then how many runs of its files
+    // are left, for their names and for their facts.
     bool listed = false;
+    std::atomic<qsizetype> namesLeft{0};
     std::atomic<qsizetype> runsLeft{0};
 
     QString shown(qsizetype i) const
@@ -283,6 +285,12 @@ struct Folder
             return others.at(qsizetype(file & ~kOther));
         return QString::fromLatin1(bytes + (file >> 16), qsizetype(file & 0xFFFF));
     }
+    // Once its names are made: what only they needed (a big folder's bytes).
+    void releaseNames()
+    {
+        others = QStringList();
+        ownBytes = QByteArray();
+    }
     void release()
     {
         storage.reset();
@@ -290,8 +298,7 @@ struct Folder
         factOf = nullptr;
         facts = nullptr;
         bytes = nullptr;
-        others = QStringList();
-        ownBytes = QByteArray();
+        releaseNames();
         ownFacts = std::vector<FileFacts>();
     }
 };
@@ -323,6 +330,7 @@ struct Step
     qsizetype at = 0;      // where its items go in the list (in a group: in the group's)
     qsizetype count = 0;   // how many
     std::vector<std::vector<Step>> twins;
+    std::vector<FileFacts> twinFacts; // a group's facts, in the group's order once its names are made
 };
 
 class Walk
@@ -379,9 +387,8 @@ private:
     static void makeItem(const Folder &folder, qsizetype i, const QString &prefix, QString &scratch);
     bool sameAs(const std::vector<Step> &steps, size_t from, size_t to, const QStringList &earlier,
                 std::atomic<bool> &differs) const;
-    void putFacts(const Step &step, FileFacts *facts) const;
-    void put(const std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts,
-             Sharer &sharer) const;
+    void putFacts(std::vector<Step> &steps, size_t from, size_t to, FileFacts *facts) const;
+    void put(std::vector<Step> &steps, size_t from, size_t to, QString *names, Sharer &sharer) const;
     void putAll(std::vector<Step> &steps, qsizetype total, FolderListing &listing);
     void sortByNameOnly(FolderListing &listing) const;
 
@@ -772,7 +779,8 @@ void Walk::plan(Folder &folder, qsizetype prefix, std::vector<Step> &steps, qsiz
     qsizetype from = 0;
     auto addRun = [&](qsizetype to) {
         if (to > from) {
-            steps.push_back(Step{&folder, from, to, prefix, at, to - from, {}});
+            steps.push_back(Step{&folder, from, to, prefix, at, to - from, {}, {}});
+            ++folder.namesLeft;
             ++folder.runsLeft;
             at += to - from;
             from = to;
@@ -881,36 +889,52 @@ bool Walk::sameAs(const std::vector<Step> &steps, size_t from, size_t to, const 
     return true;
 }
 
-// The facts of the runs of steps [from, to), each at its step's place.
-void Walk::putFacts(const Step &step, FileFacts *facts) const
+// The facts of the steps [from, to), each at its step's place; a folder
+// whose runs are all put is let go.
+void Walk::putFacts(std::vector<Step> &steps, size_t from, size_t to, FileFacts *facts) const
 {
-    const Folder &folder = *step.folder;
-    for (qsizetype i = step.from; i < step.to; ++i)
-        facts[step.at + (i - step.from)] = folder.facts[folder.factOf[i]];
+    for (size_t s = from; s < to; ++s) {
+        Step &step = steps[s];
+        if (!step.twins.empty()) {
+            if (m_options.facts)
+                std::copy(step.twinFacts.begin(), step.twinFacts.end(), facts + step.at);
+            step.twinFacts = {};
+            continue;
+        }
+        Folder &folder = *step.folder;
+        if (m_options.facts)
+            for (qsizetype i = step.from; i < step.to; ++i)
+                facts[step.at + (i - step.from)] = folder.facts[folder.factOf[i]];
+        if (--folder.runsLeft == 0)
+            folder.release(); // memory for the next folder's
+    }
 }
 
-// Makes the items of steps [from, to) into names and facts, each at its
-// step's place.
-void Walk::put(const std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts,
-               Sharer &sharer) const
+// Makes the items of steps [from, to) into names, each at its step's place;
+// a folder whose names are all made lets go of what only they needed. A
+// group of twin folders is made whole, facts too, and sorted as a whole.
+void Walk::put(std::vector<Step> &steps, size_t from, size_t to, QString *names, Sharer &sharer) const
 {
     QString scratch;
     for (size_t s = from; s < to; ++s) {
-        const Step &step = steps[s];
+        Step &step = steps[s];
         if (!step.twins.empty()) {
-            // The group's items apart, then sorted into place as a whole.
             QStringList groupNames(step.count);
             std::vector<FileFacts> groupFacts(m_options.facts ? size_t(step.count) : 0);
-            for (const std::vector<Step> &member : step.twins)
-                put(member, 0, member.size(), groupNames.data(), groupFacts.data(), sharer);
+            for (std::vector<Step> &member : step.twins) {
+                put(member, 0, member.size(), groupNames.data(), sharer);
+                putFacts(member, 0, member.size(), groupFacts.data());
+            }
             std::vector<qsizetype> order(size_t(step.count));
             std::iota(order.begin(), order.end(), 0);
             std::sort(order.begin(), order.end(),
                       [&](qsizetype a, qsizetype b) { return m_less(groupNames.at(a), groupNames.at(b)); });
+            if (m_options.facts)
+                step.twinFacts.resize(size_t(step.count));
             for (qsizetype k = 0; k < step.count; ++k) {
                 names[step.at + k] = std::move(groupNames[order[size_t(k)]]);
                 if (m_options.facts)
-                    facts[step.at + k] = groupFacts[size_t(order[size_t(k)])];
+                    step.twinFacts[size_t(k)] = groupFacts[size_t(order[size_t(k)])];
             }
             continue;
         }
@@ -922,10 +946,8 @@ void Walk::put(const std::vector<Step> &steps, size_t from, size_t to, QString *
             makeItem(folder, i, prefix, scratch);
             *out = sharer.take(scratch);
         }
-        if (m_options.facts)
-            putFacts(step, facts);
-        if (--folder.runsLeft == 0)
-            folder.release(); // its strings are made: memory for the next folder's
+        if (--folder.namesLeft == 0)
+            folder.releaseNames();
     }
 }
 
@@ -949,6 +971,7 @@ void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &list
             second.from += cut;
             second.at += cut;
             second.count -= cut;
+            ++second.folder->namesLeft;
             ++second.folder->runsLeft;
             steps.insert(steps.begin() + qsizetype(half) + 1, std::move(second));
             ++half;
@@ -970,9 +993,14 @@ void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &list
         if (helper.joinable())
             helper.join();
     };
-    if (m_options.facts)
-        listing.facts.resize(size_t(total));
-    FileFacts *facts = listing.facts.data();
+    // The facts after the names: a big folder's names' bytes are let go
+    // before the list of facts is made.
+    const auto allFacts = [&] {
+        if (m_options.facts)
+            listing.facts.resize(size_t(total));
+        FileFacts *facts = listing.facts.data();
+        inHalves([&](size_t from, size_t to) { putFacts(steps, from, to, facts); });
+    };
     // Names by their own name alone come in walk order: none is in the
     // earlier listing's place.
     const QStringList earlier = m_options.paths == PathForm::NameOnly ? QStringList() : m_options.earlier;
@@ -983,9 +1011,7 @@ void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &list
         inHalves([&](size_t from, size_t to) { sameAs(steps, from, to, earlier, differs); });
         if (!differs.load()) {
             listing.names = earlier;
-            for (const Step &step : steps)
-                if (m_options.facts)
-                    putFacts(step, facts);
+            allFacts();
             return;
         }
     }
@@ -993,8 +1019,9 @@ void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &list
     QString *names = listing.names.data();
     inHalves([&](size_t from, size_t to) {
         Sharer sharer(earlier, m_options.order);
-        put(steps, from, to, names, facts, sharer);
+        put(steps, from, to, names, sharer);
     });
+    allFacts();
     // Every name again after all (folders whose names differ by case or
     // accent only are made as a group): the earlier list, so that what shows
     // the names (File1) finds them unchanged and holds one list, not two.
