@@ -266,6 +266,7 @@ struct Folder
     QStringList others;
     std::shared_ptr<Block> storage; // what files, factOf and (but for a big folder) facts and bytes lie in
     // A big folder's bytes and facts, kept where they were read rather than copied.
+    bool own = false;
     QByteArray ownBytes;
     std::vector<FileFacts> ownFacts;
 
@@ -388,7 +389,8 @@ private:
     bool sameAs(const std::vector<Step> &steps, size_t from, size_t to, const QStringList &earlier,
                 std::atomic<bool> &differs) const;
     void putFacts(std::vector<Step> &steps, size_t from, size_t to, FileFacts *facts) const;
-    void put(std::vector<Step> &steps, size_t from, size_t to, QString *names, Sharer &sharer) const;
+    void put(std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts, bool factsNow,
+             Sharer &sharer) const;
     void putAll(std::vector<Step> &steps, qsizetype total, FolderListing &listing);
     void sortByNameOnly(FolderListing &listing) const;
 
@@ -602,6 +604,7 @@ void Walk::pack(Folder &folder, Reader &reader) const
         // A folder too big for a shared block: a block of its own for its
         // index, and its names' bytes and facts stay where they were read
         // (so the folder is never held twice while it is packed).
+        folder.own = true;
         folder.storage = std::make_shared<Block>((indexSize + 16 + 4095) & ~size_t(4095));
         at = folder.storage->take(indexSize);
         folder.ownBytes = std::exchange(reader.bytes, QByteArray());
@@ -910,10 +913,13 @@ void Walk::putFacts(std::vector<Step> &steps, size_t from, size_t to, FileFacts 
     }
 }
 
-// Makes the items of steps [from, to) into names, each at its step's place;
-// a folder whose names are all made lets go of what only they needed. A
-// group of twin folders is made whole, facts too, and sorted as a whole.
-void Walk::put(std::vector<Step> &steps, size_t from, size_t to, QString *names, Sharer &sharer) const
+// Makes the items of steps [from, to) into names, each at its step's place,
+// and with facts given their facts too, letting go of each folder once all
+// its runs are made; without, a folder whose names are all made lets go of
+// what only they needed, and putFacts follows. A group of twin folders is
+// made whole, facts too, and sorted as a whole.
+void Walk::put(std::vector<Step> &steps, size_t from, size_t to, QString *names, FileFacts *facts, bool factsNow,
+               Sharer &sharer) const
 {
     QString scratch;
     for (size_t s = from; s < to; ++s) {
@@ -922,7 +928,7 @@ void Walk::put(std::vector<Step> &steps, size_t from, size_t to, QString *names,
             QStringList groupNames(step.count);
             std::vector<FileFacts> groupFacts(m_options.facts ? size_t(step.count) : 0);
             for (std::vector<Step> &member : step.twins) {
-                put(member, 0, member.size(), groupNames.data(), sharer);
+                put(member, 0, member.size(), groupNames.data(), nullptr, false, sharer);
                 putFacts(member, 0, member.size(), groupFacts.data());
             }
             std::vector<qsizetype> order(size_t(step.count));
@@ -936,6 +942,8 @@ void Walk::put(std::vector<Step> &steps, size_t from, size_t to, QString *names,
                 if (m_options.facts)
                     step.twinFacts[size_t(k)] = groupFacts[size_t(order[size_t(k)])];
             }
+            if (factsNow)
+                putFacts(steps, s, s + 1, facts);
             continue;
         }
         Folder &folder = *step.folder;
@@ -948,6 +956,8 @@ void Walk::put(std::vector<Step> &steps, size_t from, size_t to, QString *names,
         }
         if (--folder.namesLeft == 0)
             folder.releaseNames();
+        if (factsNow)
+            putFacts(steps, s, s + 1, facts);
     }
 }
 
@@ -993,14 +1003,17 @@ void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &list
         if (helper.joinable())
             helper.join();
     };
-    // The facts after the names: a big folder's names' bytes are let go
-    // before the list of facts is made.
+    // With a big folder among them the facts come after the names, once its
+    // names' bytes are let go, before the list of facts is made; else each
+    // run's with its names, and each folder is let go once it is in the list.
     const auto allFacts = [&] {
         if (m_options.facts)
             listing.facts.resize(size_t(total));
         FileFacts *facts = listing.facts.data();
         inHalves([&](size_t from, size_t to) { putFacts(steps, from, to, facts); });
     };
+    const bool factsAfter = m_options.facts && std::any_of(m_folders.begin(), m_folders.end(),
+                                                           [](const Folder &folder) { return folder.own; });
     // Names by their own name alone come in walk order: none is in the
     // earlier listing's place.
     const QStringList earlier = m_options.paths == PathForm::NameOnly ? QStringList() : m_options.earlier;
@@ -1017,11 +1030,15 @@ void Walk::putAll(std::vector<Step> &steps, qsizetype total, FolderListing &list
     }
     listing.names.resize(total);
     QString *names = listing.names.data();
+    if (m_options.facts && !factsAfter)
+        listing.facts.resize(size_t(total));
+    FileFacts *facts = listing.facts.data();
     inHalves([&](size_t from, size_t to) {
         Sharer sharer(earlier, m_options.order);
-        put(steps, from, to, names, sharer);
+        put(steps, from, to, names, facts, !factsAfter, sharer);
     });
-    allFacts();
+    if (factsAfter)
+        allFacts();
     // Every name again after all (folders whose names differ by case or
     // accent only are made as a group): the earlier list, so that what shows
     // the names (File1) finds them unchanged and holds one list, not two.
