@@ -72,16 +72,26 @@ public:
     }
 };
 
-// The item of view under a tooltip's point whose text does not fit, or an
-// invalid index.
-QModelIndex cutItemAt(const QListView *view, const QPoint &at, const FittingDelegate *delegate,
-                      QStyleOptionViewItem option)
+// Shows, as the tooltip of help's point, the whole text of the row there when
+// the row's text does not fit (wholeText of its row); false when the point is
+// on no such row.
+bool showCutRow(const QListView *view, const QHelpEvent *help, QStyleOptionViewItem option,
+                const std::function<QString(int)> &wholeText)
 {
-    const QModelIndex index = view->indexAt(at);
+    const QModelIndex index = view->indexAt(help->pos());
     if (!index.isValid())
-        return {};
+        return false;
     option.rect = view->visualRect(index);
-    return delegate->showsWhole(option, index) ? QModelIndex() : index;
+    if (static_cast<const FittingDelegate *>(view->itemDelegate())->showsWhole(option, index))
+        return false;
+    QToolTip::showText(help->globalPos(), wholeText(index.row()), view->viewport(), option.rect);
+    return true;
+}
+
+// A name and its facts as a tooltip shows them; the name alone without facts.
+QString withFacts(const QString &text, const QString &facts)
+{
+    return facts.isEmpty() ? text : text + QStringLiteral("  ") + facts;
 }
 
 } // namespace
@@ -242,22 +252,14 @@ bool FileBox::viewportEvent(QEvent *event)
     // A name that does not fit shows whole, with its size and date while the
     // folder was read with them.
     if (event->type() == QEvent::ToolTip) {
-        auto *help = static_cast<QHelpEvent *>(event);
         QStyleOptionViewItem option;
         initViewItemOption(&option);
-        const QModelIndex cut =
-            cutItemAt(this, help->pos(), static_cast<FittingDelegate *>(itemDelegate()), option);
-        if (!cut.isValid()) {
+        const bool cut = showCutRow(this, static_cast<QHelpEvent *>(event), option, [this](int row) {
+            return withFacts(m_view.names.value(row),
+                             row < m_view.facts.size() ? factsText(m_view.facts.at(row)) : QString());
+        });
+        if (!cut)
             QToolTip::hideText();
-            return true;
-        }
-        QString tip = m_view.names.value(cut.row());
-        if (cut.row() < m_view.facts.size()) {
-            const QString facts = factsText(m_view.facts.at(cut.row()));
-            if (!facts.isEmpty())
-                tip += QStringLiteral("  ") + facts;
-        }
-        QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(cut));
         return true;
     }
     return QListView::viewportEvent(event);
@@ -528,17 +530,11 @@ bool ItemListView::viewportEvent(QEvent *event)
         auto *help = static_cast<QHelpEvent *>(event);
         QStyleOptionViewItem option;
         initViewItemOption(&option);
-        const QModelIndex cut =
-            cutItemAt(this, help->pos(), static_cast<FittingDelegate *>(itemDelegate()), option);
-        if (cut.isValid()) {
-            const QString facts = cut.data(ItemList::FactsRole).toString();
-            QToolTip::showText(help->globalPos(),
-                               facts.isEmpty() ? m_items->text(cut.row())
-                                               : m_items->text(cut.row()) + QStringLiteral("  ") + facts,
-                               viewport(), visualRect(cut));
-        } else {
+        const bool cut = showCutRow(this, help, option, [this](int row) {
+            return withFacts(m_items->text(row), m_items->index(row).data(ItemList::FactsRole).toString());
+        });
+        if (!cut)
             QToolTip::showText(help->globalPos(), toolTip(), viewport());
-        }
         return true;
     }
     return QListView::viewportEvent(event);
