@@ -662,12 +662,25 @@ void TestShaping::naturalOrderInPlace()
     f.openFolders({m_dir->path()});
     QCOMPARE(w.texts().mid(7), QStringList({"Track 2.mp3", "Track 3.mp3", "track 9.mp3", "Track 10.mp3"}));
     QVERIFY(w.items().isMarked(row("Track 10.mp3")));
-    // Back, sorted on a worker (as a long list is; slowed, as tests slow reads).
-    setReadDelayForTesting(std::chrono::milliseconds(1));
+    // Back, on a worker as every long list is: 50,000 items more, marks kept.
+    QStringList many;
+    for (int i = 1; i <= 50000; ++i)
+        many.append(QStringLiteral("n%1").arg(i));
+    Items big = w.items().value();
+    big.insertAll(big.additions(many));
+    big.setMarked(big.texts().indexOf(QStringLiteral("n2")), true);
+    w.items().assign(big);
     f.NaturalOrder->trigger();
-    setReadDelayForTesting(std::chrono::milliseconds(0));
-    QCOMPARE(w.texts().mid(7), QStringList({"Track 10.mp3", "Track 2.mp3", "Track 3.mp3", "track 9.mp3"}));
-    QCOMPARE(f.File1->names(), w.texts());
+    const QStringList texts = w.texts();
+    QCOMPARE(texts.size(), 50011);
+    QVERIFY(std::is_sorted(texts.begin(), texts.end(),
+                           [](const QString &a, const QString &b) { return corvane::itemLess(a, b); }));
+    QVERIFY(texts.indexOf(QStringLiteral("n10")) < texts.indexOf(QStringLiteral("n2")));
+    const QStringList tracks = {"Track 10.mp3", "Track 2.mp3", "Track 3.mp3", "track 9.mp3"};
+    QCOMPARE(texts.mid(texts.size() - 4), tracks);
+    QCOMPARE(f.File1->names(), QStringList(here + tracks));
+    QCOMPARE(w.items().markedCount(), 2);
+    QVERIFY(w.items().isMarked(int(texts.indexOf(QStringLiteral("n2")))));
     QCOMPARE(w.items().currentRow(), row("track 9.mp3"));
 }
 

@@ -7,7 +7,6 @@
 #include <QAction>
 
 #include <algorithm>
-#include <thread>
 
 // How the items are named and in which order: the form of the paths a read
 // gives, the natural order of numbers, and the folders a walk leaves out.
@@ -115,18 +114,11 @@ void Form1::NaturalOrder_Click()
     constexpr qsizetype kSortOffThread = 50000;
     Items &items = c.items();
     std::optional<Sorted> sorted;
-    if (items.count() + s.files.names.size() < kSortOffThread && readDelayForTesting().count() == 0) {
+    if (items.count() + s.files.names.size() < kSortOffThread) {
         sorted = sort(items, s.files);
     } else {
         sorted = runIn<Sorted>(c, tr("Sorting the list"), false,
-                               [sort, items, files = s.files](ReadProgress &progress) {
-                                   // Tests slow this down, as they slow reads, to see it
-                                   // on its worker and cancelled.
-                                   if (const auto delay = readDelayForTesting(); delay.count() > 0)
-                                       for (int i = 0; i < 100 && !progress.cancelled.load(); ++i)
-                                           std::this_thread::sleep_for(delay);
-                                   return sort(items, files);
-                               });
+                               [sort, items, files = s.files](ReadProgress &) { return sort(items, files); });
         if (!sorted)
             return;
     }
