@@ -488,6 +488,9 @@ Run runProgram(const QStringList &launcher, QStringList arguments, const QString
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
+    if (!launcher.isEmpty()) // the leak checker cannot work under ptrace
+        env.insert(QStringLiteral("ASAN_OPTIONS"),
+                   env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(folder);
     const QStringList command = launcher + QStringList{QStringLiteral(CORVANE_PROGRAM)} + arguments;
